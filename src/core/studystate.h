@@ -1,0 +1,107 @@
+#pragma once
+#include "clock.h"
+#include "soundindex.h"
+#include "speech.h"
+#include "status.h"
+#include "wordlist.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace core {
+
+/// The statistics texts that the list operations rewrite.
+enum class StatText {
+    Mastered,   ///< main window LBalreadymastery: "已掌握单词N个"
+    NewLearned, ///< main window LBnewword: "新学单词量N个"
+    Review,     ///< main window LbreviewCount: "需复习单词N个"
+    Total,      ///< main window LBzhongCount: "单词总数量N个"
+    Banner,     ///< main window Label4: name + "     努力吧！ 成功就在眼前！"
+    Summary,    ///< study-content window Label1
+};
+
+/// The program-wide study state shared by every window: the learner, the three lists with
+/// their counters, the study position and the flags the modes hand to one another.
+class StudyState {
+public:
+    StudyState();
+    StudyState(const StudyState&) = delete;
+    StudyState& operator=(const StudyState&) = delete;
+
+    // Learner and program folder. AppDir ends in "/".
+    std::string AppDir;
+    std::string LearnerName;
+
+    // Study position: 1 new words, 2 consolidation of mastered words, 3 review; 0 nothing.
+    int ContentKind = 0;
+    int WordCursor = 0;
+    std::string CurrentEntry;
+
+    // Counters kept beside the lists; they may drift from the list lengths between loads.
+    int NewCount = 0;
+    int MasteredCount = 0;
+    int ReviewCount = 0;
+    int NewLearnedCount = 0;
+
+    // Study period: full date-times, so that a period started before midnight still ends.
+    TimePoint StudyDeadline{};
+    TimePoint StudyNow{};
+
+    // Truth-valued flags, compared with 1.
+    std::uint8_t BrowseMode = 0;
+    std::uint8_t BrowseRunning = 0;
+    std::uint8_t SpellAdvance = 0;
+    std::uint8_t ModelSoundPlaying = 0;
+    std::uint8_t ReturningLearner = 0;
+
+    // Colour components of the card-label colour cycle.
+    int ColourCycle1 = 0;
+    int ColourCycle2 = 0;
+    int ColourCycle3 = 0;
+
+    SoundIndexFile SoundIndex;
+    Speech* Voice = nullptr; ///< not owned
+
+    WordList NewList;
+    WordList MasteredList;
+    WordList ReviewList;
+
+    /// Receives every statistics text the operations write; the windows show them.
+    std::function<void(StatText, const std::string&)> OnText;
+
+    /// The list chosen by ContentKind (the new-word list for 0 or any other value).
+    WordList& CurrentList();
+    const WordList& CurrentList() const;
+
+    /// CurrentEntry := the trimmed line at WordCursor of CurrentList (empty past the end).
+    void FetchEntry();
+    /// Appends CurrentEntry to MasteredList unless it is there already (case ignored) or empty.
+    bool AddToMastered();
+    /// Appends CurrentEntry to ReviewList unless it is there already (case ignored) or empty.
+    bool AddToReview();
+    /// Deletes the line at pos from NewList; no counter changes.
+    void RemoveFromNew(long long pos);
+    /// Deletes the line at pos from ReviewList; with count, ReviewCount goes down by 1 first.
+    void RemoveFromReview(long long pos, bool withCount);
+    /// Counts one more mastered word without a list change.
+    void CountMastered();
+
+    /// Reads the learner's three list files; see the failure rule in the source.
+    Status LoadLearnerLists();
+    /// Writes the three list files (nothing when nobody is signed in).
+    Status SaveLearnerLists();
+
+    /// The text the given statistics control shows now.
+    std::string StatisticText(StatText which) const;
+    /// Sends the texts LoadLearnerLists writes (mastered, review, total, banner, summary).
+    void PublishLoadTexts() const;
+
+private:
+    void Publish(StatText which) const;
+};
+
+/// "已掌握单词" + n + "个" and the like: prefix, plain decimal, "个".
+std::string CountText(const std::string& prefix, long long n);
+
+} // namespace core

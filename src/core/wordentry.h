@@ -1,0 +1,20 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace core {
+
+/// Removes leading and trailing characters of code 32 and below.
+std::string Trim(std::string_view text);
+
+/// The characters before the first "[" (empty when there is no "[").
+std::string EntryWord(std::string_view entry);
+/// The characters between the first "[" and the first "]" (empty when either is missing).
+std::string EntryPhonetic(std::string_view entry);
+/// Everything after the first "]" (the whole line when there is no "]").
+std::string EntryMeaning(std::string_view entry);
+
+/// Folds letter case for the duplicate test (ASCII, Latin-1, Greek and Cyrillic letters).
+std::string FoldCase(std::string_view text);
+
+} // namespace core
