@@ -1,0 +1,86 @@
+// Figures for the learner-data core: the duplicate test on long lists and whole-list I/O.
+#include "core/learnerfiles.h"
+#include "core/studystate.h"
+
+#include <benchmark/benchmark.h>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> MakeLines(int count, const std::string& tag) {
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        lines.push_back(tag + std::to_string(i) + "[" + "wE:d" + "]n.词；单词，字；诺言；消息");
+    }
+    return lines;
+}
+
+/// 10,000 AddToReview calls on a review list of 50,000 lines: half new entries, half
+/// duplicates in another letter case.
+void BM_AddToReview10k(benchmark::State& st) {
+    const auto base = MakeLines(50000, "review");
+    std::vector<std::string> entries;
+    for (int i = 0; i < 10000; ++i) {
+        entries.push_back(i % 2 ? "REVIEW" + std::to_string(i) + "[WE:D]N.词；单词，字；诺言；消息"
+                                : "fresh" + std::to_string(i) + "[x]n.新");
+    }
+    for (auto _ : st) {
+        st.PauseTiming();
+        core::StudyState state;
+        state.ReviewList.Replace(base);
+        st.ResumeTiming();
+        for (const auto& e : entries) {
+            state.CurrentEntry = e;
+            benchmark::DoNotOptimize(state.AddToReview());
+        }
+    }
+    st.SetLabel("10,000 calls on 50,000 lines; target <= 20 ms");
+}
+BENCHMARK(BM_AddToReview10k)->Unit(benchmark::kMillisecond);
+
+struct Learner {
+    Learner() {
+        dir = std::filesystem::temp_directory_path() / "ljt-bench";
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        state.AppDir = dir.string() + "/";
+        state.LearnerName = "学员";
+        core::CreateLearnerFiles(state.AppDir, state.LearnerName);
+        state.NewList.Replace(MakeLines(50000, "new"));
+        state.MasteredList.Replace(MakeLines(50000, "mastered"));
+        state.ReviewList.Replace(MakeLines(50000, "review"));
+    }
+    ~Learner() { std::filesystem::remove_all(dir); }
+    std::filesystem::path dir;
+    core::StudyState state;
+};
+
+void BM_SaveThreeLists50k(benchmark::State& st) {
+    Learner learner;
+    for (auto _ : st) {
+        if (!learner.state.SaveLearnerLists()) {
+            st.SkipWithError("save failed");
+        }
+    }
+    st.SetLabel("three lists of 50,000 lines; target <= 30 ms");
+}
+BENCHMARK(BM_SaveThreeLists50k)->Unit(benchmark::kMillisecond);
+
+void BM_LoadThreeLists50k(benchmark::State& st) {
+    Learner learner;
+    learner.state.SaveLearnerLists();
+    for (auto _ : st) {
+        if (!learner.state.LoadLearnerLists()) {
+            st.SkipWithError("load failed");
+        }
+    }
+    st.SetLabel("three lists of 50,000 lines; target <= 30 ms");
+}
+BENCHMARK(BM_LoadThreeLists50k)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,153 @@
+#include "learnerfiles.h"
+
+#include "textfile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace core {
+namespace {
+
+constexpr std::size_t MaxNameChars = 64;
+
+std::size_t CountUtf8Chars(std::string_view text) {
+    std::size_t n = 0;
+    for (unsigned char c : text) {
+        if ((c & 0xC0) != 0x80) {
+            ++n;
+        }
+    }
+    return n;
+}
+
+Status CheckComponent(std::string_view name, const std::string& what) {
+    bool onlyBlanks = true;
+    for (unsigned char c : name) {
+        if (c != ' ' && c != '\t') {
+            onlyBlanks = false;
+        }
+    }
+    if (name.empty() || onlyBlanks) {
+        return Status::Fail({}, what + "不能为空。");
+    }
+    for (unsigned char c : name) {
+        if (c == '/' || c == '\\') {
+            return Status::Fail({}, what + "不能包含“/”或“\\”。");
+        }
+        if (c < 32 || c == 127) {
+            return Status::Fail({}, what + "不能包含控制字符。");
+        }
+    }
+    if (name == "." || name == "..") {
+        return Status::Fail({}, what + "不能是“.”或“..”。");
+    }
+    if (CountUtf8Chars(name) > MaxNameChars) {
+        return Status::Fail({}, what + "太长了，最多64个字符。");
+    }
+    return Status::Ok();
+}
+
+} // namespace
+
+Status CheckLearnerName(std::string_view name) {
+    return CheckComponent(name, "学员名字");
+}
+
+Status CheckBankName(std::string_view name) {
+    return CheckComponent(name, "词库名称");
+}
+
+std::string LearnerFolderPath(const std::string& appDir, const std::string& name) {
+    return appDir + name + "/";
+}
+
+std::string LearnerListPath(const std::string& appDir, const std::string& name, int which) {
+    return LearnerFolderPath(appDir, name) + name + std::to_string(which) + ".bm";
+}
+
+std::string LearnerSettingsPath(const std::string& appDir, const std::string& name) {
+    return LearnerFolderPath(appDir, name) + name + ".bm";
+}
+
+std::string BankCataloguePath(const std::string& appDir) {
+    return appDir + "Ebook.txt";
+}
+
+std::string WordBankPath(const std::string& appDir, const std::string& bank) {
+    return appDir + "Worddata/" + bank + ".dst";
+}
+
+bool LearnerKnown(const std::string& appDir, const std::string& name) {
+    return CheckLearnerName(name).ok && FileExists(LearnerListPath(appDir, name, 1));
+}
+
+Status CreateLearnerFiles(const std::string& appDir, const std::string& name) {
+    if (Status s = CheckLearnerName(name); !s) {
+        return s;
+    }
+    const std::string folder = appDir + name;
+    // An existing folder without a new-word file is refused rather than reused: its other
+    // list files may still hold the learner's progress and must not be emptied.
+    if (::mkdir(folder.c_str(), 0755) != 0) {
+        int e = errno;
+        return Status::Fail(folder, "无法创建文件夹“" + folder + "”：" + std::strerror(e));
+    }
+    for (int which = 1; which <= 3; ++which) {
+        const std::string path = LearnerListPath(appDir, name, which);
+        if (Status s = WriteFileAtomic(path, {}); !s) {
+            return s;
+        }
+    }
+    return Status::Ok();
+}
+
+Status WriteLearnerSettings(const std::string& appDir, const std::string& name) {
+    if (Status s = CheckLearnerName(name); !s) {
+        return s;
+    }
+    return WriteTextLines(LearnerSettingsPath(appDir, name), {"0", "0", "0", "0", "10"});
+}
+
+BankCopyResult CopyBankToNewList(const std::string& appDir, const std::string& name,
+                                 const std::string& bank) {
+    BankCopyResult result;
+    if (Status s = CheckLearnerName(name); !s) {
+        result.status = s;
+        return result;
+    }
+    if (Status s = CheckBankName(bank); !s) {
+        result.status = s;
+        return result;
+    }
+    const std::string bankPath = WordBankPath(appDir, bank);
+    std::string bytes;
+    if (!FileExists(bankPath)) {
+        result.status = Status::Fail(bankPath, "File not found: “" + bankPath + "”");
+        return result;
+    }
+    if (Status s = ReadFileBytes(bankPath, bytes); !s) {
+        result.status = s;
+        return result;
+    }
+    const std::string listPath = LearnerListPath(appDir, name, 1);
+    result.newListWasMissing = !FileExists(listPath);
+    // Lines are copied as bytes, unchanged: GB18030 never uses CR or LF inside a character.
+    std::vector<std::string> lines;
+    for (auto& line : SplitLines(bytes)) {
+        if (!line.empty()) {
+            lines.push_back(std::move(line));
+        }
+    }
+    result.status = WriteFileAtomic(listPath, JoinLinesCrLf(lines));
+    if (result.status) {
+        result.linesCopied = lines.size();
+    }
+    return result;
+}
+
+Status ReadBankCatalogue(const std::string& appDir, std::vector<std::string>& names) {
+    return ReadTextLines(BankCataloguePath(appDir), names);
+}
+
+} // namespace core

@@ -1,0 +1,78 @@
+#include "core/wordlist.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(WordList, ReadingOutsideTheListGivesAnEmptyLine) {
+    core::WordList list;
+    list.Replace({"a", "b"});
+    EXPECT_EQ(list.Line(0), "a");
+    EXPECT_EQ(list.Line(1), "b");
+    EXPECT_EQ(list.Line(2), "");
+    EXPECT_EQ(list.Line(-1), "");
+    EXPECT_EQ(list.Line(1LL << 40), "");
+}
+
+TEST(WordList, RemovingOutsideTheListChangesNothing) {
+    core::WordList list;
+    list.Replace({"a", "b", "c"});
+    EXPECT_FALSE(list.RemoveAt(3));
+    EXPECT_FALSE(list.RemoveAt(-1));
+    EXPECT_EQ(list.size(), 3u);
+    EXPECT_TRUE(list.RemoveAt(1));
+    EXPECT_EQ(list.Lines(), (std::vector<std::string>{"a", "c"}));
+}
+
+TEST(WordList, EmptyLinesAreRefusedOnAppendButKeptFromFiles) {
+    core::WordList list;
+    EXPECT_FALSE(list.Append(""));
+    EXPECT_TRUE(list.empty());
+    list.Replace({"a", "", "b"});
+    EXPECT_EQ(list.size(), 3u);
+    EXPECT_EQ(list.Line(1), "");
+}
+
+TEST(WordList, DuplicateIndexFollowsEveryChange) {
+    core::WordList list;
+    list.Replace({"Apple[x]n.苹果", "pear[y]n.梨", "pear[y]n.梨"});
+    struct Step {
+        const char* query;
+        bool present;
+    };
+    auto check = [&](std::initializer_list<Step> steps, const char* when) {
+        for (const auto& s : steps) {
+            EXPECT_EQ(list.ContainsIgnoringCase(s.query), s.present) << when << ": " << s.query;
+        }
+    };
+    check({{"apple[x]n.苹果", true},
+           {"APPLE[X]N.苹果", true},
+           {"apple", false},
+           {"apple[x]n.苹果 ", false}},
+          "after load");
+    list.RemoveAt(1); // one of the two pears
+    check({{"PEAR[Y]N.梨", true}}, "after removing one copy");
+    list.RemoveAt(1);
+    check({{"pear[y]n.梨", false}}, "after removing both copies");
+    list.Append("Kiwi[k]n.猕猴桃");
+    check({{"kiwi[k]n.猕猴桃", true}}, "after append");
+    list.Replace({});
+    check({{"apple[x]n.苹果", false}, {"kiwi[k]n.猕猴桃", false}}, "after replace");
+}
+
+TEST(WordList, ObserverHearsEachChange) {
+    core::WordList list;
+    std::vector<std::pair<core::WordList::Change, std::size_t>> heard;
+    list.SetObserver(
+        [&](core::WordList::Change c, std::size_t pos) { heard.emplace_back(c, pos); });
+    list.Replace({"a", "b"});
+    list.Append("c");
+    list.RemoveAt(0);
+    list.RemoveAt(9); // nothing removed, nothing heard
+    ASSERT_EQ(heard.size(), 3u);
+    EXPECT_EQ(heard[0].first, core::WordList::Change::Reset);
+    EXPECT_EQ(heard[1], std::make_pair(core::WordList::Change::Appended, std::size_t{2}));
+    EXPECT_EQ(heard[2], std::make_pair(core::WordList::Change::Removed, std::size_t{0}));
+}
+
+} // namespace
