@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -73,35 +74,173 @@ std::string FolderOf(const std::string& path) {
 
 } // namespace
 
-std::string Gb18030ToUtf8(std::string_view bytes) {
-    // Plain ASCII needs no conversion; most list lines are mostly ASCII but this keeps the
-    // common all-ASCII file fast.
-    bool ascii = true;
-    for (unsigned char c : bytes) {
+namespace {
+
+/// Two-byte GB18030 codes (the GBK area) and their Unicode characters, built once from
+/// iconv so that the common characters are converted by table lookup. Four-byte codes and
+/// anything the tables do not hold go through iconv itself.
+struct GbkTables {
+    // Index (lead - 0x81) * 191 + (trail - 0x40); 0 = not a two-byte character.
+    std::vector<char16_t> toUnicode;
+    // Basic Multilingual Plane character -> two-byte code (lead << 8 | trail), 0 = none.
+    std::vector<std::uint16_t> fromUnicode;
+
+    GbkTables() : toUnicode(126 * 191, 0), fromUnicode(0x10000, 0) {
+        iconv_t cd = iconv_open("UTF-16LE", "GB18030");
+        if (cd == reinterpret_cast<iconv_t>(-1)) {
+            return;
+        }
+        for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+            for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+                if (trail == 0x7F) {
+                    continue;
+                }
+                char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                char out[8];
+                char* inPtr = in;
+                char* outPtr = out;
+                std::size_t inLeft = 2;
+                std::size_t outLeft = sizeof out;
+                iconv(cd, nullptr, nullptr, nullptr, nullptr);
+                if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) ||
+                    sizeof out - outLeft != 2) {
+                    continue;
+                }
+                auto u = static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
+                                               (static_cast<unsigned char>(out[1]) << 8));
+                if (u >= 0xD800 && u <= 0xDFFF) {
+                    continue;
+                }
+                toUnicode[(lead - 0x81) * 191 + (trail - 0x40)] = u;
+                if (fromUnicode[u] == 0) {
+                    fromUnicode[u] = static_cast<std::uint16_t>(lead << 8 | trail);
+                }
+            }
+        }
+        iconv_close(cd);
+    }
+};
+
+const GbkTables& Tables() {
+    static const GbkTables tables;
+    return tables;
+}
+
+bool IsAscii(std::string_view text) {
+    for (unsigned char c : text) {
         if (c >= 0x80) {
-            ascii = false;
-            break;
+            return false;
         }
     }
-    if (ascii) {
+    return true;
+}
+
+constexpr std::string_view Replacement8 = "\xEF\xBF\xBD";
+constexpr std::string_view ReplacementGb = "\x84\x31\xA4\x37"; // U+FFFD in GB18030
+
+} // namespace
+
+std::string Gb18030ToUtf8(std::string_view bytes) {
+    if (IsAscii(bytes)) {
         return std::string(bytes);
     }
-    return Convert("UTF-8", "GB18030", bytes, "\xEF\xBF\xBD", 1);
+    const auto& table = Tables().toUnicode;
+    const std::size_t n = bytes.size();
+    // Worst case: every byte invalid, each replaced by three bytes of U+FFFD.
+    std::string out(3 * n, '\0');
+    char* o = out.data();
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    std::size_t i = 0;
+    auto put = [&](std::string_view piece) {
+        std::memcpy(o, piece.data(), piece.size());
+        o += piece.size();
+    };
+    while (i < n) {
+        const unsigned char b = in[i];
+        if (b < 0x80) {
+            *o++ = static_cast<char>(b);
+            ++i;
+            continue;
+        }
+        if (b >= 0x81 && b <= 0xFE && i + 1 < n) {
+            const unsigned char t = in[i + 1];
+            if (t >= 0x40 && t <= 0xFE && t != 0x7F) {
+                const unsigned u = table[(b - 0x81) * 191 + (t - 0x40)];
+                if (u >= 0x800) {
+                    *o++ = static_cast<char>(0xE0 | (u >> 12));
+                    *o++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+                    *o++ = static_cast<char>(0x80 | (u & 0x3F));
+                    i += 2;
+                    continue;
+                }
+                if (u != 0) {
+                    *o++ = static_cast<char>(0xC0 | (u >> 6));
+                    *o++ = static_cast<char>(0x80 | (u & 0x3F));
+                    i += 2;
+                    continue;
+                }
+            } else if (t >= 0x30 && t <= 0x39 && i + 3 < n) {
+                // A four-byte code: rare, left to iconv.
+                put(Convert("UTF-8", "GB18030", bytes.substr(i, 4), Replacement8, 1));
+                i += 4;
+                continue;
+            }
+        }
+        put(Convert("UTF-8", "GB18030", bytes.substr(i, 1), Replacement8, 1));
+        ++i;
+    }
+    out.resize(static_cast<std::size_t>(o - out.data()));
+    return out;
 }
 
 std::string Utf8ToGb18030(std::string_view text) {
-    bool ascii = true;
-    for (unsigned char c : text) {
-        if (c >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    if (ascii) {
+    if (IsAscii(text)) {
         return std::string(text);
     }
-    // U+FFFD in GB18030 is 84 31 A4 37.
-    return Convert("GB18030", "UTF-8", text, "\x84\x31\xA4\x37", 1);
+    const auto& table = Tables().fromUnicode;
+    std::string out;
+    out.reserve(text.size());
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    auto cont = [&](std::size_t k) {
+        return k < n && (static_cast<unsigned char>(text[k]) & 0xC0) == 0x80;
+    };
+    while (i < n) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80) {
+            out += static_cast<char>(b);
+            ++i;
+            continue;
+        }
+        unsigned cp = 0;
+        std::size_t len = 0;
+        if ((b & 0xE0) == 0xC0 && cont(i + 1)) {
+            cp = ((b & 0x1Fu) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3Fu);
+            len = cp >= 0x80 ? 2 : 0;
+        } else if ((b & 0xF0) == 0xE0 && cont(i + 1) && cont(i + 2)) {
+            cp = ((b & 0x0Fu) << 12) | ((static_cast<unsigned char>(text[i + 1]) & 0x3Fu) << 6) |
+                 (static_cast<unsigned char>(text[i + 2]) & 0x3Fu);
+            len = (cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) ? 3 : 0;
+        } else if ((b & 0xF8) == 0xF0 && cont(i + 1) && cont(i + 2) && cont(i + 3)) {
+            len = 4;
+        }
+        if (len == 0) {
+            out += ReplacementGb;
+            ++i;
+            while (i < n && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) {
+                ++i;
+            }
+            continue;
+        }
+        if (len < 4 && table[cp] != 0) {
+            out += static_cast<char>(table[cp] >> 8);
+            out += static_cast<char>(table[cp] & 0xFF);
+        } else {
+            out += Convert("GB18030", "UTF-8", text.substr(i, len), ReplacementGb, 1);
+        }
+        i += len;
+    }
+    return out;
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {

@@ -1,5 +1,7 @@
 #include "wordentry.h"
 
+#include <functional>
+
 namespace core {
 
 std::string Trim(std::string_view text) {
@@ -42,88 +44,84 @@ std::string EntryMeaning(std::string_view entry) {
 
 namespace {
 
-/// Decodes one UTF-8 sequence at text[i]; returns the code point and advances i.
-/// An invalid byte decodes as itself (as a negative marker) so that it is kept unchanged.
-long DecodeAt(std::string_view text, std::size_t& i) {
-    auto b0 = static_cast<unsigned char>(text[i]);
-    auto cont = [&](std::size_t k) {
-        return i + k < text.size() && (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-    };
-    if (b0 < 0x80) {
+/// Hands the case-folded UTF-8 bytes of text, in order, to emit. Every folded letter keeps
+/// its encoded length, and only a few lead bytes can start a capital, so most characters
+/// (Chinese included) pass through without decoding.
+template <class Emit> void FoldBytes(std::string_view text, Emit&& emit) {
+    const std::size_t n = text.size();
+    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    auto isCont = [&](std::size_t k) { return k < n && (byte(k) & 0xC0) == 0x80; };
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned char b = byte(i);
+        if (b < 0x80) {
+            emit(static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + 32 : b));
+            ++i;
+            continue;
+        }
+        if ((b == 0xC3 || b == 0xCE || b == 0xD0) && isCont(i + 1)) {
+            const unsigned char t = byte(i + 1);
+            unsigned char lead = b;
+            unsigned char trail = t;
+            if (b == 0xC3 && t >= 0x80 && t <= 0x9E && t != 0x97) {
+                trail = static_cast<unsigned char>(t + 0x20); // Latin-1 capitals
+            } else if (b == 0xCE && t >= 0x91 && t <= 0x9F) {
+                trail = static_cast<unsigned char>(t + 0x20); // Greek Alpha..Omicron
+            } else if (b == 0xCE && t >= 0xA0 && t <= 0xAB && t != 0xA2) {
+                lead = 0xCF; // Greek Pi..Upsilon with dialytika
+                trail = static_cast<unsigned char>(t - 0x20);
+            } else if (b == 0xD0 && t >= 0x90 && t <= 0x9F) {
+                trail = static_cast<unsigned char>(t + 0x20); // Cyrillic A..Pe
+            } else if (b == 0xD0 && t >= 0xA0 && t <= 0xAF) {
+                lead = 0xD1; // Cyrillic Er..Ya
+                trail = static_cast<unsigned char>(t - 0x20);
+            } else if (b == 0xD0 && t >= 0x80 && t <= 0x8F) {
+                lead = 0xD1; // Cyrillic Ie with grave..Dzhe
+                trail = static_cast<unsigned char>(t + 0x10);
+            }
+            emit(lead);
+            emit(trail);
+            i += 2;
+            continue;
+        }
+        if (b == 0xEF && isCont(i + 1) && isCont(i + 2) && byte(i + 1) == 0xBC &&
+            byte(i + 2) >= 0xA1 && byte(i + 2) <= 0xBA) {
+            emit(b); // full-width Latin capitals
+            emit(static_cast<unsigned char>(0xBD));
+            emit(static_cast<unsigned char>(byte(i + 2) - 0x20));
+            i += 3;
+            continue;
+        }
+        emit(b);
         ++i;
-        return b0;
     }
-    if ((b0 & 0xE0) == 0xC0 && cont(1)) {
-        long cp = ((b0 & 0x1F) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3F);
-        i += 2;
-        return cp;
-    }
-    if ((b0 & 0xF0) == 0xE0 && cont(1) && cont(2)) {
-        long cp = ((b0 & 0x0F) << 12) | ((static_cast<unsigned char>(text[i + 1]) & 0x3F) << 6) |
-                  (static_cast<unsigned char>(text[i + 2]) & 0x3F);
-        i += 3;
-        return cp;
-    }
-    ++i;
-    return -static_cast<long>(b0);
-}
-
-void AppendUtf8(std::string& out, long cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-long LowerCodePoint(long cp) {
-    if (cp >= 'A' && cp <= 'Z') {
-        return cp + 32;
-    }
-    if ((cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)) { // Latin-1 capitals
-        return cp + 32;
-    }
-    if (cp >= 0x391 && cp <= 0x3AB && cp != 0x3A2) { // Greek capitals
-        return cp + 32;
-    }
-    if (cp >= 0x410 && cp <= 0x42F) { // Cyrillic capitals
-        return cp + 32;
-    }
-    if (cp >= 0x400 && cp <= 0x40F) {
-        return cp + 80;
-    }
-    if (cp >= 0xFF21 && cp <= 0xFF3A) { // full-width Latin capitals
-        return cp + 32;
-    }
-    return cp;
 }
 
 } // namespace
 
 std::string FoldCase(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        auto b = static_cast<unsigned char>(text[i]);
-        if (b < 0x80) {
-            out += static_cast<char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
-            ++i;
-            continue;
-        }
-        long cp = DecodeAt(text, i);
-        if (cp < 0) {
-            out += static_cast<char>(-cp);
-        } else {
-            AppendUtf8(out, LowerCodePoint(cp));
-        }
-    }
+    std::string out(text.size(), '\0');
+    std::size_t k = 0;
+    FoldBytes(text, [&](unsigned char c) { out[k++] = static_cast<char>(c); });
     return out;
+}
+
+std::uint64_t FoldedHash(std::string_view text) {
+    // Fold into a stack buffer for the usual short line, then use the library's fast hash.
+    char buffer[256];
+    if (text.size() <= sizeof buffer) {
+        std::size_t k = 0;
+        FoldBytes(text, [&](unsigned char c) { buffer[k++] = static_cast<char>(c); });
+        return std::hash<std::string_view>{}(std::string_view(buffer, k));
+    }
+    return std::hash<std::string>{}(FoldCase(text));
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false; // folding keeps the length
+    }
+    return a == b || FoldCase(a) == FoldCase(b);
 }
 
 } // namespace core

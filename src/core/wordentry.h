@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -14,7 +15,12 @@ std::string EntryPhonetic(std::string_view entry);
 /// Everything after the first "]" (the whole line when there is no "]").
 std::string EntryMeaning(std::string_view entry);
 
-/// Folds letter case for the duplicate test (ASCII, Latin-1, Greek and Cyrillic letters).
+/// Folds letter case for the duplicate test (ASCII, Latin-1, Greek, Cyrillic and full-width
+/// Latin letters); the folded text has the same length in bytes.
 std::string FoldCase(std::string_view text);
+/// A hash of the folded text, equal for texts that differ only in letter case.
+std::uint64_t FoldedHash(std::string_view text);
+/// True when the texts are equal ignoring letter case.
+bool EqualIgnoringCase(std::string_view a, std::string_view b);
 
 } // namespace core

@@ -11,8 +11,16 @@ std::string WordList::Line(long long pos) const {
     return lines_[static_cast<std::size_t>(pos)];
 }
 
+std::size_t WordList::FoldedHasher::operator()(std::string_view s) const {
+    return static_cast<std::size_t>(FoldedHash(s));
+}
+
+bool WordList::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
+    return EqualIgnoringCase(a, b);
+}
+
 bool WordList::ContainsIgnoringCase(std::string_view text) const {
-    return folded_.find(FoldCase(text)) != folded_.end();
+    return folded_.find(text) != folded_.end();
 }
 
 void WordList::Replace(std::vector<std::string> lines) {

@@ -39,8 +39,19 @@ private:
     void IndexAdd(const std::string& line);
     void IndexRemove(const std::string& line);
 
+    /// Hashes and compares lines ignoring letter case, so that the index needs no folded
+    /// copies and a lookup of a plain string_view allocates nothing.
+    struct FoldedHasher {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const;
+    };
+    struct FoldedEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+
     std::vector<std::string> lines_;
-    std::unordered_map<std::string, std::size_t> folded_; // folded line -> occurrences
+    std::unordered_map<std::string, std::size_t, FoldedHasher, FoldedEqual> folded_; // occurrences
     Observer observer_;
 };
 
