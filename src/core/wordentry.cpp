@@ -99,10 +99,14 @@ template <class Emit> void FoldBytes(std::string_view text, Emit&& emit) {
 
 } // namespace
 
-std::string FoldCase(std::string_view text) {
-    std::string out(text.size(), '\0');
+void FoldCaseInto(std::string_view text, char* out) {
     std::size_t k = 0;
     FoldBytes(text, [&](unsigned char c) { out[k++] = static_cast<char>(c); });
+}
+
+std::string FoldCase(std::string_view text) {
+    std::string out(text.size(), '\0');
+    FoldCaseInto(text, out.data());
     return out;
 }
 

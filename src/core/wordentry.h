@@ -18,6 +18,8 @@ std::string EntryMeaning(std::string_view entry);
 /// Folds letter case for the duplicate test (ASCII, Latin-1, Greek, Cyrillic and full-width
 /// Latin letters); the folded text has the same length in bytes.
 std::string FoldCase(std::string_view text);
+/// Writes the folded text (text.size() bytes) to out.
+void FoldCaseInto(std::string_view text, char* out);
 /// A hash of the folded text, equal for texts that differ only in letter case.
 std::uint64_t FoldedHash(std::string_view text);
 /// True when the texts are equal ignoring letter case.

@@ -2,6 +2,9 @@
 
 #include "wordentry.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace core {
 
 std::string WordList::Line(long long pos) const {
@@ -11,24 +14,15 @@ std::string WordList::Line(long long pos) const {
     return lines_[static_cast<std::size_t>(pos)];
 }
 
-std::size_t WordList::FoldedHasher::operator()(std::string_view s) const {
-    return static_cast<std::size_t>(FoldedHash(s));
-}
-
-bool WordList::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
-    return EqualIgnoringCase(a, b);
-}
-
 bool WordList::ContainsIgnoringCase(std::string_view text) const {
-    return folded_.find(text) != folded_.end();
+    return index_.Contains(text);
 }
 
 void WordList::Replace(std::vector<std::string> lines) {
     lines_ = std::move(lines);
-    folded_.clear();
-    folded_.reserve(lines_.size());
+    index_.Reset(lines_.size());
     for (const auto& line : lines_) {
-        IndexAdd(line);
+        index_.Add(line);
     }
     Notify(Change::Reset, 0);
 }
@@ -37,7 +31,7 @@ bool WordList::Append(std::string line) {
     if (line.empty()) {
         return false;
     }
-    IndexAdd(line);
+    index_.Add(line);
     lines_.push_back(std::move(line));
     Notify(Change::Appended, lines_.size() - 1);
     return true;
@@ -48,7 +42,7 @@ bool WordList::RemoveAt(long long pos) {
         return false;
     }
     auto at = static_cast<std::size_t>(pos);
-    IndexRemove(lines_[at]);
+    index_.Remove(lines_[at]);
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(at));
     Notify(Change::Removed, at);
     return true;
@@ -60,14 +54,103 @@ void WordList::Notify(Change change, std::size_t pos) const {
     }
 }
 
-void WordList::IndexAdd(const std::string& line) {
-    ++folded_[FoldCase(line)];
+namespace {
+
+/// Folds text into buffer (grown when needed) and returns the folded view.
+std::string_view Folded(std::string_view text, std::string& buffer) {
+    buffer.resize(text.size());
+    FoldCaseInto(text, buffer.data());
+    return buffer;
 }
 
-void WordList::IndexRemove(const std::string& line) {
-    auto it = folded_.find(FoldCase(line));
-    if (it != folded_.end() && --it->second == 0) {
-        folded_.erase(it);
+std::uint64_t HashOf(std::string_view folded) {
+    return std::hash<std::string_view>{}(folded);
+}
+
+} // namespace
+
+void WordList::FoldedIndex::Reset(std::size_t expected) {
+    arena_.clear();
+    used_ = 0;
+    std::size_t capacity = 16;
+    while (capacity < expected * 2) {
+        capacity *= 2;
+    }
+    slots_.assign(capacity, Slot{});
+}
+
+std::size_t WordList::FoldedIndex::Find(std::string_view folded, std::uint64_t hash) const {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = static_cast<std::size_t>(hash) & mask;
+    for (;;) {
+        const Slot& slot = slots_[at];
+        if (!slot.used) {
+            return at;
+        }
+        if (slot.hash == hash && slot.length == folded.size() &&
+            std::string_view(arena_).substr(slot.offset, slot.length) == folded) {
+            return at;
+        }
+        at = (at + 1) & mask;
+    }
+}
+
+void WordList::FoldedIndex::Add(std::string_view line) {
+    if (slots_.empty() || (used_ + 1) * 10 > slots_.size() * 7) {
+        Grow();
+    }
+    thread_local std::string buffer;
+    std::string_view folded = Folded(line, buffer);
+    const std::uint64_t hash = HashOf(folded);
+    Slot& slot = slots_[Find(folded, hash)];
+    if (!slot.used) {
+        slot.used = true;
+        slot.hash = hash;
+        slot.offset = static_cast<std::uint32_t>(arena_.size());
+        slot.length = static_cast<std::uint32_t>(folded.size());
+        arena_.append(folded);
+        ++used_;
+    }
+    ++slot.count;
+}
+
+void WordList::FoldedIndex::Remove(std::string_view line) {
+    if (slots_.empty()) {
+        return;
+    }
+    thread_local std::string buffer;
+    std::string_view folded = Folded(line, buffer);
+    Slot& slot = slots_[Find(folded, HashOf(folded))];
+    if (slot.used && slot.count > 0) {
+        --slot.count;
+    }
+}
+
+bool WordList::FoldedIndex::Contains(std::string_view text) const {
+    if (slots_.empty()) {
+        return false;
+    }
+    thread_local std::string buffer;
+    std::string_view folded = Folded(text, buffer);
+    const Slot& slot = slots_[Find(folded, HashOf(folded))];
+    return slot.used && slot.count > 0;
+}
+
+void WordList::FoldedIndex::Grow() {
+    // Rebuild at twice the size, dropping keys no line holds any more.
+    std::vector<Slot> old = std::move(slots_);
+    std::string oldArena = std::move(arena_);
+    Reset(std::max<std::size_t>(used_ + 1, old.size()));
+    for (const Slot& slot : old) {
+        if (!slot.used || slot.count == 0) {
+            continue;
+        }
+        std::string_view folded = std::string_view(oldArena).substr(slot.offset, slot.length);
+        Slot& fresh = slots_[Find(folded, slot.hash)];
+        fresh = slot;
+        fresh.offset = static_cast<std::uint32_t>(arena_.size());
+        arena_.append(folded);
+        ++used_;
     }
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace core {
@@ -36,22 +36,36 @@ public:
 
 private:
     void Notify(Change change, std::size_t pos) const;
-    void IndexAdd(const std::string& line);
-    void IndexRemove(const std::string& line);
 
-    /// Hashes and compares lines ignoring letter case, so that the index needs no folded
-    /// copies and a lookup of a plain string_view allocates nothing.
-    struct FoldedHasher {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const;
-    };
-    struct FoldedEqual {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const;
+    /// Open-addressing table of the case-folded lines. The folded texts live in one
+    /// arena string, so that building the index for a long list costs no allocation per
+    /// line. A key whose count drops to 0 keeps its slot and is reused when it comes back.
+    class FoldedIndex {
+    public:
+        void Reset(std::size_t expected);
+        void Add(std::string_view line);
+        void Remove(std::string_view line);
+        bool Contains(std::string_view text) const;
+
+    private:
+        struct Slot {
+            std::uint64_t hash = 0;
+            std::uint32_t offset = 0;
+            std::uint32_t length = 0;
+            std::uint32_t count = 0;
+            bool used = false;
+        };
+        /// The slot holding folded, or the empty slot where it belongs.
+        std::size_t Find(std::string_view folded, std::uint64_t hash) const;
+        void Grow();
+
+        std::string arena_;
+        std::vector<Slot> slots_;
+        std::size_t used_ = 0;
     };
 
     std::vector<std::string> lines_;
-    std::unordered_map<std::string, std::size_t, FoldedHasher, FoldedEqual> folded_; // occurrences
+    FoldedIndex index_;
     Observer observer_;
 };
 
