@@ -1,6 +1,9 @@
 #include "core/wordlist.h"
 
+#include "core/wordentry.h"
+
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 
@@ -73,6 +76,38 @@ TEST(WordList, ObserverHearsEachChange) {
     EXPECT_EQ(heard[0].first, core::WordList::Change::Reset);
     EXPECT_EQ(heard[1], std::make_pair(core::WordList::Change::Appended, std::size_t{2}));
     EXPECT_EQ(heard[2], std::make_pair(core::WordList::Change::Removed, std::size_t{0}));
+}
+
+TEST(WordList, IndexAgreesWithAPlainScanOverManyChanges) {
+    // Random appends, removals and reloads on a small vocabulary, so that keys come back
+    // after being removed and the table grows several times; every answer is checked
+    // against a plain case-insensitive scan of the lines.
+    const std::vector<std::string> words = {
+        "a[a]x",          "A[A]X",      "b[b]y",      "Word[wE:d]n.词",
+        "WORD[WE:D]N.词", "ΑΒΓ[x]希腊", "αβγ[x]希腊", "c "};
+    std::mt19937 rng(12345);
+    core::WordList list;
+    auto plainContains = [&](const std::string& text) {
+        for (const auto& line : list.Lines()) {
+            if (core::FoldCase(line) == core::FoldCase(text)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    for (int step = 0; step < 4000; ++step) {
+        const int op = static_cast<int>(rng() % 10);
+        if (op < 5) {
+            list.Append(words[rng() % words.size()] + std::to_string(rng() % 40));
+        } else if (op < 9 && !list.empty()) {
+            list.RemoveAt(static_cast<long long>(rng() % list.size()));
+        } else if (op == 9 && step % 500 == 9) {
+            list.Replace({words[0], words[3]});
+        }
+        const std::string probe = words[rng() % words.size()] + std::to_string(rng() % 40);
+        ASSERT_EQ(list.ContainsIgnoringCase(probe), plainContains(probe))
+            << "step " << step << " probe " << probe;
+    }
 }
 
 } // namespace
