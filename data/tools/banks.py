@@ -153,6 +153,10 @@ def main():
         bank_words[tag] = words
         summary.append((name, len(lines), skipped[name]))
     textio.write_lines(os.path.join(out, "Ebook.txt"), [name for _, name in BANKS])
+    # A bank no longer built must not linger: the lookup searches every .dst file.
+    for name in os.listdir(os.path.join(out, "Worddata")):
+        if name.endswith(".dst") and name[:-4] not in {n for _, n in BANKS}:
+            os.remove(os.path.join(out, "Worddata", name))
     with open(os.path.join(work, "banks.json.tmp"), "w", encoding="utf-8") as f:
         json.dump(bank_words, f, ensure_ascii=False)
     os.replace(os.path.join(work, "banks.json.tmp"), os.path.join(work, "banks.json"))

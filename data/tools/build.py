@@ -76,7 +76,7 @@ def main():
                      os.path.join(DATA, "lessons", "rules.txt")] + common,
                     ["yb48/yinbiao.txt", "yb48/yb48_48.wav"],
                     [PY, tool("lessons.py"), out]),
-        "corpus": ([tool("corpus.py"), banks_json, ECDICT,
+        "corpus": ([tool("corpus.py"), tool("banks.py"), banks_json, ECDICT,
                     os.path.join(DATA, "sentences", "written-a.txt"),
                     os.path.join(DATA, "sentences", "written-b.txt")] + common,
                    ["Worddata/sentence34085.txt"],
