@@ -1,0 +1,151 @@
+#include "pcmoutput.h"
+
+#include "outputvolume.h"
+#include "sounderror.h"
+
+#include <QAudioSink>
+#include <QMediaDevices>
+
+#include <algorithm>
+
+namespace sound {
+
+namespace {
+
+// How often queued samples are handed on and the end of a stream is looked for.
+constexpr int FeedIntervalMs = 5;
+// The device buffer: room for a whole word at once, so that a busy machine cannot starve it.
+// Playing starts with the first samples, whatever the buffer's length.
+constexpr int BufferMs = 1000;
+// When the device never reports the end, a stream counts as played this long after the time
+// its samples need, so that nobody waits for its end forever.
+constexpr qint64 EndGraceMs = 1500;
+
+} // namespace
+
+PcmOutput::PcmOutput(OutputVolume* volume, QObject* parent) : QObject(parent), volume_(volume) {
+    feed_.setInterval(FeedIntervalMs);
+    feed_.setTimerType(Qt::PreciseTimer);
+    connect(&feed_, &QTimer::timeout, this, [this] { Feed(true); });
+    if (volume_ != nullptr) {
+        connect(volume_, &OutputVolume::Changed, this, &PcmOutput::ApplyVolume);
+    }
+}
+
+PcmOutput::~PcmOutput() {
+    Stop();
+}
+
+void PcmOutput::Start(const QAudioFormat& format, const QString& what) {
+    Stop();
+    sinceStart_.start();
+    QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    if (device.isNull()) {
+        throw SoundError(QStringLiteral("没有可用的声音输出设备：%1").arg(what).toStdString());
+    }
+    format_ = format;
+    sink_ = new QAudioSink(device, format, this);
+    sink_->setBufferSize(format.bytesForDuration(BufferMs * 1000));
+    ApplyVolume();
+    io_ = sink_->start();
+    if (io_ == nullptr || sink_->error() == QAudio::OpenError) {
+        Stop();
+        throw SoundError(QStringLiteral("声音输出设备无法打开：%1").arg(what).toStdString());
+    }
+    feed_.start();
+}
+
+void PcmOutput::Append(const QByteArray& samples) {
+    if (sink_ == nullptr || samples.isEmpty()) {
+        return;
+    }
+    finishing_ = false;
+    if (pendingPos_ > 0 && pendingPos_ == pending_.size()) {
+        pending_.clear();
+        pendingPos_ = 0;
+    }
+    pending_.append(samples);
+    Feed(false);
+}
+
+void PcmOutput::Finish() {
+    if (sink_ == nullptr) {
+        return;
+    }
+    finishing_ = true;
+    Feed(false);
+}
+
+void PcmOutput::Stop() {
+    feed_.stop();
+    if (sink_ != nullptr) {
+        sink_->disconnect(this);
+        sink_->stop();
+        sink_->deleteLater();
+    }
+    sink_ = nullptr;
+    io_ = nullptr;
+    pending_.clear();
+    pendingPos_ = 0;
+    written_ = 0;
+    finishing_ = false;
+    firstSampleNs_ = -1;
+}
+
+qint64 PcmOutput::WrittenUSecs() const {
+    return format_.durationForBytes(written_);
+}
+
+void PcmOutput::Feed(bool fromTimer) {
+    if (sink_ == nullptr) {
+        return;
+    }
+    qint64 left = pending_.size() - pendingPos_;
+    if (left > 0) {
+        qint64 room = std::min<qint64>(left, sink_->bytesFree());
+        // Whole frames only.
+        int frame = std::max(1, format_.bytesPerFrame());
+        room -= room % frame;
+        if (room > 0) {
+            qint64 n = io_->write(pending_.constData() + pendingPos_, room);
+            if (n > 0) {
+                if (written_ == 0) {
+                    firstSampleNs_ = sinceStart_.nsecsElapsed();
+                    sinceFirstWrite_.start();
+                    emit FirstSample();
+                }
+                pendingPos_ += n;
+                written_ += n;
+            }
+        }
+        if (pendingPos_ == pending_.size()) {
+            pending_.clear();
+            pendingPos_ = 0;
+        }
+    }
+    // The end is only ever seen from the timer, so Finished never comes from inside a call.
+    if (!fromTimer || !finishing_ || pendingPos_ < pending_.size()) {
+        return;
+    }
+    // All samples are with the device: the stream has sounded when the device has played
+    // them (or has run dry after them).
+    // An idle state counts only once the samples have had their time, as it may be left over
+    // from a gap between two pieces of speech.
+    qint64 elapsedMs = sinceFirstWrite_.elapsed();
+    qint64 neededMs = WrittenUSecs() / 1000;
+    bool played = written_ == 0 || sink_->processedUSecs() >= WrittenUSecs() ||
+                  (sink_->state() == QAudio::IdleState && elapsedMs >= neededMs) ||
+                  elapsedMs > neededMs + EndGraceMs;
+    if (played) {
+        Stop();
+        emit Finished();
+    }
+}
+
+void PcmOutput::ApplyVolume() {
+    if (sink_ != nullptr && volume_ != nullptr) {
+        sink_->setVolume(volume_->Gain());
+    }
+}
+
+} // namespace sound

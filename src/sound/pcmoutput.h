@@ -1,0 +1,67 @@
+#pragma once
+#include <QAudioFormat>
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+class QAudioSink;
+class QIODevice;
+
+namespace sound {
+
+class OutputVolume;
+
+/// Plays raw samples through a QAudioSink at the program's output volume. Samples may arrive
+/// in pieces (speech comes while it is being made); Finished is raised once the last sample of
+/// a finished stream has been played.
+class PcmOutput : public QObject {
+    Q_OBJECT
+public:
+    explicit PcmOutput(OutputVolume* volume, QObject* parent = nullptr);
+    ~PcmOutput() override;
+
+    /// Opens the output for a new stream in format, dropping any earlier stream. Throws
+    /// SoundError naming what when the device cannot be opened.
+    void Start(const QAudioFormat& format, const QString& what);
+    /// Queues samples of the current stream and hands what the device takes at once.
+    void Append(const QByteArray& samples);
+    /// No more samples follow for now; Finished comes when the queued ones have sounded. A
+    /// later Append continues the same stream.
+    void Finish();
+    /// Ends the stream at once, without Finished.
+    void Stop();
+
+    /// True from Start until the stream has been played out or stopped.
+    bool IsActive() const { return sink_ != nullptr; }
+    /// The audio sink of the current stream (null when none), for checking its volume.
+    QAudioSink* Sink() const { return sink_; }
+    /// Nanoseconds between Start and the first sample handed to the device; -1 until then.
+    qint64 StartToFirstSampleNs() const { return firstSampleNs_; }
+
+signals:
+    /// The first samples of a stream were handed to the device.
+    void FirstSample();
+    /// The last sample of a finished stream has been played.
+    void Finished();
+
+private:
+    void Feed(bool fromTimer);
+    void ApplyVolume();
+    qint64 WrittenUSecs() const;
+
+    OutputVolume* volume_;
+    QAudioFormat format_;
+    QAudioSink* sink_ = nullptr;
+    QIODevice* io_ = nullptr;
+    QByteArray pending_;
+    qint64 pendingPos_ = 0;
+    qint64 written_ = 0;
+    bool finishing_ = false;
+    qint64 firstSampleNs_ = -1;
+    QElapsedTimer sinceStart_;
+    QElapsedTimer sinceFirstWrite_;
+    QTimer feed_;
+};
+
+} // namespace sound

@@ -1,0 +1,300 @@
+#include "qtmediaplayer.h"
+
+#include "pcmoutput.h"
+#include "sounderror.h"
+
+#include <QAudioOutput>
+#include <QAudioSource>
+#include <QFileInfo>
+#include <QMediaDevices>
+#include <QMediaPlayer>
+#include <QUrl>
+
+#include <cstring>
+
+namespace sound {
+
+namespace {
+
+// The audio format that plays a wave file's samples; 24-bit samples are widened to 32 bits.
+QAudioFormat FormatOf(const core::WaveInfo& info) {
+    QAudioFormat f;
+    f.setSampleRate(info.rate);
+    f.setChannelCount(info.channels);
+    if (info.formatTag == core::WaveFormatFloat) {
+        f.setSampleFormat(QAudioFormat::Float);
+    } else if (info.bits == 8) {
+        f.setSampleFormat(QAudioFormat::UInt8);
+    } else if (info.bits == 16) {
+        f.setSampleFormat(QAudioFormat::Int16);
+    } else {
+        f.setSampleFormat(QAudioFormat::Int32);
+    }
+    return f;
+}
+
+QByteArray Widen24(const char* data, qsizetype size) {
+    QByteArray out;
+    out.resize(size / 3 * 4);
+    char* o = out.data();
+    for (qsizetype i = 0; i + 2 < size; i += 3, o += 4) {
+        o[0] = 0;
+        o[1] = data[i];
+        o[2] = data[i + 1];
+        o[3] = data[i + 2];
+    }
+    return out;
+}
+
+int BitsOf(const QAudioFormat& f) {
+    return f.bytesPerSample() * 8;
+}
+
+int TagOf(const QAudioFormat& f) {
+    return f.sampleFormat() == QAudioFormat::Float ? core::WaveFormatFloat : core::WaveFormatPcm;
+}
+
+} // namespace
+
+QtMediaPlayer::QtMediaPlayer(QObject* parent, OutputVolume* volume)
+    : MediaPlayer(parent), volume_(volume) {
+    if (volume_ != nullptr) {
+        connect(volume_, &OutputVolume::Changed, this, &QtMediaPlayer::ApplyVolume);
+    }
+}
+
+QtMediaPlayer::~QtMediaPlayer() {
+    try {
+        Close();
+    } catch (const std::exception&) {
+        // Closing in the destructor must not throw; the file keeps what was written.
+    }
+}
+
+void QtMediaPlayer::Fail(const QString& what) const {
+    throw SoundError(what.toStdString());
+}
+
+void QtMediaPlayer::SetFileName(const QString& fileName) {
+    fileName_ = fileName;
+}
+
+void QtMediaPlayer::Open() {
+    Close();
+    const QString name = fileName_;
+    if (name.isEmpty()) {
+        Fail(QStringLiteral("没有指定声音文件"));
+    }
+    QFileInfo info(name);
+    if (!info.exists() || !info.isFile()) {
+        Fail(QStringLiteral("找不到声音文件：%1").arg(name));
+    }
+    if (info.suffix().compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0) {
+        QFile file(name);
+        if (!file.open(QIODevice::ReadOnly)) {
+            Fail(QStringLiteral("无法打开声音文件：%1").arg(name));
+        }
+        QByteArray bytes = file.readAll();
+        auto wave = core::ParseWave(std::string_view(bytes.constData(), bytes.size()));
+        if (wave) {
+            waveInfo_ = *wave;
+            const char* data = bytes.constData() + wave->dataOffset;
+            auto size = static_cast<qsizetype>(wave->dataSize);
+            waveBytes_ = wave->bits == 24 && wave->formatTag == core::WaveFormatPcm
+                             ? Widen24(data, size)
+                             : QByteArray(data, size);
+            device_ = Device::Wave;
+            openName_ = name;
+            return;
+        }
+        // Compressed wave files go to the media device, which knows their codecs.
+    }
+    EnsureMediaPlayer();
+    media_->setSource(QUrl::fromLocalFile(info.absoluteFilePath()));
+    device_ = Device::Media;
+    openName_ = name;
+}
+
+void QtMediaPlayer::EnsureMediaPlayer() {
+    if (media_ != nullptr) {
+        return;
+    }
+    media_ = new QMediaPlayer(this);
+    audioOutput_ = new QAudioOutput(this);
+    media_->setAudioOutput(audioOutput_);
+    if (videoOutput_ != nullptr) {
+        media_->setVideoOutput(videoOutput_);
+    }
+    ApplyVolume();
+    connect(media_, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus s) {
+        if (s == QMediaPlayer::EndOfMedia && mediaPlaying_) {
+            mediaPlaying_ = false;
+            emit Notify();
+        }
+    });
+    connect(media_, &QMediaPlayer::errorOccurred, this,
+            [this](QMediaPlayer::Error, const QString& text) {
+                emit Failed(QStringLiteral("无法播放声音文件：%1（%2）").arg(openName_, text));
+                // A play that cannot go on has ended: whoever waits for it goes on.
+                if (mediaPlaying_) {
+                    mediaPlaying_ = false;
+                    emit Notify();
+                }
+            });
+}
+
+void QtMediaPlayer::SetVideoOutput(QObject* output) {
+    videoOutput_ = output;
+    if (media_ != nullptr) {
+        media_->setVideoOutput(output);
+    }
+}
+
+void QtMediaPlayer::Play() {
+    if (IsRecording()) {
+        StopRecording();
+    }
+    switch (device_) {
+    case Device::None:
+        Fail(QStringLiteral("声音设备未打开：%1").arg(fileName_));
+    case Device::Wave: {
+        if (!wave_) {
+            wave_ = std::make_unique<PcmOutput>(volume_);
+            connect(wave_.get(), &PcmOutput::Finished, this, [this] {
+                wavePlaying_ = false;
+                emit Notify();
+            });
+        }
+        wavePlaying_ = false;
+        wave_->Start(FormatOf(waveInfo_), openName_);
+        wave_->Append(waveBytes_);
+        wave_->Finish();
+        wavePlaying_ = true;
+        break;
+    }
+    case Device::Media:
+        mediaPlaying_ = false;
+        media_->stop();
+        media_->setPosition(0);
+        mediaPlaying_ = true;
+        media_->play();
+        break;
+    }
+}
+
+bool QtMediaPlayer::IsPlaying() const {
+    return wavePlaying_ || mediaPlaying_;
+}
+
+void QtMediaPlayer::Stop() {
+    if (IsRecording()) {
+        StopRecording();
+    }
+    if (wave_) {
+        wave_->Stop();
+    }
+    wavePlaying_ = false;
+    if (media_ != nullptr) {
+        mediaPlaying_ = false;
+        media_->stop();
+    }
+}
+
+void QtMediaPlayer::Close() {
+    Stop();
+    if (recordPending_) {
+        // An unsaved recording still leaves a wave file whose header states its real length.
+        recordPending_ = false;
+        (void)core::FinishWaveSizes(recordedName_.toStdString());
+    }
+    if (media_ != nullptr) {
+        media_->setSource(QUrl());
+    }
+    device_ = Device::None;
+    waveBytes_.clear();
+    openName_.clear();
+}
+
+void QtMediaPlayer::Record() {
+    if (device_ != Device::Wave) {
+        Fail(QStringLiteral("无法在此文件中录音：%1").arg(fileName_));
+    }
+    Stop();
+    if (recordPending_) {
+        recordPending_ = false;
+        (void)core::FinishWaveSizes(recordedName_.toStdString());
+    }
+    QAudioDevice device = QMediaDevices::defaultAudioInput();
+    if (device.isNull()) {
+        Fail(QStringLiteral("没有可用的录音设备：%1").arg(openName_));
+    }
+    // Record in the prepared file's format; a device that cannot deliver it records in its own
+    // format, and the header is rewritten to say so.
+    QAudioFormat format = FormatOf(waveInfo_);
+    if (!device.isFormatSupported(format)) {
+        format = device.preferredFormat();
+    }
+    recordFile_.setFileName(openName_);
+    if (!recordFile_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        Fail(QStringLiteral("无法写入录音文件：%1").arg(openName_));
+    }
+    auto header = core::WaveHeader(format.channelCount(), BitsOf(format), format.sampleRate(), 0,
+                                   TagOf(format));
+    if (recordFile_.write(reinterpret_cast<const char*>(header.data()), header.size()) !=
+        static_cast<qint64>(header.size())) {
+        recordFile_.close();
+        Fail(QStringLiteral("无法写入录音文件：%1").arg(openName_));
+    }
+    source_ = new QAudioSource(device, format, this);
+    source_->start(&recordFile_);
+    if (source_->error() != QAudio::NoError) {
+        delete source_;
+        source_ = nullptr;
+        recordFile_.close();
+        Fail(QStringLiteral("录音设备无法打开：%1").arg(openName_));
+    }
+    recordFormat_ = format;
+    recordedName_ = openName_;
+    recordPending_ = true;
+    waveInfo_.channels = format.channelCount();
+    waveInfo_.rate = format.sampleRate();
+    waveInfo_.bits = BitsOf(format);
+    waveInfo_.formatTag = TagOf(format);
+}
+
+void QtMediaPlayer::StopRecording() {
+    if (source_ == nullptr) {
+        return;
+    }
+    source_->stop();
+    delete source_;
+    source_ = nullptr;
+    recordFile_.close();
+}
+
+void QtMediaPlayer::Save() {
+    StopRecording();
+    if (!recordPending_) {
+        return;
+    }
+    recordPending_ = false;
+    core::Status status = core::FinishWaveSizes(recordedName_.toStdString());
+    if (!status) {
+        Fail(QString::fromStdString(status.error));
+    }
+    QString target = fileName_.isEmpty() ? recordedName_ : fileName_;
+    if (QFileInfo(target).absoluteFilePath() != QFileInfo(recordedName_).absoluteFilePath()) {
+        QFile::remove(target);
+        if (!QFile::copy(recordedName_, target)) {
+            Fail(QStringLiteral("保存声音文件出错：%1").arg(target));
+        }
+    }
+}
+
+void QtMediaPlayer::ApplyVolume() {
+    if (audioOutput_ != nullptr && volume_ != nullptr) {
+        audioOutput_->setVolume(static_cast<float>(volume_->Gain()));
+    }
+}
+
+} // namespace sound

@@ -1,0 +1,91 @@
+#pragma once
+#include "mediaplayer.h"
+#include "outputvolume.h"
+
+#include "core/waveheader.h"
+
+#include <QAudioFormat>
+#include <QByteArray>
+#include <QFile>
+
+#include <memory>
+#include <optional>
+
+class QAudioOutput;
+class QAudioSource;
+class QMediaPlayer;
+
+namespace sound {
+
+class OutputVolume;
+class PcmOutput;
+
+/// The real media player. The device follows the file type: a PCM or float ".wav" file plays
+/// through the wave device (its samples straight to the audio output, which starts at once);
+/// every other file plays through QMediaPlayer. Recording writes PCM from QAudioSource after
+/// the header that CreateWav put into the file; Save makes the header's sizes match.
+class QtMediaPlayer : public MediaPlayer {
+    Q_OBJECT
+public:
+    explicit QtMediaPlayer(QObject* parent = nullptr,
+                           OutputVolume* volume = &OutputVolume::Instance());
+    ~QtMediaPlayer() override;
+
+    void SetFileName(const QString& fileName) override;
+    QString FileName() const override { return fileName_; }
+    void Open() override;
+    void Play() override;
+    void Stop() override;
+    void Close() override;
+    void Record() override;
+    void Save() override;
+
+    /// Shows the picture of a video file in this output (a QVideoWidget or QVideoSink).
+    void SetVideoOutput(QObject* output);
+
+    /// True while a play has not yet ended.
+    bool IsPlaying() const;
+    /// True while recording.
+    bool IsRecording() const { return source_ != nullptr; }
+    /// The wave device's output (null when no wave file plays), for checking its volume.
+    PcmOutput* WaveOutput() const { return wave_.get(); }
+    /// The media device's audio output (null before a media file was opened).
+    QAudioOutput* MediaAudioOutput() const { return audioOutput_; }
+    /// The format the last recording was made in.
+    QAudioFormat RecordedFormat() const { return recordFormat_; }
+
+signals:
+    /// A play failed after Play had returned (the text names the file); Notify follows.
+    void Failed(const QString& message);
+
+private:
+    enum class Device { None, Wave, Media };
+
+    [[noreturn]] void Fail(const QString& what) const;
+    void EnsureMediaPlayer();
+    void StopRecording();
+    void ApplyVolume();
+
+    OutputVolume* volume_;
+    QString fileName_;
+    QString openName_;
+    Device device_ = Device::None;
+    // Wave device: the open file's samples.
+    core::WaveInfo waveInfo_;
+    QByteArray waveBytes_;
+    std::unique_ptr<PcmOutput> wave_;
+    bool wavePlaying_ = false;
+    // Media device.
+    QMediaPlayer* media_ = nullptr;
+    QAudioOutput* audioOutput_ = nullptr;
+    QObject* videoOutput_ = nullptr;
+    bool mediaPlaying_ = false;
+    // Recording.
+    QAudioSource* source_ = nullptr;
+    QFile recordFile_;
+    QString recordedName_;
+    QAudioFormat recordFormat_;
+    bool recordPending_ = false; ///< recorded but not yet saved
+};
+
+} // namespace sound

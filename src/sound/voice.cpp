@@ -1,0 +1,207 @@
+#include "voice.h"
+
+#include "core/volume.h"
+#include "pcmoutput.h"
+#include "sounderror.h"
+
+#include <espeak-ng/speak_lib.h>
+
+#include <QAudioFormat>
+#include <QByteArray>
+#include <QMetaObject>
+
+namespace sound {
+
+namespace {
+
+// The engine is one per process and not thread-safe: every call into it holds this lock.
+std::mutex& EngineMutex() {
+    static std::mutex m;
+    return m;
+}
+bool g_engineTried = false;
+int g_sampleRate = -1;
+
+// Samples are handed over in pieces of this length, so that speech starts before the whole
+// text has been made.
+constexpr int EngineBufferMs = 40;
+
+} // namespace
+
+int VoiceSynthCallback(short* wav, int numsamples, void* user) {
+    auto* voice = static_cast<Voice*>(user);
+    if (voice == nullptr) {
+        return 0;
+    }
+    if (voice->abort_.load()) {
+        return 1;
+    }
+    if (wav != nullptr && numsamples > 0) {
+        QByteArray samples(reinterpret_cast<const char*>(wav),
+                           static_cast<qsizetype>(numsamples) * 2);
+        QMetaObject::invokeMethod(
+            voice, [voice, samples] { voice->ReceiveSamples(samples); }, Qt::QueuedConnection);
+    }
+    return 0;
+}
+
+namespace {
+
+int EngineCallback(short* wav, int numsamples, espeak_EVENT* events) {
+    void* user = nullptr;
+    for (espeak_EVENT* e = events; e != nullptr; ++e) {
+        user = e->user_data;
+        if (user != nullptr || e->type == espeakEVENT_LIST_TERMINATED) {
+            break;
+        }
+    }
+    return VoiceSynthCallback(wav, numsamples, user);
+}
+
+} // namespace
+
+Voice::Voice(QObject* parent, OutputVolume* volume, QString dataPath)
+    : QObject(parent), volume_(volume), dataPath_(std::move(dataPath)) {
+}
+
+Voice::~Voice() {
+    abort_ = true;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        quit_ = true;
+        jobs_.clear();
+    }
+    wake_.notify_all();
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+    output_.reset();
+}
+
+bool Voice::Register() {
+    if (ready_) {
+        return true;
+    }
+    if (failed_) {
+        return false;
+    }
+    bool voiceSet = false;
+    {
+        std::lock_guard<std::mutex> lock(EngineMutex());
+        // The first Register of the run starts the engine; later voices share it.
+        if (!g_engineTried) {
+            g_engineTried = true;
+            QByteArray path = dataPath_.toLocal8Bit();
+            g_sampleRate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, EngineBufferMs,
+                                             dataPath_.isEmpty() ? nullptr : path.constData(),
+                                             espeakINITIALIZE_DONT_EXIT);
+            if (g_sampleRate > 0) {
+                espeak_SetSynthCallback(EngineCallback);
+            }
+        }
+        if (g_sampleRate > 0) {
+            voiceSet =
+                espeak_SetVoiceByName("en-us") == EE_OK || espeak_SetVoiceByName("en") == EE_OK;
+        }
+    }
+    if (g_sampleRate <= 0 || !voiceSet) {
+        failed_ = true;
+        lastError_ = dataPath_.isEmpty()
+                         ? QStringLiteral("语音引擎 eSpeak NG 无法启动：找不到它的英语语音数据。"
+                                          "没有录音的单词将不会读出。")
+                         : QStringLiteral("语音引擎 eSpeak NG 无法启动：%1 中没有它的英语语音数据。"
+                                          "没有录音的单词将不会读出。")
+                               .arg(dataPath_);
+        emit EngineFailed(lastError_);
+        return false;
+    }
+    sampleRate_ = g_sampleRate;
+    output_ = std::make_unique<PcmOutput>(volume_);
+    connect(output_.get(), &PcmOutput::Finished, this, &Voice::MaybeFinished);
+    worker_ = std::thread(&Voice::WorkerLoop, this);
+    ready_ = true;
+    return true;
+}
+
+void Voice::SetSpeechSpeed(int speed) {
+    speed_ = speed;
+}
+
+void Voice::SpeakText(const std::string& text) {
+    if (!ready_ && !failed_) {
+        Register();
+    }
+    // Without an engine the text counts as spoken at once, so that nobody waits for it.
+    if (!ready_) {
+        return;
+    }
+    ++textsInFlight_;
+    speaking_ = true;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        jobs_.push_back(Job{text, core::WordsPerMinuteFromSpeed(speed_)});
+    }
+    wake_.notify_one();
+}
+
+void Voice::WorkerLoop() {
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            wake_.wait(lock, [this] { return quit_ || !jobs_.empty(); });
+            if (quit_) {
+                return;
+            }
+            job = std::move(jobs_.front());
+            jobs_.pop_front();
+        }
+        {
+            std::lock_guard<std::mutex> lock(EngineMutex());
+            espeak_SetParameter(espeakRATE, job.wordsPerMinute, 0);
+            espeak_Synth(job.text.c_str(), job.text.size() + 1, 0, POS_CHARACTER, 0,
+                         espeakCHARS_UTF8, nullptr, this);
+        }
+        QMetaObject::invokeMethod(this, &Voice::TextDone, Qt::QueuedConnection);
+    }
+}
+
+void Voice::ReceiveSamples(QByteArray samples) {
+    if (outputBroken_) {
+        return;
+    }
+    if (!output_->IsActive()) {
+        QAudioFormat format;
+        format.setSampleRate(sampleRate_);
+        format.setChannelCount(1);
+        format.setSampleFormat(QAudioFormat::Int16);
+        try {
+            output_->Start(format, QStringLiteral("语音"));
+        } catch (const SoundError& e) {
+            // The texts still in the engine are made and dropped; the speech counts as ended.
+            outputBroken_ = true;
+            emit SpeechFailed(QString::fromStdString(e.what()));
+            return;
+        }
+    }
+    output_->Append(samples);
+}
+
+void Voice::TextDone() {
+    --textsInFlight_;
+    if (textsInFlight_ == 0 && output_->IsActive()) {
+        output_->Finish();
+    }
+    MaybeFinished();
+}
+
+void Voice::MaybeFinished() {
+    if (!speaking_ || textsInFlight_ > 0 || output_->IsActive()) {
+        return;
+    }
+    speaking_ = false;
+    outputBroken_ = false;
+    emit SpeakingFinished();
+}
+
+} // namespace sound

@@ -1,0 +1,91 @@
+#pragma once
+#include "core/speech.h"
+#include "outputvolume.h"
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace sound {
+
+class PcmOutput;
+
+/// The speech engine (eSpeak NG). Text is made into samples on a worker thread of its own and
+/// played through the program's audio output, so the output volume applies to speech too.
+/// SpeakText returns at once; texts given while one sounds follow in order.
+class Voice : public QObject, public core::Speech {
+    Q_OBJECT
+public:
+    /// dataPath: the engine's data folder; empty for the installed one.
+    explicit Voice(QObject* parent = nullptr, OutputVolume* volume = &OutputVolume::Instance(),
+                   QString dataPath = {});
+    ~Voice() override;
+
+    /// Starts the engine. When it cannot start, the program goes on without speech: LastError
+    /// says what is missing, EngineFailed is raised once, and every text counts as spoken.
+    bool Register();
+    /// Speaks text (UTF-8) without waiting.
+    void SpeakText(const std::string& text) override;
+    /// True from SpeakText until the last sample of the last text has been played.
+    bool IsSpeaking() const override { return speaking_; }
+    /// Sets the speed in program units (150 normal) for the texts that follow.
+    void SetSpeechSpeed(int speed) override;
+
+    /// The program speed last set.
+    int SpeechSpeed() const { return speed_; }
+    /// True once Register has started the engine.
+    bool IsReady() const { return ready_; }
+    /// Why the engine could not start (empty when it runs).
+    QString LastError() const { return lastError_; }
+    /// The output that speech plays through (for checks of its volume and timing).
+    PcmOutput* Output() const { return output_.get(); }
+
+signals:
+    /// The engine could not start; raised once, with the text to show.
+    void EngineFailed(const QString& message);
+    /// Speech could not be played (the text names the cause); the speech counts as ended.
+    void SpeechFailed(const QString& message);
+    /// The last queued text has sounded.
+    void SpeakingFinished();
+
+private:
+    struct Job {
+        std::string text;
+        int wordsPerMinute;
+    };
+
+    void WorkerLoop();
+    void ReceiveSamples(QByteArray samples);
+    void TextDone();
+    void MaybeFinished();
+
+    OutputVolume* volume_;
+    QString dataPath_;
+    std::unique_ptr<PcmOutput> output_;
+    int sampleRate_ = 0;
+    int speed_ = 150;
+    bool ready_ = false;
+    bool failed_ = false;
+    bool speaking_ = false;
+    bool outputBroken_ = false; ///< the output failed; the rest of this speech is dropped
+    int textsInFlight_ = 0;     ///< texts given but not yet made into samples
+    QString lastError_;
+
+    std::thread worker_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<Job> jobs_;
+    bool quit_ = false;
+    std::atomic<bool> abort_{false};
+
+    friend int VoiceSynthCallback(short*, int, void*);
+};
+
+} // namespace sound
