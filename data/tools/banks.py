@@ -27,6 +27,10 @@ BANKS = [
     ("gre", "GRE词汇"),
 ]
 
+# Hand-made banks: data/banks/<name>.txt, one English word or phrase per line (UTF-8); the
+# entries are filled in from ECDICT, and the banks follow the exam banks in the catalogue.
+CUSTOM_DIR = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "banks")
+
 MAX_SENSES = 3
 _POS = re.compile(r"^([a-z]{1,6}\.)\s*(.*)$")
 _TAGGED = re.compile(r"\[[^\]]*\]|【[^】]*】")
@@ -98,18 +102,42 @@ def espeak_ipa(words, cache_path):
     return cache
 
 
+def custom_banks():
+    """-> [(name, [words])] of the hand-made banks, in name order."""
+    banks = []
+    if os.path.isdir(CUSTOM_DIR):
+        for file in sorted(os.listdir(CUSTOM_DIR)):
+            if file.endswith(".txt"):
+                with open(os.path.join(CUSTOM_DIR, file), encoding="utf-8-sig") as f:
+                    words = [l.strip() for l in f if l.strip() and not l.startswith("#")]
+                banks.append((file[:-4], words))
+    return banks
+
+
 def main():
     csv_path, out = sys.argv[1], sys.argv[2]
     work = os.path.join(out, ".work")
     os.makedirs(work, exist_ok=True)
-    tags = {t for t, _ in BANKS}
+    custom = custom_banks()
+    # Each hand-made bank gets a private tag, so it is built like the exam banks.
+    extra_tags = {}
+    for i, (name, words) in enumerate(custom):
+        for w in words:
+            extra_tags.setdefault(w.lower(), []).append(f"custom{i}")
+    all_banks = BANKS + [(f"custom{i}", name) for i, (name, _) in enumerate(custom)]
+    tags = {t for t, _ in all_banks}
     rows = []
+    seen = set()
     with open(csv_path, encoding="utf-8", newline="") as f:
         for row in csv.DictReader(f):
+            key = row["word"].strip().lower()
+            if key in extra_tags and key not in seen:
+                seen.add(key)
+                row["tag"] = " ".join(row["tag"].split() + extra_tags[key])
             if tags.intersection(row["tag"].split()):
                 rows.append(row)
 
-    skipped = {name: 0 for _, name in BANKS}
+    skipped = {name: 0 for _, name in all_banks}
     entries = {}  # word -> (phonetic ipa, meaning)
     need_speech = []
     for row in rows:
@@ -134,12 +162,15 @@ def main():
     os.makedirs(os.path.join(out, "Worddata"), exist_ok=True)
     bank_words = {}
     summary = []
-    for tag, name in BANKS:
+    custom_order = {f"custom{i}": {w.lower(): k for k, w in enumerate(words)} for i, (_, words) in enumerate(custom)}
+    for tag, name in all_banks:
         lines = []
         words = []
-        for row in rows:
-            if tag not in row["tag"].split():
-                continue
+        members = [row for row in rows if tag in row["tag"].split()]
+        if tag in custom_order:
+            # A hand-made bank keeps the order its author gave.
+            members.sort(key=lambda row: custom_order[tag][row["word"].strip().lower()])
+        for row in members:
             word = row["word"].strip()
             ipa, meaning = entries[word]
             codes = phonetic.ipa_to_codes(ipa)
@@ -152,15 +183,20 @@ def main():
         textio.write_lines(os.path.join(out, "Worddata", name + ".dst"), lines)
         bank_words[tag] = words
         summary.append((name, len(lines), skipped[name]))
-    textio.write_lines(os.path.join(out, "Ebook.txt"), [name for _, name in BANKS])
+    textio.write_lines(os.path.join(out, "Ebook.txt"), [name for _, name in all_banks])
     # A bank no longer built must not linger: the lookup searches every .dst file.
     for name in os.listdir(os.path.join(out, "Worddata")):
-        if name.endswith(".dst") and name[:-4] not in {n for _, n in BANKS}:
+        if name.endswith(".dst") and name[:-4] not in {n for _, n in all_banks}:
             os.remove(os.path.join(out, "Worddata", name))
     with open(os.path.join(work, "banks.json.tmp"), "w", encoding="utf-8") as f:
         json.dump(bank_words, f, ensure_ascii=False)
     os.replace(os.path.join(work, "banks.json.tmp"), os.path.join(work, "banks.json"))
 
+    for name, words in custom:
+        found = {w.lower() for w in bank_words[dict((n, t) for t, n in all_banks)[name]]}
+        missing = [w for w in words if w.lower() not in found]
+        if missing:
+            print(f"banks: {name}: not in ECDICT, left out: {', '.join(missing[:20])}")
     print("banks: %d words needed a phonetic from espeak-ng" % len(set(need_speech)))
     for name, n, s in summary:
         print(f"banks: {name}: {n} entries, {s} malformed left out")

@@ -62,8 +62,10 @@ def main():
     common = [tool("textio.py"), tool("phonetic.py"), TABLE]
     work = os.path.join(out, ".work")
     banks_json = os.path.join(work, "banks.json")
+    custom_dir = os.path.join(DATA, "banks")
+    custom = sorted(os.path.join(custom_dir, f) for f in os.listdir(custom_dir)) if os.path.isdir(custom_dir) else []
     steps = [
-        ("banks", [tool("banks.py"), ECDICT] + common,
+        ("banks", [tool("banks.py"), ECDICT] + common + custom,
          ["Ebook.txt", "Worddata", ".work/banks.json"],
          [PY, tool("banks.py"), ECDICT, out]),
         ("pictures", [tool("pictures.py")], ["volumebit.bmp", "langjitong.png"],
