@@ -1,0 +1,199 @@
+// End to end on the sound server: files play and notify, speech starts and ends, a recording
+// gives a wave file whose header matches it, and the volume reaches the output.
+#include "core/volume.h"
+#include "core/waveheader.h"
+#include "sound/outputvolume.h"
+#include "sound/pcmoutput.h"
+#include "sound/pronunciation.h"
+#include "sound/qtmediaplayer.h"
+#include "sound/recording.h"
+#include "sound/sounderror.h"
+#include "sound/voice.h"
+#include "sound_env.h"
+
+#include <QAudioOutput>
+#include <QAudioSink>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace soundtest;
+
+class SoundEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        REQUIRE_SOUND_SERVER();
+        ASSERT_TRUE(dir_.isValid());
+        sound::OutputVolume::Instance().Set(0xFFFFFFFFu);
+    }
+    void TearDown() override { sound::OutputVolume::Instance().Set(0xFFFFFFFFu); }
+    QString Path(const QString& name) const { return dir_.filePath(name); }
+
+    QTemporaryDir dir_;
+};
+
+TEST_F(SoundEndToEnd, WaveFilePlaysToItsEndThenNotifies) {
+    const QString file = Path(QStringLiteral("tone.wav"));
+    ASSERT_TRUE(WriteFile(file, ToneWave(2, 44100, 400)));
+    sound::QtMediaPlayer player;
+    QSignalSpy notify(&player, &sound::MediaPlayer::Notify);
+    QElapsedTimer clock;
+    clock.start();
+    sound::PlayFile(player, file);
+    // The play returns at once and notifies only when the sound has been heard.
+    EXPECT_LT(clock.elapsed(), 300);
+    EXPECT_EQ(notify.count(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return notify.count() > 0; }, 5000))
+        << "no Notify within 5 s";
+    EXPECT_GE(clock.elapsed(), 350) << "Notify came before the 400 ms tone could sound";
+    QTest::qWait(100);
+    EXPECT_EQ(notify.count(), 1);
+    EXPECT_FALSE(player.IsPlaying());
+}
+
+TEST_F(SoundEndToEnd, OtherFileTypesPlayThroughTheMediaDevice) {
+    // Not named ".wav": the media device plays it (the file is still a wave inside).
+    const QString file = Path(QStringLiteral("tone.wave"));
+    ASSERT_TRUE(WriteFile(file, ToneWave(1, 22050, 300)));
+    sound::OutputVolume::Instance().Set(core::VolumeFromOffset(60));
+    sound::QtMediaPlayer player;
+    QSignalSpy notify(&player, &sound::MediaPlayer::Notify);
+    QSignalSpy failed(&player, &sound::QtMediaPlayer::Failed);
+    sound::PlayFile(player, file);
+    ASSERT_NE(player.MediaAudioOutput(), nullptr);
+    EXPECT_NEAR(player.MediaAudioOutput()->volume(),
+                core::GainFromVolume(core::VolumeFromOffset(60)), 1e-3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return notify.count() > 0; }, 8000))
+        << "no Notify within 8 s";
+    EXPECT_EQ(failed.count(), 0) << failed.value(0).value(0).toString().toStdString();
+}
+
+TEST_F(SoundEndToEnd, MissingOrBrokenFilesThrowNamingTheFile) {
+    sound::QtMediaPlayer player;
+    const QString missing = Path(QStringLiteral("nothere.wav"));
+    try {
+        sound::PlayFile(player, missing);
+        FAIL() << "a missing file opened";
+    } catch (const sound::SoundError& e) {
+        EXPECT_NE(QString::fromStdString(e.what()).indexOf(missing), -1) << e.what();
+    }
+    // Play without an open file is an error too, never a silent success.
+    sound::QtMediaPlayer fresh;
+    EXPECT_THROW(fresh.Play(), sound::SoundError);
+}
+
+TEST_F(SoundEndToEnd, SpokenWordIsSpeakingUntilItHasSounded) {
+    sound::Voice voice;
+    ASSERT_TRUE(voice.Register()) << voice.LastError().toStdString();
+    voice.SetSpeechSpeed(core::DefaultSpeechSpeed);
+    QSignalSpy finished(&voice, &sound::Voice::SpeakingFinished);
+    QElapsedTimer clock;
+    clock.start();
+    voice.SpeakText("hello");
+    EXPECT_LT(clock.elapsed(), 100) << "SpeakText waited for the speech";
+    EXPECT_TRUE(voice.IsSpeaking());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !voice.IsSpeaking(); }, 10000))
+        << "still speaking after 10 s";
+    EXPECT_GE(clock.elapsed(), 250) << "speech ended before a word could sound";
+    EXPECT_EQ(finished.count(), 1);
+}
+
+TEST_F(SoundEndToEnd, TextsGivenWhileSpeakingFollowInTurn) {
+    sound::Voice voice;
+    ASSERT_TRUE(voice.Register()) << voice.LastError().toStdString();
+    QElapsedTimer clock;
+    clock.start();
+    voice.SpeakText("one");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !voice.IsSpeaking(); }, 10000));
+    qint64 single = clock.elapsed();
+
+    clock.restart();
+    voice.SpeakText("one");
+    voice.SpeakText("two three four five six");
+    QTest::qWait(static_cast<int>(single / 2));
+    EXPECT_TRUE(voice.IsSpeaking());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !voice.IsSpeaking(); }, 15000));
+    EXPECT_GT(clock.elapsed(), single + 300) << "the second text did not sound after the first";
+}
+
+TEST_F(SoundEndToEnd, OneSecondRecordingGivesAMatchingWaveFile) {
+    const QString temp = Path(QStringLiteral("Temp.wav"));
+    sound::QtMediaPlayer player;
+    QStringList messages;
+    auto message = [&](const QString& m) { messages << m; };
+    QSignalSpy notify(&player, &sound::MediaPlayer::Notify);
+
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(sound::StartRecording(player, temp, message))
+            << messages.join(' ').toStdString();
+        QTest::qWait(round == 0 ? 1000 : 300);
+        sound::RecordingEnd end = sound::FinishRecording(player, temp, message);
+        EXPECT_TRUE(end.saved);
+        EXPECT_TRUE(end.playing);
+        EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
+
+        QFile f(temp);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        QByteArray bytes = f.readAll();
+        ASSERT_GE(bytes.size(), 44);
+        auto info = core::ParseWave(std::string_view(bytes.constData(), bytes.size()));
+        ASSERT_TRUE(info.has_value());
+        auto le32 = [&](int at) {
+            return static_cast<qint64>(static_cast<unsigned char>(bytes[at])) |
+                   static_cast<qint64>(static_cast<unsigned char>(bytes[at + 1])) << 8 |
+                   static_cast<qint64>(static_cast<unsigned char>(bytes[at + 2])) << 16 |
+                   static_cast<qint64>(static_cast<unsigned char>(bytes[at + 3])) << 24;
+        };
+        EXPECT_EQ(le32(4), bytes.size() - 8);
+        EXPECT_EQ(le32(40), bytes.size() - 44);
+        EXPECT_EQ(info->channels, 2);
+        EXPECT_EQ(info->bits, 16);
+        EXPECT_EQ(info->rate, 44100);
+        // At least the time recorded; a sound server may hand over more at once (the headless
+        // one's null source delivers up to two seconds of backlog), never without bound.
+        double seconds = static_cast<double>(le32(40)) / 176400.0;
+        double expected = round == 0 ? 1.0 : 0.3;
+        EXPECT_GT(seconds, expected * 0.6) << "round " << round;
+        EXPECT_LT(seconds, expected + 3.0) << "round " << round;
+
+        ASSERT_TRUE(QTest::qWaitFor([&] { return notify.count() > round; }, 5000))
+            << "the recording was not played back";
+    }
+}
+
+TEST_F(SoundEndToEnd, VolumeReachesFilesAndSpeechAsItChanges) {
+    const QString file = Path(QStringLiteral("long.wav"));
+    ASSERT_TRUE(WriteFile(file, ToneWave(2, 44100, 1500)));
+    auto& volume = sound::OutputVolume::Instance();
+    volume.Set(core::VolumeFromOffset(40));
+    sound::QtMediaPlayer player;
+    sound::PlayFile(player, file);
+    ASSERT_NE(player.WaveOutput(), nullptr);
+    ASSERT_NE(player.WaveOutput()->Sink(), nullptr);
+    EXPECT_NEAR(player.WaveOutput()->Sink()->volume(),
+                core::GainFromVolume(core::VolumeFromOffset(40)), 1e-3);
+    // A knob drag while the sound plays changes it at once; offset 20 is silence.
+    volume.Set(core::VolumeFromOffset(20));
+    EXPECT_NEAR(player.WaveOutput()->Sink()->volume(), 0.0, 1e-6);
+    volume.Set(core::RestoreVolume);
+    EXPECT_NEAR(player.WaveOutput()->Sink()->volume(), core::GainFromVolume(core::RestoreVolume),
+                1e-3);
+    player.Stop();
+
+    sound::Voice voice;
+    ASSERT_TRUE(voice.Register()) << voice.LastError().toStdString();
+    volume.Set(core::VolumeFromOffset(70));
+    voice.SpeakText("volume");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return voice.Output()->Sink() != nullptr; }, 5000));
+    EXPECT_NEAR(voice.Output()->Sink()->volume(), core::GainFromVolume(core::VolumeFromOffset(70)),
+                1e-3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !voice.IsSpeaking(); }, 10000));
+}
+
+} // namespace
