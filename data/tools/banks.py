@@ -33,7 +33,8 @@ CUSTOM_DIR = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file
 
 MAX_SENSES = 3
 _POS = re.compile(r"^([a-z]{1,6}\.)\s*(.*)$")
-_TAGGED = re.compile(r"\[[^\]]*\]|【[^】]*】")
+# Labels such as [计], [口语], 【植物】; a stray bracket that opens no short label is dropped.
+_TAGGED = re.compile(r"\[[^\[\]]{0,10}\]|【[^【】]{0,10}】")
 
 
 def short_meaning(translation):
@@ -64,7 +65,7 @@ def short_meaning(translation):
             break
     text = " ".join(parts)
     # The entry format is split at the first "[" and "]": keep those out of the meaning.
-    text = text.replace("[", "【").replace("]", "】")
+    text = text.replace("[", "").replace("]", "")
     return re.sub(r"\s+", " ", text).strip()
 
 
