@@ -1,0 +1,36 @@
+#include "app/application.h"
+
+#include "app/messageservice.h"
+
+#include <QDebug>
+#include <exception>
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        ShowUncaught(QString::fromUtf8(e.what()));
+    } catch (...) {
+        ShowUncaught(QStringLiteral("未知错误"));
+    }
+    return false;
+}
+
+void Application::ShowUncaught(const QString& text) {
+    // Timers keep firing while the error box is up; a second failure in the meantime is
+    // written out instead of stacking boxes.
+    if (messages_ == nullptr || showing_) {
+        qWarning().noquote() << text;
+        return;
+    }
+    showing_ = true;
+    try {
+        messages_->ShowError(text);
+    } catch (...) {
+        qWarning().noquote() << text;
+    }
+    showing_ = false;
+}

@@ -1,0 +1,47 @@
+// 朗记通: program entry.
+#include "app/application.h"
+#include "app/boxmessageservice.h"
+#include "app/fonts.h"
+#include "app/wordmemory.h"
+#include "core/clock.h"
+#include "core/studystate.h"
+#include "sound/outputvolume.h"
+#include "sound/qtmediaplayer.h"
+#include "sound/voice.h"
+
+int main(int argc, char** argv) {
+    Application app(argc, argv);
+    app.setApplicationName(QStringLiteral("langjitong"));
+    // The title the message boxes carry.
+    Application::setApplicationDisplayName(QStringLiteral(" 朗记通"));
+    const QString appDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    InstallFonts(appDir);
+
+    core::StudyState state;
+    core::SystemClock clock;
+    BoxMessageService messages;
+    app.SetMessages(&messages);
+
+    // The speech object lives for the whole run; an engine that cannot start is reported once
+    // and the program goes on without speech.
+    sound::Voice voice;
+    QObject::connect(&voice, &sound::Voice::EngineFailed, &app,
+                     [&messages](const QString& message) { messages.ShowError(message); });
+    voice.Register();
+    sound::QtMediaPlayer mediaPlayer;
+    sound::OutputVolume& volume = sound::OutputVolume::Instance();
+
+    ShellServices services{state, clock, messages};
+    services.voice = &voice;
+    services.mediaPlayer = &mediaPlayer;
+    services.appDir = appDir;
+    services.readVolume = [&volume] { return volume.Get(); };
+    services.writeVolume = [&volume](std::uint32_t value) { volume.Set(value); };
+
+    TWordmemory window(services);
+    QObject::connect(&window, &TWordmemory::FormClosed, &app, &QCoreApplication::quit);
+    window.showMaximized();
+    const int result = Application::exec();
+    app.SetMessages(nullptr);
+    return result;
+}

@@ -1,0 +1,40 @@
+#pragma once
+#include "learner/signinoptions.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class MessageService;
+namespace core {
+class Clock;
+class Speech;
+class StudyState;
+} // namespace core
+namespace sound {
+class MediaPlayer;
+}
+
+/// What the main window is built on; everything here outlives the main window.
+struct ShellServices {
+    ShellServices(core::StudyState& s, const core::Clock& c, MessageService& m)
+        : state(s), clock(c), messages(m) {}
+
+    core::StudyState& state;
+    const core::Clock& clock;
+    MessageService& messages;
+    /// The speech object; null runs without speech (every text then counts as spoken).
+    core::Speech* voice = nullptr;
+    /// The shared word-sound player MediaPlayer1; null runs without one.
+    sound::MediaPlayer* mediaPlayer = nullptr;
+    /// The program folder, ending in "/"; empty means the folder of the program file.
+    QString appDir;
+    /// Reads and writes the output volume (left channel low 16 bits, right high). Without
+    /// them the main window keeps the value itself.
+    std::function<std::uint32_t()> readVolume;
+    std::function<void(std::uint32_t)> writeVolume;
+    /// How the sign-in window runs (tests skip the video).
+    SignInOptions signIn;
+    /// False: the start-up runs only when FormShow is called, not at the first showing (tests).
+    bool startUpOnShow = true;
+};

@@ -1,0 +1,720 @@
+#include "app/wordmemory.h"
+
+#include "app/knobimage.h"
+#include "app/messageservice.h"
+#include "core/speech.h"
+#include "core/studyperiod.h"
+#include "core/studystate.h"
+#include "core/volume.h"
+#include "learner/wordform.h"
+#include "learner/wordfriend.h"
+#include "learner/wordstoreroom.h"
+#include "sound/mediaplayer.h"
+
+#include <QCoreApplication>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <vector>
+
+namespace {
+
+const QColor Green(0, 128, 0);
+const QColor Teal(0, 128, 128);
+const QColor Maroon(128, 0, 0);
+const QColor Black(0, 0, 0);
+const QColor LightBlue(238, 238, 255); // colour value 16772846, hex FFEEEE
+
+QFont NamedFont(const QString& family, int pixels, bool bold = false) {
+    QFont font(family);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+void SetTextColour(QWidget* widget, const QColor& colour) {
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    pal.setColor(QPalette::ButtonText, colour);
+    widget->setPalette(pal);
+}
+
+QLabel* StatLabel(const QString& text, int x, QWidget* parent, const char* name) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(x, 10, 150, 18);
+    label->setFont(NamedFont(QStringLiteral("宋体"), 13));
+    SetTextColour(label, Green);
+    return label;
+}
+
+std::size_t SlotIndex(ModeSlot slot) {
+    return static_cast<std::size_t>(slot);
+}
+
+} // namespace
+
+/// One row of the mode-button table: what the button stops, closes and colours, and where
+/// its window lives.
+struct TWordmemory::ButtonRule {
+    enum class Stop { Never, Always, IfRunning };
+    Stop stop = Stop::Never;
+    bool timer1Off = false;
+    bool closePlayer = false;
+    std::vector<ModeSlot> closes;
+    QColor colour;                  ///< invalid: the colour stays
+    bool colourAfterShow = false;   ///< the spelling window is coloured after it is shown
+    bool endsWhileBrowsing = false; ///< a running browse ends the protocol after the colour
+    bool ownWindow = false;         ///< the study-content window, shown on its own
+    ModeSlot slot = ModeSlot::Cards;
+};
+
+const TWordmemory::ButtonRule& TWordmemory::Rule(ModeButton button) {
+    using S = ModeSlot;
+    using Stop = ButtonRule::Stop;
+    static const std::map<ModeButton, ButtonRule> rules = {
+        {ModeButton::Btfollow,
+         {Stop::Always,
+          false,
+          false,
+          {S::ChoiceTest, S::Lookup, S::Spelling, S::Recording, S::Phonetic},
+          Black,
+          false,
+          false,
+          false,
+          S::Cards}},
+        {ModeButton::btrecordword,
+         {Stop::IfRunning,
+          true,
+          true,
+          {S::Lookup, S::Spelling, S::Cards, S::Phonetic, S::ChoiceTest},
+          QColor(),
+          false,
+          false,
+          false,
+          S::Recording}},
+        {ModeButton::lookword,
+         {Stop::Never,
+          false,
+          false,
+          {S::Spelling, S::Recording, S::ChoiceTest, S::Phonetic, S::Lookup},
+          Black,
+          false,
+          true,
+          false,
+          S::Cards}},
+        {ModeButton::closelookword,
+         {Stop::Never,
+          false,
+          false,
+          {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards},
+          LightBlue,
+          false,
+          false,
+          false,
+          S::Lookup}},
+        {ModeButton::SpeedButton9,
+         {Stop::IfRunning,
+          false,
+          false,
+          {S::Cards, S::Recording, S::ChoiceTest, S::Phonetic, S::Lookup},
+          LightBlue,
+          true,
+          false,
+          false,
+          S::Spelling}},
+        {ModeButton::BtSelectTest1,
+         {Stop::IfRunning,
+          true,
+          false,
+          {S::Cards, S::Recording, S::Spelling, S::Phonetic, S::Lookup},
+          LightBlue,
+          false,
+          false,
+          false,
+          S::ChoiceTest}},
+        {ModeButton::SpeedButton12,
+         {Stop::IfRunning,
+          true,
+          false,
+          {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards, S::Lookup},
+          QColor(),
+          false,
+          false,
+          false,
+          S::WordBank}},
+        {ModeButton::SpeedButton13,
+         {Stop::IfRunning,
+          true,
+          false,
+          {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards, S::Lookup},
+          QColor(),
+          false,
+          false,
+          true,
+          S::WordBank}},
+        {ModeButton::SpeedButton1,
+         {Stop::IfRunning,
+          true,
+          true,
+          {S::Cards, S::Recording, S::Spelling, S::ChoiceTest, S::Lookup},
+          LightBlue,
+          false,
+          false,
+          false,
+          S::Phonetic}},
+    };
+    return rules.at(button);
+}
+
+TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), state_(services.state),
+      clock_(services.clock), messages_(services.messages), voice_(services.voice),
+      mediaPlayer_(services.mediaPlayer), appDir_(services.appDir),
+      readVolume_(std::move(services.readVolume)), writeVolume_(std::move(services.writeVolume)),
+      signIn_(services.signIn), startUpOnShow_(services.startUpOnShow) {
+    if (appDir_.isEmpty()) {
+        appDir_ = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    } else if (!appDir_.endsWith(QLatin1Char('/'))) {
+        appDir_ += QLatin1Char('/');
+    }
+    setObjectName(QStringLiteral("Wordmemory"));
+    setWindowTitle(QStringLiteral("朗记通"));
+    resize(792, 556);
+    setFocusPolicy(Qt::StrongFocus);
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(1500);
+    timer2_ = new QTimer(this);
+    timer2_->setObjectName(QStringLiteral("Timer2"));
+    timer2_->setInterval(10);
+    timer3_ = new QTimer(this);
+    timer3_->setObjectName(QStringLiteral("Timer3"));
+    timer3_->setInterval(1000);
+    connect(timer3_, &QTimer::timeout, this, &TWordmemory::SpeechWatch);
+
+    BuildWindow();
+    SetColour(Black);
+
+    // FormCreate: the speech object starts at its normal speed.
+    state_.Voice = voice_;
+    SetSpeechSpeed(core::DefaultSpeechSpeed);
+    if (mediaPlayer_ != nullptr) {
+        connect(mediaPlayer_, &sound::MediaPlayer::Notify, this, &TWordmemory::MediaPlayer1Notify);
+    }
+    timer3_->start();
+
+    // The study-content window is created right after the main window and stays hidden.
+    wordForm1_ = std::make_unique<TWordForm1>(state_, messages_);
+    state_.OnText = [this](core::StatText which, const std::string& text) {
+        ShowText(which, text);
+    };
+
+    RegisterMode(ModeButton::SpeedButton12, {{},
+                                             [this](QWidget* parent) -> QWidget* {
+                                                 return new TWordstoreroom1(state_, messages_,
+                                                                            *wordForm1_, parent);
+                                             },
+                                             {}});
+}
+
+TWordmemory::~TWordmemory() {
+    state_.OnText = nullptr;
+    // Mode windows may refer to the host while they are destroyed; end them first.
+    for (auto& slot : slots_) {
+        delete slot.data();
+    }
+}
+
+void TWordmemory::BuildWindow() {
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    bands_ = new QSplitter(Qt::Vertical, this);
+    middle_ = new QSplitter(Qt::Horizontal);
+    for (QSplitter* splitter : {bands_, middle_}) {
+        splitter->setHandleWidth(2);
+        splitter->setChildrenCollapsible(false);
+        splitter->setStyleSheet(QStringLiteral("QSplitter::handle { background: #008080; }"));
+    }
+    root->addWidget(bands_);
+
+    // Top band: banner and the "×".
+    Panel6 = new QFrame;
+    Panel6->setObjectName(QStringLiteral("Panel6"));
+    Panel6->setMinimumHeight(40);
+    Label5 = new QLabel(Panel6);
+    label4_ = new QLabel(QStringLiteral("一份努力     一份收获"), Panel6);
+    label4_->setObjectName(QStringLiteral("Label4"));
+    label4_->setAlignment(Qt::AlignCenter);
+    label4_->setWordWrap(true);
+    label4_->setFont(NamedFont(QStringLiteral("华文楷体"), 40, true));
+    SetTextColour(label4_, Maroon);
+    Formclose1 = new QPushButton(QStringLiteral("×"), Panel6);
+    Formclose1->setObjectName(QStringLiteral("Formclose1"));
+    Formclose1->setFixedSize(23, 22);
+    Formclose1->setFlat(true);
+    Formclose1->setFocusPolicy(Qt::NoFocus);
+    Formclose1->setFont(NamedFont(QStringLiteral("宋体"), 16, true));
+    SetTextColour(Formclose1, Green);
+    connect(Formclose1, &QPushButton::clicked, this, &QWidget::close);
+    Panel6->installEventFilter(this);
+
+    // Left column: the mode buttons in their frame and the volume control.
+    Panel3 = new QFrame;
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setMinimumWidth(60);
+    Shape1 = new QFrame(Panel3);
+    Shape1->setGeometry(14, 38, 128, 417);
+    Shape1->setFrameStyle(QFrame::Box | QFrame::Plain);
+    SetTextColour(Shape1, Teal);
+    struct ButtonDef {
+        QPushButton** member;
+        const char* name;
+        const char* caption;
+        int y;
+        ModeButton mode;
+        bool isMode;
+    };
+    const ButtonDef defs[] = {
+        {&Btfollow, "Btfollow", "跟读速记(&S)", 50, ModeButton::Btfollow, true},
+        {&btrecordword, "btrecordword", "录音跟读(&D)", 83, ModeButton::btrecordword, true},
+        {&lookword, "lookword", "浏览跟读(&F)", 116, ModeButton::lookword, true},
+        {&closelookword, "closelookword", "词句查看(&T)", 149, ModeButton::closelookword, true},
+        {&SpeedButton9, "SpeedButton9", "输入测试(&w)", 182, ModeButton::SpeedButton9, true},
+        {&BtSelectTest1, "BtSelectTest1", "选择测试(&C)", 215, ModeButton::BtSelectTest1, true},
+        {&SpeedButton12, "SpeedButton12", "词库设置(&K)", 248, ModeButton::SpeedButton12, true},
+        {&SpeedButton13, "SpeedButton13", "学习内容(&G)", 282, ModeButton::SpeedButton13, true},
+        {&SpeedButton1, "SpeedButton1", "音标学习(&P)", 315, ModeButton::SpeedButton1, true},
+        {&SpeedButton11, "SpeedButton11", "声音还原(&V)", 348, ModeButton::Btfollow, false},
+    };
+    for (const auto& def : defs) {
+        auto* button = new QPushButton(QString::fromUtf8(def.caption), Panel3);
+        button->setObjectName(QLatin1String(def.name));
+        button->setGeometry(25, def.y, 105, 23);
+        button->setFlat(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setFont(NamedFont(QStringLiteral("宋体"), 13));
+        SetTextColour(button, Green);
+        *def.member = button;
+        if (def.isMode) {
+            buttons_[def.mode] = button;
+            const ModeButton mode = def.mode;
+            connect(button, &QPushButton::clicked, this, [this, mode] { OpenModeWindow(mode); });
+        }
+    }
+    Btfollow->setToolTip(QStringLiteral("开始这次学习"));
+    connect(SpeedButton11, &QPushButton::clicked, this, &TWordmemory::SpeedButton11Click);
+
+    Image1 = new KnobImage(Panel3);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(21, 384, 120, 38);
+    Image2 = new KnobImage(Panel3);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Image3 = new KnobImage(Panel3);
+    Image3->setObjectName(QStringLiteral("Image3"));
+    // The volume knob runs in the upper half of the frame, the speed knob in the lower half.
+    Image2->setGeometry(Image1->x() + core::KnobOffsetMax, Image1->y() + 8, 9, 9);
+    Image3->setGeometry(Image1->x() + core::SpeedKnobDesignOffset, Image1->y() + 22, 9, 9);
+    for (KnobImage* image : {Image1, Image2, Image3}) {
+        image->setAcceptDrops(true);
+        image->setScaledContents(true);
+    }
+    Image1->onDrop = [this](QObject* source, int x) { Image1DragDrop(source, x); };
+    Image2->onDragEnd = [this] { ImageEndDrag(Image2); };
+    Image3->onDragEnd = [this] { ImageEndDrag(Image3); };
+
+    // Client panel.
+    panel1_ = new QWidget;
+    panel1_->setObjectName(QStringLiteral("Panel1"));
+    Label1 = new QLabel(QStringLiteral("请选择您需要的学习方式。"), panel1_);
+    Label1->setFont(NamedFont(QStringLiteral("宋体"), 29));
+    Label1->move(24, 24);
+    Label1->adjustSize();
+    SetTextColour(Label1, Green);
+    panel1_->installEventFilter(this);
+
+    // Bottom band: the statistics.
+    Panel4 = new QFrame;
+    Panel4->setObjectName(QStringLiteral("Panel4"));
+    Panel4->setMinimumHeight(30);
+    lbalreadymastery_ =
+        StatLabel(QStringLiteral("已掌握单词000个"), 20, Panel4, "LBalreadymastery");
+    LBnewword = StatLabel(QStringLiteral("新学单词量000个"), 180, Panel4, "LBnewword");
+    LbreviewCount = StatLabel(QStringLiteral("需复习单词000个"), 330, Panel4, "LbreviewCount");
+    LBzhongCount = StatLabel(QStringLiteral("单词总数量000个"), 480, Panel4, "LBzhongCount");
+    lbtimecount_ = StatLabel(QStringLiteral("学习时间15分钟"), 632, Panel4, "Lbtimecount");
+
+    middle_->addWidget(Panel3);
+    middle_->addWidget(panel1_);
+    middle_->setStretchFactor(0, 0);
+    middle_->setStretchFactor(1, 1);
+    middle_->setSizes({156, 636});
+    bands_->addWidget(Panel6);
+    bands_->addWidget(middle_);
+    bands_->addWidget(Panel4);
+    bands_->setStretchFactor(0, 0);
+    bands_->setStretchFactor(1, 1);
+    bands_->setStretchFactor(2, 0);
+    bands_->setSizes({81, 433, 38});
+}
+
+void TWordmemory::SetColour(const QColor& colour) {
+    colour_ = colour;
+    for (QWidget* widget : std::initializer_list<QWidget*>{this, Panel6, Panel3, Panel4, panel1_}) {
+        QPalette pal = widget->palette();
+        pal.setColor(QPalette::Window, colour);
+        widget->setPalette(pal);
+        widget->setAutoFillBackground(true);
+    }
+}
+
+void TWordmemory::ShowText(core::StatText which, const std::string& text) {
+    const QString shown = QString::fromStdString(text);
+    switch (which) {
+    case core::StatText::Mastered:
+        lbalreadymastery_->setText(shown);
+        break;
+    case core::StatText::NewLearned:
+        LBnewword->setText(shown);
+        break;
+    case core::StatText::Review:
+        LbreviewCount->setText(shown);
+        break;
+    case core::StatText::Total:
+        LBzhongCount->setText(shown);
+        break;
+    case core::StatText::Banner:
+        label4_->setText(shown);
+        break;
+    case core::StatText::Summary:
+        wordForm1_->Label1->setText(shown);
+        break;
+    }
+}
+
+QPushButton* TWordmemory::Button(ModeButton button) const {
+    return buttons_.at(button);
+}
+
+TWordstoreroom1* TWordmemory::Wordstoreroom1() const {
+    return qobject_cast<TWordstoreroom1*>(slots_[SlotIndex(ModeSlot::WordBank)].data());
+}
+
+void TWordmemory::RegisterMode(ModeButton button, ModeRegistration registration) {
+    registrations_[button] = std::move(registration);
+}
+
+QWidget* TWordmemory::ModeWindow(ModeSlot slot) const {
+    QWidget* window = slots_[SlotIndex(slot)].data();
+    // A closed mode window is already on its way to deletion: it no longer exists.
+    if (window != nullptr && slot != ModeSlot::WordBank && window->isHidden()) {
+        return nullptr;
+    }
+    return window;
+}
+
+void TWordmemory::StopBrowse(bool timer1Off, bool closePlayer) {
+    state_.BrowseRunning = 0;
+    timer2_->stop();
+    if (timer1Off) {
+        timer1_->stop();
+    }
+    if (closePlayer && mediaPlayer_ != nullptr) {
+        mediaPlayer_->Close();
+    }
+}
+
+void TWordmemory::OpenModeWindow(ModeButton button) {
+    const ButtonRule& rule = Rule(button);
+
+    // 1. Browsing stops. It counts as running while a run is on, also while Timer2 waits
+    //    for a word to be pronounced (else the end of that word would restart it).
+    switch (rule.stop) {
+    case ButtonRule::Stop::Always:
+        state_.BrowseRunning = 0;
+        timer2_->stop();
+        state_.BrowseMode = 0;
+        break;
+    case ButtonRule::Stop::IfRunning:
+        if (timer2_->isActive() || state_.BrowseRunning == 1) {
+            StopBrowse(rule.timer1Off, rule.closePlayer);
+        }
+        break;
+    case ButtonRule::Stop::Never:
+        break;
+    }
+
+    // 2. The other mode windows close.
+    for (ModeSlot slot : rule.closes) {
+        if (QWidget* window = ModeWindow(slot)) {
+            if (window->close()) {
+                slots_[SlotIndex(slot)] = nullptr;
+            }
+        }
+    }
+
+    // 3. The colour.
+    if (rule.colour.isValid() && !rule.colourAfterShow) {
+        SetColour(rule.colour);
+    }
+    if (rule.endsWhileBrowsing && state_.BrowseRunning == 1) {
+        return;
+    }
+
+    if (rule.ownWindow) {
+        wordForm1_->show();
+        wordForm1_->raise();
+        wordForm1_->activateWindow();
+        return;
+    }
+
+    // A mode whose window is not part of the program yet stops after the first three steps.
+    const auto found = registrations_.find(button);
+    if (found == registrations_.end() || !found->second.create) {
+        return;
+    }
+    const ModeRegistration& registration = found->second;
+    if (registration.prepare && !registration.prepare()) {
+        return;
+    }
+
+    // 4. The window is created on first use and shown inside Panel1.
+    QWidget* window = ModeWindow(rule.slot);
+    if (window == nullptr) {
+        window = registration.create(panel1_);
+        if (window == nullptr) {
+            return;
+        }
+        PlaceInPanel(window, rule.slot != ModeSlot::WordBank);
+        slots_[SlotIndex(rule.slot)] = window;
+    }
+    window->show();
+    window->raise();
+    if (rule.colour.isValid() && rule.colourAfterShow) {
+        SetColour(rule.colour);
+    }
+
+    // 5. The mode's own start-up.
+    if (registration.start) {
+        registration.start(window);
+    }
+}
+
+void TWordmemory::PlaceInPanel(QWidget* window, bool deleteOnClose) {
+    if (window->parentWidget() != panel1_) {
+        window->setParent(panel1_);
+    }
+    window->setWindowFlags(Qt::Widget | Qt::FramelessWindowHint);
+    window->setAttribute(Qt::WA_DeleteOnClose, deleteOnClose);
+    window->setGeometry(panel1_->rect());
+}
+
+void TWordmemory::SpeakText(const QString& text) {
+    if (voice_ != nullptr) {
+        voice_->SpeakText(text.toStdString());
+    }
+    timer3_->start();
+}
+
+void TWordmemory::SpeechWatch() {
+    if (voice_ != nullptr && voice_->IsSpeaking()) {
+        return;
+    }
+    state_.ModelSoundPlaying = 0;
+    if (state_.BrowseRunning == 1) {
+        timer2_->start();
+    }
+    timer3_->stop();
+}
+
+void TWordmemory::MediaPlayer1Notify() {
+    if (state_.BrowseMode == 1 && state_.BrowseRunning == 1) {
+        timer2_->start();
+    }
+    if (state_.SpellAdvance == 1) {
+        if (QWidget* spelling = ModeWindow(ModeSlot::Spelling)) {
+            if (auto* timer = spelling->findChild<QTimer*>(QStringLiteral("Timer1"))) {
+                timer->start();
+            }
+        }
+    }
+}
+
+void TWordmemory::SetSpeechSpeed(int speed) {
+    const bool browsing = timer2_->isActive();
+    if (browsing) {
+        timer2_->stop();
+    }
+    speechSpeed_ = speed;
+    if (voice_ != nullptr) {
+        voice_->SetSpeechSpeed(speed);
+    }
+    if (browsing) {
+        timer2_->start();
+    }
+}
+
+void TWordmemory::StartStudyPeriod() {
+    state_.StudyDeadline = core::StudyDeadlineFrom(clock_.Now());
+}
+
+bool TWordmemory::CheckStudyTime(const QString& prefix, bool atDeadline) {
+    state_.StudyNow = clock_.Now();
+    lbtimecount_->setText(prefix + QString::fromStdString(core::RemainingTimeText(
+                                       state_.StudyNow, state_.StudyDeadline)));
+    return core::StudyTimeUp(state_.StudyNow, state_.StudyDeadline, atDeadline);
+}
+
+std::uint32_t TWordmemory::Volume() const {
+    return readVolume_ ? readVolume_() : volume_;
+}
+
+void TWordmemory::SetOutputVolume(std::uint32_t volume) {
+    volume_ = volume;
+    if (writeVolume_) {
+        writeVolume_(volume);
+    }
+}
+
+int TWordmemory::KnobOffset(const QWidget* knob) const {
+    return knob->x() - Image1->x();
+}
+
+void TWordmemory::SetKnobOffset(QWidget* knob, int offset) {
+    knob->move(Image1->x() + offset, knob->y());
+}
+
+void TWordmemory::Image1DragDrop(QObject* source, int x) {
+    // Only the knobs move; the frame dropped on itself does nothing.
+    if (source != Image2 && source != Image3) {
+        return;
+    }
+    SetKnobOffset(static_cast<QWidget*>(source), core::ClampKnobOffset(x));
+}
+
+void TWordmemory::ImageEndDrag(QObject* source) {
+    if (source == Image2) {
+        SetOutputVolume(core::VolumeFromOffset(KnobOffset(Image2)));
+    } else if (source == Image3) {
+        SetSpeechSpeed(core::SpeechSpeedFromOffset(KnobOffset(Image3)));
+    }
+}
+
+void TWordmemory::SpeedButton11Click() {
+    SetKnobOffset(Image2, core::VolumeKnobRestoreOffset);
+    SetOutputVolume(core::RestoreVolume);
+    SetSpeechSpeed(core::DefaultSpeechSpeed);
+    SetKnobOffset(Image3, core::SpeedKnobRestoreOffset);
+}
+
+void TWordmemory::LoadVolumeControl() {
+    SetKnobOffset(Image2, core::KnobOffsetFromVolume(Volume()));
+    const std::pair<KnobImage*, const char*> pictures[] = {
+        {Image2, "volumebit.bmp"}, {Image1, "volumeframen.bmp"}, {Image3, "volumebit.bmp"}};
+    for (const auto& [image, file] : pictures) {
+        const QString path = appDir_ + QLatin1String(file);
+        QPixmap picture;
+        if (!picture.load(path)) {
+            messages_.ShowError(QStringLiteral("无法打开文件“") + path + QStringLiteral("”"));
+            return;
+        }
+        image->setPixmap(picture);
+    }
+}
+
+void TWordmemory::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (startUpOnShow_ && !formShowQueued_) {
+        formShowQueued_ = true;
+        QTimer::singleShot(0, this, &TWordmemory::FormShow);
+    }
+}
+
+void TWordmemory::FormShow() {
+    if (started_) {
+        return;
+    }
+    started_ = true;
+    label4_->setText(QStringLiteral("一份努力     一份收获"));
+    state_.ColourCycle1 = 100;
+    state_.ColourCycle2 = 25;
+    state_.ColourCycle3 = 175;
+    state_.WordCursor = 0;
+    state_.NewLearnedCount = 0;
+    state_.BrowseMode = 0;
+    state_.SpellAdvance = 0;
+    state_.AppDir = appDir_.toStdString();
+
+    {
+        Twordfriend wordfriend(state_, clock_, messages_, signIn_, this);
+        wordfriend.setWindowState(Qt::WindowMaximized);
+        wordfriend.exec();
+    }
+
+    if (!state_.LearnerName.empty()) {
+        if (wordForm1_->MYSBt1Click()) {
+            if (state_.ReturningLearner == 1) {
+                wordForm1_->RadioButton3->setChecked(true);
+                state_.ContentKind = 3;
+                lookword->click();
+            } else {
+                SpeedButton12->click();
+            }
+        }
+    } else {
+        close();
+    }
+    LoadVolumeControl();
+}
+
+void TWordmemory::closeEvent(QCloseEvent* event) {
+    const core::Status saved = wordForm1_->MYSaveClick();
+    if (!saved) {
+        messages_.ShowError(QString::fromStdString(saved.error));
+        event->ignore();
+        return;
+    }
+    timer1_->stop();
+    timer2_->stop();
+    timer3_->stop();
+    wordForm1_->hide();
+    event->accept();
+    emit FormClosed();
+}
+
+void TWordmemory::keyPressEvent(QKeyEvent* event) {
+    // Esc closes the main window only while no control of a mode window has the keyboard.
+    QWidget* focus = focusWidget();
+    if (event->key() == Qt::Key_Escape && (focus == nullptr || focus == this)) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool TWordmemory::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize) {
+        if (watched == Panel6) {
+            const int w = Panel6->width();
+            Label5->setGeometry(0, 0, w, 16);
+            label4_->setGeometry(0, 16, w, qMax(0, Panel6->height() - 16));
+            // The "×" keeps 28 pixels from the window's right edge.
+            Formclose1->move(w - 28, 2);
+            Formclose1->raise();
+        } else if (watched == panel1_) {
+            for (const auto& slot : slots_) {
+                if (slot != nullptr && slot->parentWidget() == panel1_) {
+                    slot->setGeometry(panel1_->rect());
+                }
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

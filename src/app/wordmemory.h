@@ -1,0 +1,161 @@
+#pragma once
+#include "app/modehost.h"
+#include "app/shellservices.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QSplitter;
+class KnobImage;
+class TWordstoreroom1;
+namespace core {
+enum class StatText;
+}
+
+/// The main window "朗记通": banner, mode buttons with the volume control, statistics line
+/// and the client panel Panel1 that shows one mode window at a time. Runs the start-up
+/// (sign-in, loading the lists, the first mode), the mode-window protocol, and saves the
+/// lists when it closes.
+class TWordmemory : public QWidget, public ModeHost {
+    Q_OBJECT
+public:
+    /// Creating the window is FormCreate: the speech object gets its normal speed.
+    explicit TWordmemory(ShellServices services, QWidget* parent = nullptr);
+    ~TWordmemory() override;
+
+    // ModeHost
+    core::StudyState& State() override { return state_; }
+    const core::Clock& Clock() const override { return clock_; }
+    MessageService& Messages() override { return messages_; }
+    QTimer* Timer1() const override { return timer1_; }
+    QTimer* Timer2() const override { return timer2_; }
+    QTimer* Timer3() const override { return timer3_; }
+    sound::MediaPlayer* MediaPlayer1() const override { return mediaPlayer_; }
+    QLabel* Lbtimecount() const override { return lbtimecount_; }
+    QLabel* Label4() const override { return label4_; }
+    QLabel* LBalreadymastery() const override { return lbalreadymastery_; }
+    QWidget* Panel1() const override { return panel1_; }
+    TWordForm1* WordForm1() const override { return wordForm1_.get(); }
+    QColor Colour() const override { return colour_; }
+    void SetColour(const QColor& colour) override;
+    void StopBrowse(bool timer1Off, bool closePlayer) override;
+    void OpenModeWindow(ModeButton button) override;
+    QWidget* ModeWindow(ModeSlot slot) const override;
+    void RegisterMode(ModeButton button, ModeRegistration registration) override;
+    void SpeakText(const QString& text) override;
+    void SetSpeechSpeed(int speed) override;
+    void StartStudyPeriod() override;
+    bool CheckStudyTime(const QString& prefix, bool atDeadline) override;
+
+    /// The mode button that runs a protocol.
+    QPushButton* Button(ModeButton button) const;
+    /// The word-bank window once created, else null.
+    TWordstoreroom1* Wordstoreroom1() const;
+
+    /// The output volume value as last set (left channel low 16 bits, right high).
+    std::uint32_t Volume() const;
+    /// The speech speed as last set.
+    int SpeechSpeed() const { return speechSpeed_; }
+    /// A knob's offset on the frame (its left edge minus the frame's).
+    int KnobOffset(const QWidget* knob) const;
+    /// True once FormShow has run.
+    bool Started() const { return started_; }
+
+    // Controls, named as the window defines them.
+    QFrame* Panel6;
+    QLabel* Label5;
+    QPushButton* Formclose1; ///< "×"
+    QFrame* Panel3;
+    QFrame* Shape1;
+    QPushButton* Btfollow;
+    QPushButton* btrecordword;
+    QPushButton* lookword;
+    QPushButton* closelookword;
+    QPushButton* SpeedButton9;
+    QPushButton* BtSelectTest1;
+    QPushButton* SpeedButton12;
+    QPushButton* SpeedButton13;
+    QPushButton* SpeedButton1;
+    QPushButton* SpeedButton11; ///< "声音还原(&V)"
+    KnobImage* Image1;          ///< the frame
+    KnobImage* Image2;          ///< the volume knob
+    KnobImage* Image3;          ///< the speech-speed knob
+    QFrame* Panel4;
+    QLabel* LBnewword;
+    QLabel* LbreviewCount;
+    QLabel* LBzhongCount;
+    QLabel* Label1; ///< "请选择您需要的学习方式。"
+
+public slots:
+    /// The start-up: banner, program-wide values, sign-in, lists, first mode, volume control.
+    /// Runs once, queued by the first showing of the window.
+    void FormShow();
+    /// "声音还原(&V)": volume knob to 100 and the restore volume, speed knob to 60 and speed 150.
+    void SpeedButton11Click();
+    /// The shared player reports the end of a play.
+    void MediaPlayer1Notify();
+    /// Timer3: the end-of-speech watch.
+    void SpeechWatch();
+    /// A knob or the frame is dropped on the frame at horizontal offset x.
+    void Image1DragDrop(QObject* source, int x);
+    /// A drag of a knob has ended, dropped or not: the value follows the knob's place.
+    void ImageEndDrag(QObject* source);
+
+signals:
+    /// The window has closed (the program ends).
+    void FormClosed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct ButtonRule;
+    static const ButtonRule& Rule(ModeButton button);
+    void BuildWindow();
+    void ShowText(core::StatText which, const std::string& text);
+    void SetKnobOffset(QWidget* knob, int offset);
+    void SetOutputVolume(std::uint32_t volume);
+    void LoadVolumeControl();
+    void PlaceInPanel(QWidget* window, bool deleteOnClose);
+    void ShowWordBank();
+
+    core::StudyState& state_;
+    const core::Clock& clock_;
+    MessageService& messages_;
+    core::Speech* voice_;
+    sound::MediaPlayer* mediaPlayer_;
+    QString appDir_;
+    std::function<std::uint32_t()> readVolume_;
+    std::function<void(std::uint32_t)> writeVolume_;
+    SignInOptions signIn_;
+    bool startUpOnShow_;
+
+    QTimer* timer1_;
+    QTimer* timer2_;
+    QTimer* timer3_;
+    QLabel* label4_;
+    QLabel* lbtimecount_;
+    QLabel* lbalreadymastery_;
+    QWidget* panel1_;
+    QSplitter* bands_;
+    QSplitter* middle_;
+    std::unique_ptr<TWordForm1> wordForm1_;
+    std::map<ModeButton, QPushButton*> buttons_;
+    std::map<ModeButton, ModeRegistration> registrations_;
+    std::array<QPointer<QWidget>, 7> slots_;
+    QColor colour_;
+    std::uint32_t volume_ = 0xFFFFFFFFu;
+    int speechSpeed_ = 150;
+    bool formShowQueued_ = false;
+    bool started_ = false;
+};

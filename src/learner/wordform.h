@@ -1,0 +1,71 @@
+#pragma once
+#include "core/status.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class MessageService;
+class WordListModel;
+namespace core {
+class StudyState;
+}
+
+/// The study-content window "学习内容设置": its three combo boxes show the learner's lists,
+/// its radio buttons choose what the modes study (ContentKind). A window of its own, shown
+/// and hidden, alive for the whole run.
+class TWordForm1 : public QWidget {
+    Q_OBJECT
+public:
+    TWordForm1(core::StudyState& state, MessageService& messages, QWidget* parent = nullptr);
+    ~TWordForm1() override;
+
+    /// LoadLearnerLists: reads the three lists, writes the statistics, selects line 0.
+    /// A failed load is reported (naming the file) and returns false.
+    bool MYSBt1Click();
+    /// SaveLearnerLists. Lists that did not load completely are not written back, so that a
+    /// file that could not be read is never replaced by a partial list.
+    core::Status MYSaveClick();
+    /// True when the lists in memory came from a complete load.
+    bool ListsLoaded() const { return listsLoaded_; }
+
+    QFrame* Panel1;
+    QLabel* Label1; ///< the summary line
+    QFrame* Bevel1;
+    QLabel* Label9;
+    QComboBox* TcNewLearnlist;
+    QLabel* Label10;
+    QComboBox* Tcalreadymastery1;
+    QLabel* Label11;
+    QComboBox* TcreviewCount1;
+    QGroupBox* GroupBox1;
+    QRadioButton* RadioButton1;  ///< "学习新词": ContentKind 1
+    QRadioButton* RadioButton2;  ///< "巩固学习": ContentKind 2
+    QRadioButton* RadioButton3;  ///< "复习单词": ContentKind 3
+    QPushButton* Btlookwordlist; ///< "确认选项"
+    QPushButton* SpeedButton1;   ///< "关闭返回"
+
+public slots:
+    /// "确认选项": ContentKind from the selected radio button, then the window hides.
+    void BtlookwordlistClick();
+    /// "关闭返回": the window hides; ContentKind stays.
+    void SpeedButton1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormShow();
+    void SelectFirstLines();
+
+    core::StudyState& state_;
+    MessageService& messages_;
+    WordListModel* newModel_;
+    WordListModel* masteredModel_;
+    WordListModel* reviewModel_;
+    bool listsLoaded_ = false;
+};

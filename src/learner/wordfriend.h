@@ -1,0 +1,74 @@
+#pragma once
+#include "learner/signinoptions.h"
+
+#include <QDateTime>
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QMediaPlayer;
+class QPushButton;
+class QTimer;
+class QVideoWidget;
+class MessageService;
+namespace core {
+class Clock;
+class StudyState;
+} // namespace core
+
+/// The sign-in window "欢迎你来学单词": plays the welcome video, then lets the learner sign
+/// in by name, start as a new learner or leave. Its results are the state's LearnerName
+/// (empty: nobody) and ReturningLearner.
+class Twordfriend : public QDialog {
+    Q_OBJECT
+public:
+    Twordfriend(core::StudyState& state, const core::Clock& clock, MessageService& messages,
+                const SignInOptions& options, QWidget* parent = nullptr);
+    ~Twordfriend() override;
+
+    /// The date and time line: " 日期/时间：" + long date + ",  " + weekday + ",  " + hh:mm AM/PM.
+    static QString DateTimeLine(const QDateTime& when);
+
+    QWidget* Panel1;
+    QMediaPlayer* MyPlayer1 = nullptr; ///< null when the video is not played
+    QVideoWidget* VideoView = nullptr;
+    QLabel* Label1;
+    QLineEdit* Edit1;
+    QPushButton* SbOpen1;  ///< "开始学习"
+    QPushButton* SBfriend; ///< "新朋友请"
+    QPushButton* SBclose;  ///< "再  见 !"
+    QLabel* Label2;        ///< the date and time
+    QLabel* LabAdvert;
+
+    /// True once the controls are shown (the video has ended or could not play).
+    bool Ready() const { return ready_; }
+
+public slots:
+    void SbOpen1Click();
+    void SBfriendClick();
+    void SBcloseClick();
+    /// The end of the video: the controls appear and the name field becomes writable.
+    void MyPlayer1Notify();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void reject() override;
+
+private:
+    void FormShow();
+    void FormResize();
+    /// Takes the typed name as LearnerName; false (and a message) when it cannot be a name.
+    bool TakeName();
+
+    core::StudyState& state_;
+    const core::Clock& clock_;
+    MessageService& messages_;
+    SignInOptions options_;
+    QTimer* startWatch_ = nullptr;
+    bool shown_ = false;
+    bool ready_ = false;
+    bool signedIn_ = false;
+};

@@ -1,0 +1,54 @@
+#pragma once
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class MessageService;
+class TWordForm1;
+namespace core {
+class StudyState;
+}
+
+/// The word-bank window "词库设置": lists the banks of the catalogue and loads the chosen
+/// one as the learner's new-word list. Shown inside the main window's client panel; closing
+/// it only hides it.
+class TWordstoreroom1 : public QWidget {
+    Q_OBJECT
+public:
+    TWordstoreroom1(core::StudyState& state, MessageService& messages, TWordForm1& wordForm,
+                    QWidget* parent = nullptr);
+
+    QWidget* Panel3;
+    QLabel* Label1;
+    QLabel* Label2;
+    QListWidget* ListBox1;
+    QWidget* Panel2;
+    QLabel* Label3;
+    QLineEdit* Edit1;
+    QPushButton* gomywordbook;  ///< "加到词库"
+    QPushButton* newMywordbook; ///< "清空词库"
+    QPushButton* Formclose1;    ///< "关  闭"
+
+public slots:
+    void ListBox1Click();
+    /// "加到词库": the learner's lists are saved first, so that what was studied since the
+    /// start survives; then the bank replaces the new-word file and the lists are reloaded.
+    void gomywordbookClick();
+    /// "清空词库": writes the learner's settings file.
+    void newMywordbookClick();
+    void Formclose1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void FormShow();
+
+    core::StudyState& state_;
+    MessageService& messages_;
+    TWordForm1& wordForm_;
+};

@@ -1,0 +1,64 @@
+#pragma once
+#include "app/application.h"
+#include "app/messagerecorder.h"
+#include "app/wordmemory.h"
+#include "core/clock.h"
+#include "core/studystate.h"
+#include "sound/scriptedplayer.h"
+#include "sound/scriptedspeech.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+class Twordfriend;
+
+/// A temporary program folder with small data files, the injected services and, on request,
+/// the main window built on them.
+class ShellTest : public ::testing::Test {
+protected:
+    ShellTest();
+    ~ShellTest() override;
+
+    /// Writes lines (UTF-8) as a GB18030 CR LF text file at appDir + relative.
+    void WriteLines(const QString& relative, const std::vector<std::string>& lines);
+    /// Reads a text file below appDir into UTF-8 lines; fails the test when unreadable.
+    std::vector<std::string> ReadLines(const QString& relative);
+    /// Raw bytes of a file below appDir.
+    QByteArray ReadBytes(const QString& relative);
+    bool Exists(const QString& relative) const;
+
+    /// A learner folder with its three list files.
+    void MakeLearner(const std::string& name, const std::vector<std::string>& newWords,
+                     const std::vector<std::string>& mastered,
+                     const std::vector<std::string>& review);
+    /// A word bank and its catalogue line.
+    void MakeBank(const std::string& name, const std::vector<std::string>& lines);
+    /// The two volume-control pictures.
+    void MakePictures();
+
+    /// The main window on the fixture's services (not shown).
+    TWordmemory& Shell();
+    /// Runs the start-up; the sign-in window gets name typed and button pressed once its
+    /// controls are ready (button: "SbOpen1", "SBfriend" or "SBclose").
+    void StartWith(const QString& name, const char* button);
+    /// Lets queued events run (deferred deletions included).
+    static void Settle();
+
+    QTemporaryDir dir_;
+    QString appDir_;
+    core::StudyState state_;
+    core::ManualClock clock_;
+    MessageRecorder messages_;
+    sound::ScriptedSpeech speech_;
+    sound::ScriptedPlayer player_;
+    std::uint32_t volume_ = 0xFFFFFFFFu;
+    std::vector<std::string> catalogue_;
+    std::unique_ptr<TWordmemory> shell_;
+};
+
+/// Finds the modal sign-in window as soon as its controls are shown and runs action on it.
+void WhenSignInReady(std::function<void(Twordfriend&)> action);

@@ -1,0 +1,17 @@
+// Entry point of the window tests: GoogleTest inside the program's own application object,
+// so that its general error display is active as in the program.
+#include "app/application.h"
+#include "app/fonts.h"
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    Application app(argc, argv);
+    Application::setApplicationDisplayName(QStringLiteral(" 朗记通"));
+    InstallFonts(QString());
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
