@@ -9,6 +9,8 @@
 #include "sound/qtmediaplayer.h"
 #include "sound/voice.h"
 
+#include <QScreen>
+
 int main(int argc, char** argv) {
     Application app(argc, argv);
     app.setApplicationName(QStringLiteral("langjitong"));
@@ -40,6 +42,9 @@ int main(int argc, char** argv) {
 
     TWordmemory window(services);
     QObject::connect(&window, &TWordmemory::FormClosed, &app, &QCoreApplication::quit);
+    // Frameless windows are not maximised by every window manager (nor without one): the
+    // window takes the screen's working area itself as well.
+    window.setGeometry(window.screen()->availableGeometry());
     window.showMaximized();
     const int result = Application::exec();
     app.SetMessages(nullptr);

@@ -18,6 +18,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -654,6 +655,7 @@ void TWordmemory::FormShow() {
 
     {
         Twordfriend wordfriend(state_, clock_, messages_, signIn_, this);
+        wordfriend.setGeometry(screen()->availableGeometry());
         wordfriend.setWindowState(Qt::WindowMaximized);
         wordfriend.exec();
     }

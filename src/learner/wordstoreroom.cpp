@@ -69,6 +69,7 @@ TWordstoreroom1::TWordstoreroom1(core::StudyState& state, MessageService& messag
     ListBox1->setWrapping(true);
     ListBox1->setResizeMode(QListView::Adjust);
     ListBox1->setUniformItemSizes(true);
+    ListBox1->viewport()->installEventFilter(this);
 
     Panel2 = new QWidget(this);
     Label3 = new QLabel(QStringLiteral("词库名称："), Panel2);
@@ -168,5 +169,12 @@ void TWordstoreroom1::resizeEvent(QResizeEvent* event) {
     Panel3->setGeometry(0, 0, w, 49);
     ListBox1->setGeometry(0, 49, w, qMax(0, h - 49 - 40));
     Panel2->setGeometry(0, qMax(49, h - 40), w, 40);
-    ListBox1->setGridSize(QSize(qMax(40, (ListBox1->viewport()->width() - 4) / 2), 20));
+}
+
+bool TWordstoreroom1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ListBox1->viewport() && event->type() == QEvent::Resize) {
+        // Two columns of rows 20 pixels high share the list's width.
+        ListBox1->setGridSize(QSize(qMax(40, ListBox1->viewport()->width() / 2 - 2), 20));
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -1,0 +1,91 @@
+// A new learner's first run on the program folder the build lays out: sign in, load the first
+// bank of the catalogue, see its size in the statistics, close and find the three lists.
+// With LJT_SCREENSHOTS set to a folder, every window is also saved there as a PNG.
+#include "shellfixture.h"
+
+#include "app/fonts.h"
+#include "learner/wordform.h"
+#include "learner/wordfriend.h"
+#include "learner/wordstoreroom.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+void Snap(QWidget* window, const QString& name) {
+    const QString folder = qEnvironmentVariable("LJT_SCREENSHOTS");
+    if (!folder.isEmpty()) {
+        QDir().mkpath(folder);
+        EXPECT_TRUE(window->grab().save(folder + "/" + name + ".png"));
+    }
+}
+
+class WalkthroughTest : public ShellTest {
+protected:
+    void SetUp() override {
+        const QString built = QStringLiteral(LJT_APPDIR "/");
+        ASSERT_TRUE(QFile::exists(built + "Ebook.txt"))
+            << "the program folder has no data: build the appdata target";
+        for (const QString& entry :
+             QDir(built).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+            if (entry != QLatin1String("langjitong")) {
+                ASSERT_TRUE(QFile::link(built + entry, appDir_ + entry));
+            }
+        }
+        EXPECT_TRUE(InstallFonts(appDir_)) << "DFPhonetic.ttf registers";
+    }
+};
+
+TEST_F(WalkthroughTest, NewLearnerLoadsTheFirstBank) {
+    const std::vector<std::string> catalogue = ReadLines("Ebook.txt");
+    ASSERT_FALSE(catalogue.empty());
+    std::size_t bankLines = 0;
+    for (const auto& line :
+         ReadLines("Worddata/" + QString::fromStdString(catalogue[0]) + ".dst")) {
+        bankLines += line.empty() ? 0 : 1;
+    }
+    ASSERT_GT(bankLines, 0u);
+
+    Shell().resize(1024, 700);
+    WhenSignInReady([this](Twordfriend& signIn) {
+        signIn.resize(1024, 700);
+        signIn.Edit1->setText(QStringLiteral("小明"));
+        Snap(&signIn, "1-signin");
+        signIn.SBfriend->click();
+    });
+    Shell().show();
+    Shell().FormShow();
+    Settle();
+
+    TWordstoreroom1* bank = Shell().Wordstoreroom1();
+    ASSERT_NE(bank, nullptr);
+    ASSERT_EQ(bank->ListBox1->count(), static_cast<int>(catalogue.size()));
+    Snap(&Shell(), "2-wordbanks");
+    const QRect first = bank->ListBox1->visualItemRect(bank->ListBox1->item(0));
+    QTest::mouseClick(bank->ListBox1->viewport(), Qt::LeftButton, {}, first.center());
+    EXPECT_EQ(bank->Edit1->text().toStdString(), catalogue[0]);
+    bank->gomywordbook->click();
+    EXPECT_TRUE(messages_.Texts().isEmpty()) << messages_.Texts().join('|').toStdString();
+    EXPECT_FALSE(bank->isVisible());
+    EXPECT_EQ(Shell().LBzhongCount->text(), QStringLiteral("单词总数量%1个").arg(bankLines));
+    Snap(&Shell(), "3-loaded");
+
+    Shell().SpeedButton13->click();
+    Snap(Shell().WordForm1(), "4-studycontent");
+    EXPECT_EQ(Shell().WordForm1()->TcNewLearnlist->count(), static_cast<int>(bankLines));
+    Shell().WordForm1()->SpeedButton1->click();
+
+    EXPECT_TRUE(Shell().close());
+    EXPECT_EQ(ReadLines(QStringLiteral("小明/小明1.bm")).size(), bankLines);
+    EXPECT_TRUE(Exists(QStringLiteral("小明/小明2.bm")));
+    EXPECT_TRUE(Exists(QStringLiteral("小明/小明3.bm")));
+}
+
+} // namespace
