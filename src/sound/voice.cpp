@@ -8,6 +8,7 @@
 
 #include <QAudioFormat>
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QMetaObject>
 
 namespace sound {
@@ -158,9 +159,12 @@ void Voice::WorkerLoop() {
         }
         {
             std::lock_guard<std::mutex> lock(EngineMutex());
+            QElapsedTimer clock;
+            clock.start();
             espeak_SetParameter(espeakRATE, job.wordsPerMinute, 0);
             espeak_Synth(job.text.c_str(), job.text.size() + 1, 0, POS_CHARACTER, 0,
                          espeakCHARS_UTF8, nullptr, this);
+            lastSynthesisNs_ = clock.nsecsElapsed();
         }
         QMetaObject::invokeMethod(this, &Voice::TextDone, Qt::QueuedConnection);
     }

@@ -46,6 +46,8 @@ public:
     QString LastError() const { return lastError_; }
     /// The output that speech plays through (for checks of its volume and timing).
     PcmOutput* Output() const { return output_.get(); }
+    /// How long the engine took to make the samples of the last text, in nanoseconds.
+    qint64 LastSynthesisNs() const { return lastSynthesisNs_.load(); }
 
 signals:
     /// The engine could not start; raised once, with the text to show.
@@ -84,6 +86,7 @@ private:
     std::deque<Job> jobs_;
     bool quit_ = false;
     std::atomic<bool> abort_{false};
+    std::atomic<qint64> lastSynthesisNs_{0};
 
     friend int VoiceSynthCallback(short*, int, void*);
 };
