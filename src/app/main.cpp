@@ -5,6 +5,7 @@
 #include "app/wordmemory.h"
 #include "core/clock.h"
 #include "core/studystate.h"
+#include "modes/hereadform.h"
 #include "sound/outputvolume.h"
 #include "sound/qtmediaplayer.h"
 #include "sound/voice.h"
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
     services.writeVolume = [&volume](std::uint32_t value) { volume.Set(value); };
 
     TWordmemory window(services);
+    RegisterCardWindow(window);
     QObject::connect(&window, &TWordmemory::FormClosed, &app, &QCoreApplication::quit);
     // Frameless windows are not maximised by every window manager (nor without one): the
     // window takes the screen's working area itself as well.
