@@ -2,12 +2,18 @@
 // clock, message recorder, scripted speech and scripted player.
 #include "shellfixture.h"
 
+#include "app/fonts.h"
+#include "core/wordentry.h"
 #include "learner/wordform.h"
+#include "learner/wordfriend.h"
+#include "learner/wordstoreroom.h"
 #include "modes/hereadform.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -541,6 +547,93 @@ TEST_F(CardStartUpTest, ReturningLearnerBrowsesThenStudiesAndTheListsAreSaved) {
     EXPECT_EQ(ReadLines("Bob/Bob1.bm"), Lines{"n2[n]meaning2"});
     EXPECT_EQ(ReadLines("Bob/Bob2.bm"), Lines{"n1[n]meaning1"});
     EXPECT_EQ(ReadLines("Bob/Bob3.bm"), (Lines{"r2[r]meaning2", "n1[n]meaning1"}));
+}
+
+// On the program folder the build lays out: a new learner loads the first bank, studies it
+// with flash cards, browses it, and finds the changes in the list files after closing.
+class CardWalkthroughTest : public ShellTest {
+protected:
+    void SetUp() override {
+        const QString built = QStringLiteral(LJT_APPDIR "/");
+        ASSERT_TRUE(QFile::exists(built + "Ebook.txt"))
+            << "the program folder has no data: build the appdata target";
+        for (const QString& entry :
+             QDir(built).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+            if (entry != QLatin1String("langjitong")) {
+                ASSERT_TRUE(QFile::link(built + entry, appDir_ + entry));
+            }
+        }
+        InstallFonts(appDir_);
+    }
+};
+
+TEST_F(CardWalkthroughTest, NewLearnerStudiesAndBrowsesTheFirstBank) {
+    const Lines catalogue = ReadLines("Ebook.txt");
+    ASSERT_FALSE(catalogue.empty());
+    Lines bank;
+    for (const std::string& line :
+         ReadLines("Worddata/" + QString::fromStdString(catalogue[0]) + ".dst")) {
+        if (!core::Trim(line).empty()) {
+            bank.push_back(core::Trim(line));
+        }
+    }
+    ASSERT_GE(bank.size(), 3u);
+    RegisterCardWindow(Shell());
+    speech_.SetSpeakingAfterSpeak(false);
+    WhenSignInReady([](Twordfriend& signIn) {
+        signIn.Edit1->setText(QStringLiteral("小红"));
+        signIn.SBfriend->click();
+    });
+    Shell().show();
+    Shell().FormShow();
+    Settle();
+    TWordstoreroom1* store = Shell().Wordstoreroom1();
+    ASSERT_NE(store, nullptr);
+    store->ListBox1->setCurrentRow(0);
+    store->ListBox1Click();
+    store->gomywordbook->click();
+    ASSERT_EQ(state_.NewList.size(), bank.size());
+
+    // Flash cards on the new words: the first is mastered, the second goes to review.
+    Shell().Btfollow->click();
+    auto* cards = qobject_cast<THeReadForm1*>(Shell().ModeWindow(ModeSlot::Cards));
+    ASSERT_NE(cards, nullptr);
+    EXPECT_EQ(cards->Label1->text().toStdString(), " " + core::EntryWord(bank[0]));
+    EXPECT_EQ(player_.Played().size() + speech_.Texts().size(), 1u) << "the word is pronounced";
+    cards->BtMyknow->click();
+    cards->BtAlreadyMastery1->click();
+    EXPECT_EQ(cards->Label1->text().toStdString(), " " + core::EntryWord(bank[2]))
+        << "the entry that moved up is skipped";
+    cards->BtMyUnknown->click();
+    EXPECT_EQ(Shell().LBalreadymastery()->text(), QStringLiteral("已掌握单词1个"));
+    EXPECT_EQ(Shell().LbreviewCount->text(), QStringLiteral("需复习单词1个"));
+
+    // The learner chooses the review words and browses them: the word just marked, twice,
+    // then the end.
+    Shell().SpeedButton13->click();
+    Shell().WordForm1()->RadioButton3->setChecked(true);
+    Shell().WordForm1()->Btlookwordlist->click();
+    ASSERT_EQ(state_.ContentKind, 3);
+    state_.WordCursor = 0;
+    Settle(); // "学习内容(&G)" closed the card window
+    EXPECT_EQ(Shell().ModeWindow(ModeSlot::Cards), nullptr);
+    Shell().lookword->click();
+    cards = qobject_cast<THeReadForm1*>(Shell().ModeWindow(ModeSlot::Cards));
+    ASSERT_NE(cards, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !Shell().Timer2()->isActive(); }, 2000));
+    EXPECT_EQ(cards->Label1->text().toStdString(), " " + core::EntryWord(bank[2]));
+    for (int i = 0; i < 2; ++i) {
+        Shell().SpeechWatch();
+        player_.EmitNotify();
+        cards->BrowseTick();
+    }
+    EXPECT_EQ(messages_.Texts(), QStringList{EmptyBrowse});
+
+    EXPECT_TRUE(Shell().close());
+    Lines fresh(bank.begin() + 1, bank.end());
+    EXPECT_EQ(ReadLines(QStringLiteral("小红/小红1.bm")), fresh);
+    EXPECT_EQ(ReadLines(QStringLiteral("小红/小红2.bm")), Lines{bank[0]});
+    EXPECT_EQ(ReadLines(QStringLiteral("小红/小红3.bm")), Lines{bank[2]});
 }
 
 } // namespace
