@@ -42,6 +42,8 @@ int main(int argc, char** argv) {
     services.writeVolume = [&volume](std::uint32_t value) { volume.Set(value); };
 
     TWordmemory window(services);
+    // The mode windows plug into their buttons here, through window.RegisterMode, before the
+    // window is first shown.
     RegisterCardWindow(window);
     QObject::connect(&window, &TWordmemory::FormClosed, &app, &QCoreApplication::quit);
     // Frameless windows are not maximised by every window manager (nor without one): the
