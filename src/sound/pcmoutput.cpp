@@ -116,6 +116,7 @@ void PcmOutput::Feed(bool fromTimer) {
                 }
                 pendingPos_ += n;
                 written_ += n;
+                totalWritten_ += n;
             }
         }
         if (pendingPos_ == pending_.size()) {

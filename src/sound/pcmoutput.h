@@ -36,6 +36,8 @@ public:
     bool IsActive() const { return sink_ != nullptr; }
     /// The audio sink of the current stream (null when none), for checking its volume.
     QAudioSink* Sink() const { return sink_; }
+    /// Bytes handed to the device since this output was made, over all its streams.
+    qint64 TotalBytesWritten() const { return totalWritten_; }
     /// Nanoseconds between Start and the first sample handed to the device; -1 until then.
     qint64 StartToFirstSampleNs() const { return firstSampleNs_; }
 
@@ -57,6 +59,7 @@ private:
     QByteArray pending_;
     qint64 pendingPos_ = 0;
     qint64 written_ = 0;
+    qint64 totalWritten_ = 0;
     bool finishing_ = false;
     qint64 firstSampleNs_ = -1;
     QElapsedTimer sinceStart_;
