@@ -1,4 +1,5 @@
 #include "app/wordmemory.h"
+#include "uistyle.h"
 
 #include "app/knobimage.h"
 #include "app/messageservice.h"
@@ -31,20 +32,6 @@ const QColor Teal(0, 128, 128);
 const QColor Maroon(128, 0, 0);
 const QColor Black(0, 0, 0);
 const QColor LightBlue(238, 238, 255); // colour value 16772846, hex FFEEEE
-
-QFont NamedFont(const QString& family, int pixels, bool bold = false) {
-    QFont font(family);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
-void SetTextColour(QWidget* widget, const QColor& colour) {
-    QPalette pal = widget->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    pal.setColor(QPalette::ButtonText, colour);
-    widget->setPalette(pal);
-}
 
 QLabel* StatLabel(const QString& text, int x, QWidget* parent, const char* name) {
     auto* label = new QLabel(text, parent);

@@ -1,6 +1,7 @@
 #include "learner/wordform.h"
 
 #include "app/messageservice.h"
+#include "app/uistyle.h"
 #include "core/studystate.h"
 #include "learner/wordlistmodel.h"
 
@@ -14,13 +15,6 @@
 #include <QScreen>
 
 namespace {
-
-QFont SongFont(int pixels, bool bold = false) {
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 QComboBox* ListCombo(QWidget* parent, int y, WordListModel* model) {
     auto* combo = new QComboBox(parent);

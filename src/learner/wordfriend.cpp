@@ -1,6 +1,7 @@
 #include "learner/wordfriend.h"
 
 #include "app/messageservice.h"
+#include "app/uistyle.h"
 #include "core/clock.h"
 #include "core/learnerfiles.h"
 #include "core/studystate.h"
@@ -21,13 +22,6 @@ namespace {
 
 const QColor Green(0, 128, 0);
 const QColor Teal(0, 128, 128);
-
-QFont SongFont(int pixels, bool bold = false) {
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 void SetColours(QWidget* widget, const QColor& text, const QColor& back = QColor()) {
     QPalette pal = widget->palette();

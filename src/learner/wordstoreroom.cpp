@@ -1,6 +1,7 @@
 #include "learner/wordstoreroom.h"
 
 #include "app/messageservice.h"
+#include "app/uistyle.h"
 #include "core/learnerfiles.h"
 #include "core/studystate.h"
 #include "core/textfile.h"
@@ -13,13 +14,6 @@
 #include <QPushButton>
 
 namespace {
-
-QFont SongFont(int pixels, bool bold = false) {
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 QPushButton* BankButton(const QString& caption, const char* name, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);

@@ -2,6 +2,7 @@
 
 #include "app/messageservice.h"
 #include "app/modehost.h"
+#include "app/uistyle.h"
 #include "core/browse.h"
 #include "core/colourcycle.h"
 #include "core/soundindex.h"
@@ -26,20 +27,6 @@ namespace {
 const QString FlashTimePrefix = QStringLiteral("跟读速记时间余");
 const QString BrowseTimePrefix = QStringLiteral("浏览跟读时间余");
 const QString RestCaption = QStringLiteral("消息");
-
-QFont NamedFont(const QString& family, int pixels, bool bold = false) {
-    QFont font(family);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
-void SetTextColour(QWidget* widget, const QColor& colour) {
-    QPalette pal = widget->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    pal.setColor(QPalette::ButtonText, colour);
-    widget->setPalette(pal);
-}
 
 void SetBackground(QWidget* widget, const QColor& colour) {
     QPalette pal = widget->palette();
