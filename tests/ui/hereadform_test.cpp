@@ -554,14 +554,9 @@ TEST_F(CardStartUpTest, ReturningLearnerBrowsesThenStudiesAndTheListsAreSaved) {
 class CardWalkthroughTest : public ShellTest {
 protected:
     void SetUp() override {
-        const QString built = QStringLiteral(LJT_APPDIR "/");
-        ASSERT_TRUE(QFile::exists(built + "Ebook.txt"))
-            << "the program folder has no data: build the appdata target";
-        for (const QString& entry :
-             QDir(built).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
-            if (entry != QLatin1String("langjitong")) {
-                ASSERT_TRUE(QFile::link(built + entry, appDir_ + entry));
-            }
+        UseBuiltData();
+        if (HasFatalFailure()) {
+            return;
         }
         InstallFonts(appDir_);
     }

@@ -119,3 +119,14 @@ void WhenSignInReady(std::function<void(Twordfriend&)> action) {
     });
     poll->start();
 }
+
+void ShellTest::UseBuiltData() {
+    const QString built = QStringLiteral(LJT_APPDIR "/");
+    ASSERT_TRUE(QFile::exists(built + "Ebook.txt"))
+        << "the program folder has no data: build the appdata target";
+    for (const QString& entry : QDir(built).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+        if (entry != QLatin1String("langjitong")) {
+            ASSERT_TRUE(QFile::link(built + entry, appDir_ + entry));
+        }
+    }
+}

@@ -39,6 +39,9 @@ protected:
     void MakeBank(const std::string& name, const std::vector<std::string>& lines);
     /// The two volume-control pictures.
     void MakePictures();
+    /// Links every data item of the program folder the build laid out into appDir, so that
+    /// a test runs on the real banks, sounds and pictures; fails when the data is missing.
+    void UseBuiltData();
 
     /// The main window on the fixture's services (not shown).
     TWordmemory& Shell();

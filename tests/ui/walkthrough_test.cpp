@@ -30,14 +30,9 @@ void Snap(QWidget* window, const QString& name) {
 class WalkthroughTest : public ShellTest {
 protected:
     void SetUp() override {
-        const QString built = QStringLiteral(LJT_APPDIR "/");
-        ASSERT_TRUE(QFile::exists(built + "Ebook.txt"))
-            << "the program folder has no data: build the appdata target";
-        for (const QString& entry :
-             QDir(built).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
-            if (entry != QLatin1String("langjitong")) {
-                ASSERT_TRUE(QFile::link(built + entry, appDir_ + entry));
-            }
+        UseBuiltData();
+        if (HasFatalFailure()) {
+            return;
         }
         EXPECT_TRUE(InstallFonts(appDir_)) << "DFPhonetic.ttf registers";
     }
