@@ -84,10 +84,10 @@ std::size_t WordList::FoldedIndex::Find(std::string_view folded, std::uint64_t h
     std::size_t at = static_cast<std::size_t>(hash) & mask;
     for (;;) {
         const Slot& slot = slots_[at];
-        if (!slot.used) {
+        if (!slot.used()) {
             return at;
         }
-        if (slot.hash == hash && slot.length == folded.size() &&
+        if (slot.tag == static_cast<std::uint32_t>(hash >> 32) && slot.length == folded.size() &&
             std::string_view(arena_).substr(slot.offset, slot.length) == folded) {
             return at;
         }
@@ -103,9 +103,8 @@ void WordList::FoldedIndex::Add(std::string_view line) {
     std::string_view folded = Folded(line, buffer);
     const std::uint64_t hash = HashOf(folded);
     Slot& slot = slots_[Find(folded, hash)];
-    if (!slot.used) {
-        slot.used = true;
-        slot.hash = hash;
+    if (!slot.used()) {
+        slot.tag = static_cast<std::uint32_t>(hash >> 32);
         slot.offset = static_cast<std::uint32_t>(arena_.size());
         slot.length = static_cast<std::uint32_t>(folded.size());
         arena_.append(folded);
@@ -121,7 +120,7 @@ void WordList::FoldedIndex::Remove(std::string_view line) {
     thread_local std::string buffer;
     std::string_view folded = Folded(line, buffer);
     Slot& slot = slots_[Find(folded, HashOf(folded))];
-    if (slot.used && slot.count > 0) {
+    if (slot.used() && slot.count > 0) {
         --slot.count;
     }
 }
@@ -133,7 +132,7 @@ bool WordList::FoldedIndex::Contains(std::string_view text) const {
     thread_local std::string buffer;
     std::string_view folded = Folded(text, buffer);
     const Slot& slot = slots_[Find(folded, HashOf(folded))];
-    return slot.used && slot.count > 0;
+    return slot.used() && slot.count > 0;
 }
 
 void WordList::FoldedIndex::Grow() {
@@ -142,11 +141,11 @@ void WordList::FoldedIndex::Grow() {
     std::string oldArena = std::move(arena_);
     Reset(std::max<std::size_t>(used_ + 1, old.size()));
     for (const Slot& slot : old) {
-        if (!slot.used || slot.count == 0) {
+        if (!slot.used() || slot.count == 0) {
             continue;
         }
         std::string_view folded = std::string_view(oldArena).substr(slot.offset, slot.length);
-        Slot& fresh = slots_[Find(folded, slot.hash)];
+        Slot& fresh = slots_[Find(folded, HashOf(folded))];
         fresh = slot;
         fresh.offset = static_cast<std::uint32_t>(arena_.size());
         arena_.append(folded);

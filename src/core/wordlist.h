@@ -48,12 +48,14 @@ private:
         bool Contains(std::string_view text) const;
 
     private:
+        /// 16 bytes, so that a long list's table stays small in the cache.
         struct Slot {
-            std::uint64_t hash = 0;
-            std::uint32_t offset = 0;
+            static constexpr std::uint32_t Unused = 0xFFFFFFFFu;
+            std::uint32_t tag = 0; ///< upper half of the hash
+            std::uint32_t offset = Unused;
             std::uint32_t length = 0;
             std::uint32_t count = 0;
-            bool used = false;
+            bool used() const { return offset != Unused; }
         };
         /// The slot holding folded, or the empty slot where it belongs.
         std::size_t Find(std::string_view folded, std::uint64_t hash) const;
