@@ -595,7 +595,9 @@ TEST_F(CardWalkthroughTest, NewLearnerStudiesAndBrowsesTheFirstBank) {
     ASSERT_NE(cards, nullptr);
     EXPECT_EQ(cards->Label1->text().toStdString(), " " + core::EntryWord(bank[0]));
     EXPECT_EQ(player_.Played().size() + speech_.Texts().size(), 1u) << "the word is pronounced";
+    Snap(&Shell(), "5-flashcard");
     cards->BtMyknow->click();
+    Snap(&Shell(), "6-flashcard-judge");
     cards->BtAlreadyMastery1->click();
     EXPECT_EQ(cards->Label1->text().toStdString(), " " + core::EntryWord(bank[2]))
         << "the entry that moved up is skipped";
@@ -617,6 +619,7 @@ TEST_F(CardWalkthroughTest, NewLearnerStudiesAndBrowsesTheFirstBank) {
     ASSERT_NE(cards, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([this] { return !Shell().Timer2()->isActive(); }, 2000));
     EXPECT_EQ(cards->Label1->text().toStdString(), " " + core::EntryWord(bank[2]));
+    Snap(&Shell(), "7-browse");
     for (int i = 0; i < 2; ++i) {
         Shell().SpeechWatch();
         player_.EmitNotify();

@@ -130,3 +130,11 @@ void ShellTest::UseBuiltData() {
         }
     }
 }
+
+void ShellTest::Snap(QWidget* window, const QString& name) {
+    const QString folder = qEnvironmentVariable("LJT_SCREENSHOTS");
+    if (!folder.isEmpty()) {
+        QDir().mkpath(folder);
+        EXPECT_TRUE(window->grab().save(folder + "/" + name + ".png"));
+    }
+}

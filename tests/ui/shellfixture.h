@@ -43,6 +43,10 @@ protected:
     /// a test runs on the real banks, sounds and pictures; fails when the data is missing.
     void UseBuiltData();
 
+    /// Saves a picture of window as <name>.png into the folder named by LJT_SCREENSHOTS,
+    /// when that variable is set (for looking at the windows; run with a real platform).
+    static void Snap(QWidget* window, const QString& name);
+
     /// The main window on the fixture's services (not shown).
     TWordmemory& Shell();
     /// Runs the start-up; the sign-in window gets name typed and button pressed once its

@@ -19,14 +19,6 @@
 
 namespace {
 
-void Snap(QWidget* window, const QString& name) {
-    const QString folder = qEnvironmentVariable("LJT_SCREENSHOTS");
-    if (!folder.isEmpty()) {
-        QDir().mkpath(folder);
-        EXPECT_TRUE(window->grab().save(folder + "/" + name + ".png"));
-    }
-}
-
 class WalkthroughTest : public ShellTest {
 protected:
     void SetUp() override {
