@@ -39,9 +39,18 @@ int SpeechSpeedFromOffset(int offset) {
 }
 
 int WordsPerMinuteFromSpeed(int speed) {
-    // The engine accepts 80..450 words per minute; the program's speeds (50..290, 150 normal)
-    // are words per minute already, so they are only kept inside the engine's range.
-    return std::clamp(speed, 80, 450);
+    // The program's speeds are words per minute (150 is the normal pace), but the engine
+    // cannot go below 80: the slow end of the knob (50..150) is spread over 80..150 so that
+    // every knob position still sounds different; above 150 the speed is passed on as it is.
+    constexpr int EngineMin = 80;
+    constexpr int EngineMax = 450;
+    constexpr int SlowestSpeed = 50;
+    if (speed < DefaultSpeechSpeed) {
+        const int from = std::max(speed, SlowestSpeed);
+        return EngineMin + (from - SlowestSpeed) * (DefaultSpeechSpeed - EngineMin) /
+                               (DefaultSpeechSpeed - SlowestSpeed);
+    }
+    return std::min(speed, EngineMax);
 }
 
 } // namespace core

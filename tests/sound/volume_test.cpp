@@ -140,7 +140,7 @@ TEST(SpeedKnob, EngineRateStaysInItsRangeAndNeverSlowsAsTheKnobMovesRight) {
         int wpm = core::WordsPerMinuteFromSpeed(core::SpeechSpeedFromOffset(offset));
         EXPECT_GE(wpm, 80) << offset;
         EXPECT_LE(wpm, 450) << offset;
-        EXPECT_GE(wpm, previous) << offset;
+        EXPECT_GT(wpm, previous) << "every knob step changes the pace, offset " << offset;
         previous = wpm;
     }
     EXPECT_EQ(core::WordsPerMinuteFromSpeed(core::DefaultSpeechSpeed), 150);
