@@ -100,6 +100,12 @@ void THeReadForm1::BuildWindow() {
     Label3->setFont(NamedFont(QStringLiteral("宋体"), 48));
     SetTextColour(Label3, QColor(128, 0, 64));
 
+    // The card shows entries as they are written: markup in a bank or list line is text, not
+    // formatting (nor a picture to fetch) for the label to carry out.
+    for (QLabel* label : {Label1, Label2, Label3}) {
+        label->setTextFormat(Qt::PlainText);
+    }
+
     column->addWidget(Label1);
     column->addWidget(Label8);
     column->addWidget(Label2);

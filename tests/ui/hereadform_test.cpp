@@ -301,6 +301,43 @@ TEST_F(CardWindowTest, CardSoundsComeFromTheIndexWithTheirFolderLetters) {
     EXPECT_EQ(Spoken().back(), "cat");
 }
 
+// Entries come from word banks and learners' own lists: markup in them is text to show, never
+// formatting (or pictures fetched from a path) for the label to carry out.
+TEST_F(CardWindowTest, MarkupInAnEntryIsShownAsWritten) {
+    const std::string entry = "<big>Big</big>[<i>bIg</i>]<img src=\"nothing.png\"><b>大的</b>";
+    auto rendersAsPlainText = [](QLabel* label) {
+        QLabel plain;
+        plain.setFont(label->font());
+        plain.setWordWrap(label->wordWrap());
+        plain.setAlignment(label->alignment());
+        plain.setMinimumSize(label->minimumSize());
+        plain.setMaximumSize(label->maximumSize());
+        plain.setTextFormat(Qt::PlainText);
+        plain.setText(label->text());
+        return label->sizeHint() == plain.sizeHint();
+    };
+    for (const char* mode : {"flash cards", "browse"}) {
+        SCOPED_TRACE(mode);
+        Lists({}, {}, {entry});
+        state_.ContentKind = 3;
+        state_.WordCursor = 0;
+        if (std::string(mode) == "browse") {
+            Shell().lookword->click();
+            FirstTick();
+        } else {
+            Shell().Btfollow->click();
+            Click("我知道");
+        }
+        ASSERT_NE(Cards(), nullptr);
+        EXPECT_EQ(Word(), QStringLiteral(" <big>Big</big>"));
+        EXPECT_TRUE(rendersAsPlainText(Cards()->Label1));
+        EXPECT_TRUE(rendersAsPlainText(Cards()->Label2));
+        EXPECT_TRUE(rendersAsPlainText(Cards()->Label3));
+        Cards()->close();
+        Settle();
+    }
+}
+
 TEST_F(CardWindowTest, ColourCycleOnTimer1) {
     Lists(Entries(1), {}, {});
     state_.ContentKind = 1;
