@@ -79,6 +79,8 @@ TWordstoreroom1::TWordstoreroom1(core::StudyState& state, MessageService& messag
     Formclose1->move(550, 7);
 
     connect(ListBox1, &QListWidget::itemClicked, this, &TWordstoreroom1::ListBox1Click);
+    // A row chosen with the arrow keys counts as clicked, as in any list box.
+    connect(ListBox1, &QListWidget::itemSelectionChanged, this, &TWordstoreroom1::ListBox1Click);
     connect(gomywordbook, &QPushButton::clicked, this, &TWordstoreroom1::gomywordbookClick);
     connect(newMywordbook, &QPushButton::clicked, this, &TWordstoreroom1::newMywordbookClick);
     connect(Formclose1, &QPushButton::clicked, this, &TWordstoreroom1::Formclose1Click);

@@ -46,6 +46,17 @@ TEST_F(WordBankTest, RowClickFillsTheNameField) {
     const QRect place = bank_->ListBox1->visualItemRect(row);
     QTest::mouseClick(bank_->ListBox1->viewport(), Qt::LeftButton, {}, place.center());
     EXPECT_EQ(bank_->Edit1->text(), QStringLiteral("空词库"));
+
+    // Choosing a row with the keyboard fills the field as a click does.
+    bank_->Edit1->clear();
+    bank_->ListBox1->setFocus();
+    QTest::keyClick(bank_->ListBox1, Qt::Key_Up);
+    EXPECT_EQ(bank_->ListBox1->currentRow(), 0);
+    EXPECT_EQ(bank_->Edit1->text(), QStringLiteral("数字"));
+    // A name typed by hand stays until a row is chosen again.
+    bank_->Edit1->setText(QStringLiteral("自己的"));
+    bank_->ListBox1->clearSelection();
+    EXPECT_EQ(bank_->Edit1->text(), QStringLiteral("自己的"));
 }
 
 TEST_F(WordBankTest, LoadingReplacesNewWordsAndKeepsUnsavedProgress) {
