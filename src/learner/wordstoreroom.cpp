@@ -137,7 +137,10 @@ void TWordstoreroom1::gomywordbookClick() {
         messages_.ShowError(Text(copied.status.error));
         return;
     }
-    wordForm_.MYSBt1Click();
+    // A reload that fails has been reported; the window stays open.
+    if (!wordForm_.MYSBt1Click()) {
+        return;
+    }
     hide();
 }
 

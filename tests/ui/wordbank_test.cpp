@@ -135,6 +135,20 @@ TEST_F(WordBankTest, MissingLearnerFolderIsAnError) {
     EXPECT_FALSE(Exists("Bob"));
 }
 
+TEST_F(WordBankTest, AFailedReloadIsReportedAndKeepsTheWindowOpen) {
+    // The review file cannot be read: the lists never loaded completely, and reloading
+    // them after the copy fails again.
+    ASSERT_TRUE(QFile::remove(appDir_ + "Bob/Bob3.bm"));
+    ASSERT_TRUE(QDir(appDir_).mkpath("Bob/Bob3.bm"));
+    ASSERT_FALSE(Shell().WordForm1()->MYSBt1Click());
+    messages_.Clear();
+    Load(QStringLiteral("数字"));
+    EXPECT_EQ(ReadLines("Bob/Bob1.bm"), BankCopied);
+    ASSERT_EQ(messages_.Texts(MessageRecorder::Kind::Error).size(), 1);
+    EXPECT_TRUE(messages_.Texts(MessageRecorder::Kind::Error).front().contains("Bob3.bm"));
+    EXPECT_TRUE(bank_->isVisible());
+}
+
 TEST_F(WordBankTest, SettingsButtonWritesFiveLinesAndChangesNoList) {
     const QString total = Shell().LBzhongCount->text();
     for (int i = 0; i < 2; ++i) {
