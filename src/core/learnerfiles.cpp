@@ -51,6 +51,14 @@ Status CheckComponent(std::string_view name, const std::string& what) {
 } // namespace
 
 Status CheckLearnerName(std::string_view name) {
+    // The program writes these files beside itself while it runs: a learner folder of that
+    // name would stand in their way (a recording or a page could then never be written).
+    static constexpr std::string_view programFiles[] = {"Temp.wav", "1.htm", "2.htm", "3.htm"};
+    for (std::string_view file : programFiles) {
+        if (name == file) {
+            return Status::Fail({}, "学员名字不能与程序的文件“" + std::string(file) + "”同名。");
+        }
+    }
     return CheckComponent(name, "学员名字");
 }
 

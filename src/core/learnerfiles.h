@@ -9,7 +9,9 @@ namespace core {
 
 /// Checks that name can serve as one folder and file-name component below the program folder.
 /// Refuses empty names, "/" and "\\", NUL and other control characters, "." and "..", and names
-/// longer than 64 characters. Trailing blanks are allowed (they make a distinct learner).
+/// longer than 64 characters, and the names of the files the program writes beside itself
+/// ("Temp.wav", "1.htm", "2.htm", "3.htm"). Trailing blanks are allowed (they make a distinct
+/// learner).
 Status CheckLearnerName(std::string_view name);
 /// The same rule for a word-bank name typed by the learner (it becomes a file name).
 Status CheckBankName(std::string_view name);

@@ -45,6 +45,12 @@ TEST(LearnerName, SafeNamesPassAndHostileNamesAreRefused) {
         {"tab\there", false},
         {"line\nbreak", false},
         {"del\x7f", false},
+        // Files the program writes beside itself.
+        {"Temp.wav", false},
+        {"1.htm", false},
+        {"3.htm", false},
+        {"4.htm", true},
+        {"Temp.wav ", true},
     };
     for (const auto& c : cases) {
         core::Status s = core::CheckLearnerName(c.name);
