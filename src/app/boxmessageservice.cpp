@@ -1,6 +1,5 @@
 #include "app/boxmessageservice.h"
 
-#include <QApplication>
 #include <QMessageBox>
 
 namespace {
@@ -12,24 +11,32 @@ QString Displayed(const QString& text) {
     return shown;
 }
 
+// The application's title, with its leading blank. It is not set as Qt's display name,
+// which Qt would append to every window caption ("消息 — 朗记通").
 QString Title() {
-    return QApplication::applicationDisplayName();
+    return QStringLiteral(" 朗记通");
+}
+
+/// Learner names, file paths and list lines reach these texts: never read them as markup.
+int Run(QMessageBox& box) {
+    box.setTextFormat(Qt::PlainText);
+    return box.exec();
 }
 
 } // namespace
 
 void BoxMessageService::Inform(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, Title(), Displayed(text), QMessageBox::Ok, parent_);
-    box.exec();
+    Run(box);
 }
 
 MessageService::Answer BoxMessageService::AskOkCancel(const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::Question, caption, Displayed(text),
                     QMessageBox::Ok | QMessageBox::Cancel, parent_);
-    return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+    return Run(box) == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 
 void BoxMessageService::ShowError(const QString& text) {
     QMessageBox box(QMessageBox::Critical, Title(), Displayed(text), QMessageBox::Ok, parent_);
-    box.exec();
+    Run(box);
 }

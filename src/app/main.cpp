@@ -15,8 +15,6 @@
 int main(int argc, char** argv) {
     Application app(argc, argv);
     app.setApplicationName(QStringLiteral("langjitong"));
-    // The title the message boxes carry.
-    Application::setApplicationDisplayName(QStringLiteral(" 朗记通"));
     const QString appDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     InstallFonts(appDir);
 
@@ -30,8 +28,21 @@ int main(int argc, char** argv) {
     sound::Voice voice;
     QObject::connect(&voice, &sound::Voice::EngineFailed, &app,
                      [&messages](const QString& message) { messages.ShowError(message); });
+    // Speech that cannot reach the sound output is reported once: a learner without a
+    // working output would otherwise get a box for every word.
+    QObject::connect(&voice, &sound::Voice::SpeechFailed, &app,
+                     [&messages, reported = false](const QString& message) mutable {
+                         if (!reported) {
+                             reported = true;
+                             messages.ShowError(message);
+                         }
+                     });
     voice.Register();
     sound::QtMediaPlayer mediaPlayer;
+    // A sound file that fails after its play has started (the start itself reports through
+    // the general error display).
+    QObject::connect(&mediaPlayer, &sound::QtMediaPlayer::Failed, &app,
+                     [&messages](const QString& message) { messages.ShowError(message); });
     sound::OutputVolume& volume = sound::OutputVolume::Instance();
 
     ShellServices services{state, clock, messages};

@@ -305,17 +305,6 @@ TEST_F(CardWindowTest, CardSoundsComeFromTheIndexWithTheirFolderLetters) {
 // formatting (or pictures fetched from a path) for the label to carry out.
 TEST_F(CardWindowTest, MarkupInAnEntryIsShownAsWritten) {
     const std::string entry = "<big>Big</big>[<i>bIg</i>]<img src=\"nothing.png\"><b>大的</b>";
-    auto rendersAsPlainText = [](QLabel* label) {
-        QLabel plain;
-        plain.setFont(label->font());
-        plain.setWordWrap(label->wordWrap());
-        plain.setAlignment(label->alignment());
-        plain.setMinimumSize(label->minimumSize());
-        plain.setMaximumSize(label->maximumSize());
-        plain.setTextFormat(Qt::PlainText);
-        plain.setText(label->text());
-        return label->sizeHint() == plain.sizeHint();
-    };
     for (const char* mode : {"flash cards", "browse"}) {
         SCOPED_TRACE(mode);
         Lists({}, {}, {entry});
@@ -330,9 +319,9 @@ TEST_F(CardWindowTest, MarkupInAnEntryIsShownAsWritten) {
         }
         ASSERT_NE(Cards(), nullptr);
         EXPECT_EQ(Word(), QStringLiteral(" <big>Big</big>"));
-        EXPECT_TRUE(rendersAsPlainText(Cards()->Label1));
-        EXPECT_TRUE(rendersAsPlainText(Cards()->Label2));
-        EXPECT_TRUE(rendersAsPlainText(Cards()->Label3));
+        EXPECT_TRUE(RendersAsPlainText(Cards()->Label1));
+        EXPECT_TRUE(RendersAsPlainText(Cards()->Label2));
+        EXPECT_TRUE(RendersAsPlainText(Cards()->Label3));
         Cards()->close();
         Settle();
     }

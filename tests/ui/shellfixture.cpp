@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -137,4 +138,16 @@ void ShellTest::Snap(QWidget* window, const QString& name) {
         QDir().mkpath(folder);
         EXPECT_TRUE(window->grab().save(folder + "/" + name + ".png"));
     }
+}
+
+bool ShellTest::RendersAsPlainText(QLabel* label) {
+    QLabel plain;
+    plain.setFont(label->font());
+    plain.setWordWrap(label->wordWrap());
+    plain.setAlignment(label->alignment());
+    plain.setMinimumSize(label->minimumSize());
+    plain.setMaximumSize(label->maximumSize());
+    plain.setTextFormat(Qt::PlainText);
+    plain.setText(label->text());
+    return label->sizeHint() == plain.sizeHint();
 }

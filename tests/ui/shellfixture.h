@@ -18,6 +18,8 @@ class Twordfriend;
 
 /// A temporary program folder with small data files, the injected services and, on request,
 /// the main window built on them.
+class QLabel;
+
 class ShellTest : public ::testing::Test {
 protected:
     ShellTest();
@@ -46,6 +48,10 @@ protected:
     /// Saves a picture of window as <name>.png into the folder named by LJT_SCREENSHOTS,
     /// when that variable is set (for looking at the windows; run with a real platform).
     static void Snap(QWidget* window, const QString& name);
+
+    /// True when label lays out exactly like a plain-text label with the same settings, i.e.
+    /// its text is shown as written and not read as markup.
+    static bool RendersAsPlainText(QLabel* label);
 
     /// The main window on the fixture's services (not shown).
     TWordmemory& Shell();

@@ -101,6 +101,14 @@ TEST_F(MainWindowTest, NewLearnerLandsInTheWordBankWindow) {
     EXPECT_EQ(state_.AppDir, appDir_.toStdString());
 }
 
+TEST_F(MainWindowTest, TheLearnersNameIsShownAsWritten) {
+    MakeBank("中考词汇", {"two[tu:]num.二"});
+    StartWith("<big>Ann", "SBfriend");
+    ASSERT_EQ(state_.LearnerName, "<big>Ann");
+    EXPECT_EQ(Shell().Label4()->text(), QStringLiteral("<big>Ann     努力吧！ 成功就在眼前！"));
+    EXPECT_TRUE(RendersAsPlainText(Shell().Label4()));
+}
+
 TEST_F(MainWindowTest, ReturningLearnerBrowsesTheReviewList) {
     MakeLearner("Bob", {"a[eI]art.一", "b[bi:]n.字母"}, {"cat[kAt]n.猫"},
                 {"dog[dCg]n.狗", "egg[eg]n.蛋"});
