@@ -241,7 +241,6 @@ void TWordmemory::BuildWindow() {
     label4_ = new QLabel(QStringLiteral("一份努力     一份收获"), Panel6);
     label4_->setObjectName(QStringLiteral("Label4"));
     label4_->setTextFormat(Qt::PlainText); // it shows the learner's name
-
     label4_->setAlignment(Qt::AlignCenter);
     label4_->setWordWrap(true);
     label4_->setFont(NamedFont(QStringLiteral("华文楷体"), 40, true));

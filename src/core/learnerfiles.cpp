@@ -10,6 +10,7 @@ namespace core {
 namespace {
 
 constexpr std::size_t MaxNameChars = 64;
+constexpr std::size_t MaxNameBytes = 255 - 4;
 
 std::size_t CountUtf8Chars(std::string_view text) {
     std::size_t n = 0;
@@ -42,7 +43,9 @@ Status CheckComponent(std::string_view name, const std::string& what) {
     if (name == "." || name == "..") {
         return Status::Fail({}, what + "不能是“.”或“..”。");
     }
-    if (CountUtf8Chars(name) > MaxNameChars) {
+    // The longest file made from a name is name + "1.bm" or name + ".dst": it must fit the
+    // file system's 255-byte limit even for characters of four bytes.
+    if (CountUtf8Chars(name) > MaxNameChars || name.size() > MaxNameBytes) {
         return Status::Fail({}, what + "太长了，最多64个字符。");
     }
     return Status::Ok();

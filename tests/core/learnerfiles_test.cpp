@@ -33,6 +33,8 @@ TEST(LearnerName, SafeNamesPassAndHostileNamesAreRefused) {
         {std::string(64, 'x'), true},
         {Repeat("名", 64), true},
         {Repeat("名", 65), false},
+        {Repeat("𠀀", 62), true},  // four-byte characters: 248 bytes, files still fit
+        {Repeat("𠀀", 63), false}, // 252 bytes: name + "1.bm" would exceed 255
         {std::string(65, 'x'), false},
         {"", false},
         {"   ", false},
@@ -72,6 +74,15 @@ TEST(LearnerFiles, CreateMakesFolderAndThreeEmptyLists) {
         ASSERT_TRUE(fs::exists(path)) << path;
         EXPECT_EQ(fs::file_size(path), 0u);
     }
+}
+
+TEST(LearnerFiles, TheLongestAcceptedNameStillMakesItsFiles) {
+    TestDir dir;
+    const std::string name = Repeat("𠀀", 62);
+    ASSERT_TRUE(core::CheckLearnerName(name));
+    ASSERT_TRUE(core::CreateLearnerFiles(dir.AppDir(), name));
+    EXPECT_TRUE(core::LearnerKnown(dir.AppDir(), name));
+    ASSERT_TRUE(core::WriteLearnerSettings(dir.AppDir(), name));
 }
 
 TEST(LearnerFiles, TrailingBlankMakesADistinctLearner) {
