@@ -1,5 +1,6 @@
 #include "wordentry.h"
 
+#include <cstring>
 #include <functional>
 
 namespace core {
@@ -42,66 +43,57 @@ std::string EntryMeaning(std::string_view entry) {
     return std::string(entry.substr(close + 1));
 }
 
-namespace {
-
-/// Hands the case-folded UTF-8 bytes of text, in order, to emit. Every folded letter keeps
-/// its encoded length, and only a few lead bytes can start a capital, so most characters
-/// (Chinese included) pass through without decoding.
-template <class Emit> void FoldBytes(std::string_view text, Emit&& emit) {
+void FoldCaseInto(std::string_view text, char* out) {
+    // Copies the text, then lowers capitals in place: every folded letter keeps its encoded
+    // length, and only a few lead bytes can start a capital outside ASCII, so most bytes
+    // (Chinese included) are only looked at.
     const std::size_t n = text.size();
-    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    auto isCont = [&](std::size_t k) { return k < n && (byte(k) & 0xC0) == 0x80; };
+    if (n == 0) {
+        return;
+    }
+    std::memcpy(out, text.data(), n);
+    auto* o = reinterpret_cast<unsigned char*>(out);
+    auto isCont = [&](std::size_t k) { return k < n && (o[k] & 0xC0) == 0x80; };
     std::size_t i = 0;
     while (i < n) {
-        const unsigned char b = byte(i);
+        const unsigned char b = o[i];
         if (b < 0x80) {
-            emit(static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + 32 : b));
+            if (static_cast<unsigned char>(b - 'A') < 26) {
+                o[i] = static_cast<unsigned char>(b + 32);
+            }
             ++i;
             continue;
         }
         if ((b == 0xC3 || b == 0xCE || b == 0xD0) && isCont(i + 1)) {
-            const unsigned char t = byte(i + 1);
-            unsigned char lead = b;
-            unsigned char trail = t;
+            const unsigned char t = o[i + 1];
             if (b == 0xC3 && t >= 0x80 && t <= 0x9E && t != 0x97) {
-                trail = static_cast<unsigned char>(t + 0x20); // Latin-1 capitals
+                o[i + 1] = static_cast<unsigned char>(t + 0x20); // Latin-1 capitals
             } else if (b == 0xCE && t >= 0x91 && t <= 0x9F) {
-                trail = static_cast<unsigned char>(t + 0x20); // Greek Alpha..Omicron
+                o[i + 1] = static_cast<unsigned char>(t + 0x20); // Greek Alpha..Omicron
             } else if (b == 0xCE && t >= 0xA0 && t <= 0xAB && t != 0xA2) {
-                lead = 0xCF; // Greek Pi..Upsilon with dialytika
-                trail = static_cast<unsigned char>(t - 0x20);
+                o[i] = 0xCF; // Greek Pi..Upsilon with dialytika
+                o[i + 1] = static_cast<unsigned char>(t - 0x20);
             } else if (b == 0xD0 && t >= 0x90 && t <= 0x9F) {
-                trail = static_cast<unsigned char>(t + 0x20); // Cyrillic A..Pe
+                o[i + 1] = static_cast<unsigned char>(t + 0x20); // Cyrillic A..Pe
             } else if (b == 0xD0 && t >= 0xA0 && t <= 0xAF) {
-                lead = 0xD1; // Cyrillic Er..Ya
-                trail = static_cast<unsigned char>(t - 0x20);
+                o[i] = 0xD1; // Cyrillic Er..Ya
+                o[i + 1] = static_cast<unsigned char>(t - 0x20);
             } else if (b == 0xD0 && t >= 0x80 && t <= 0x8F) {
-                lead = 0xD1; // Cyrillic Ie with grave..Dzhe
-                trail = static_cast<unsigned char>(t + 0x10);
+                o[i] = 0xD1; // Cyrillic Ie with grave..Dzhe
+                o[i + 1] = static_cast<unsigned char>(t + 0x10);
             }
-            emit(lead);
-            emit(trail);
             i += 2;
             continue;
         }
-        if (b == 0xEF && isCont(i + 1) && isCont(i + 2) && byte(i + 1) == 0xBC &&
-            byte(i + 2) >= 0xA1 && byte(i + 2) <= 0xBA) {
-            emit(b); // full-width Latin capitals
-            emit(static_cast<unsigned char>(0xBD));
-            emit(static_cast<unsigned char>(byte(i + 2) - 0x20));
+        if (b == 0xEF && isCont(i + 1) && isCont(i + 2) && o[i + 1] == 0xBC && o[i + 2] >= 0xA1 &&
+            o[i + 2] <= 0xBA) {
+            o[i + 1] = 0xBD; // full-width Latin capitals
+            o[i + 2] = static_cast<unsigned char>(o[i + 2] - 0x20);
             i += 3;
             continue;
         }
-        emit(b);
         ++i;
     }
-}
-
-} // namespace
-
-void FoldCaseInto(std::string_view text, char* out) {
-    std::size_t k = 0;
-    FoldBytes(text, [&](unsigned char c) { out[k++] = static_cast<char>(c); });
 }
 
 std::string FoldCase(std::string_view text) {
@@ -114,9 +106,8 @@ std::uint64_t FoldedHash(std::string_view text) {
     // Fold into a stack buffer for the usual short line, then use the library's fast hash.
     char buffer[256];
     if (text.size() <= sizeof buffer) {
-        std::size_t k = 0;
-        FoldBytes(text, [&](unsigned char c) { buffer[k++] = static_cast<char>(c); });
-        return std::hash<std::string_view>{}(std::string_view(buffer, k));
+        FoldCaseInto(text, buffer);
+        return std::hash<std::string_view>{}(std::string_view(buffer, text.size()));
     }
     return std::hash<std::string>{}(FoldCase(text));
 }

@@ -1,6 +1,8 @@
 #include "core/wordentry.h"
 
 #include <gtest/gtest.h>
+#include <random>
+#include <vector>
 
 namespace {
 
@@ -52,6 +54,26 @@ TEST(FoldCase, FoldsLettersOfCommonScriptsOnly) {
                              "B"),
               "a\xFF"
               "b");
+}
+
+TEST(FoldCase, LongTextsFoldLikeTheirCharactersOneByOne) {
+    // Long texts are folded several bytes at a time, single characters one by one: both
+    // must agree for every mix of scripts and every position of a character in a block.
+    const std::vector<std::string> pieces = {"A", "z",  "Z",  "@",  "[", "`", "{", "7",
+                                             " ", "É",  "é",  "×",  "Ω", "ω", "Ж", "ж",
+                                             "Ѐ", "Ｑ", "词", "；", "ə", "ː", "😀", "\xFF"};
+    std::mt19937 rng(2024);
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        std::string expected;
+        const int count = static_cast<int>(rng() % 40);
+        for (int k = 0; k < count; ++k) {
+            const std::string& piece = pieces[rng() % pieces.size()];
+            text += piece;
+            expected += core::FoldCase(piece);
+        }
+        ASSERT_EQ(core::FoldCase(text), expected) << text;
+    }
 }
 
 } // namespace
