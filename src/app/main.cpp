@@ -1,7 +1,7 @@
 // 朗记通: program entry.
-#include "app/application.h"
-#include "app/boxmessageservice.h"
-#include "app/fonts.h"
+#include "host/application.h"
+#include "host/boxmessageservice.h"
+#include "host/fonts.h"
 #include "app/wordmemory.h"
 #include "core/clock.h"
 #include "core/studystate.h"

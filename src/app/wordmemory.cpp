@@ -1,8 +1,10 @@
 #include "app/wordmemory.h"
-#include "uistyle.h"
+
+#include "host/errortext.h"
+#include "host/uistyle.h"
 
 #include "app/knobimage.h"
-#include "app/messageservice.h"
+#include "host/messageservice.h"
 #include "core/speech.h"
 #include "core/studyperiod.h"
 #include "core/studystate.h"
@@ -652,7 +654,7 @@ void TWordmemory::FormShow() {
         if (wordForm1_->MYSBt1Click()) {
             if (state_.ReturningLearner == 1) {
                 wordForm1_->RadioButton3->setChecked(true);
-                state_.ContentKind = 3;
+                state_.ContentKind = core::StudyContent::Review;
                 lookword->click();
             } else {
                 SpeedButton12->click();
@@ -667,7 +669,7 @@ void TWordmemory::FormShow() {
 void TWordmemory::closeEvent(QCloseEvent* event) {
     const core::Status saved = wordForm1_->MYSaveClick();
     if (!saved) {
-        messages_.ShowError(QString::fromStdString(saved.error));
+        messages_.ShowError(ErrorText(saved));
         event->ignore();
         return;
     }

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/modehost.h"
+#include "host/modehost.h"
 #include "app/shellservices.h"
 
 #include <QPointer>

@@ -20,14 +20,14 @@ BrowseContent Browse::CheckContent() {
         return BrowseContent::Unchanged;
     }
     if (!s_.NewList.empty()) {
-        s_.ContentKind = 1;
+        s_.ContentKind = StudyContent::NewWords;
         return BrowseContent::NewWords;
     }
     if (!s_.MasteredList.empty()) {
-        s_.ContentKind = 2;
+        s_.ContentKind = StudyContent::Mastered;
         return BrowseContent::MasteredWords;
     }
-    s_.ContentKind = 0;
+    s_.ContentKind = StudyContent::None;
     return BrowseContent::Nothing;
 }
 
@@ -49,7 +49,7 @@ BrowseStep Browse::Tick(TimePoint now) {
     s_.StudyNow = now;
     step.timeText = RemainingTimeText(s_.StudyNow, s_.StudyDeadline);
 
-    if (s_.ContentKind >= 1 && s_.ContentKind <= 3) {
+    if (ChoosesList(s_.ContentKind)) {
         // No wrapping: past the last line the entry is empty and the run ends.
         s_.FetchEntry();
     } else {

@@ -37,10 +37,10 @@ void FlashCards::RenewPeriod(TimePoint now) {
 }
 
 CardShown FlashCards::ShowCard(TimePoint now) {
-    if (s_.ContentKind == 1 && s_.WordCursor >= NewWordWindow) {
+    if (s_.ContentKind == StudyContent::NewWords && s_.WordCursor >= NewWordWindow) {
         s_.WordCursor = 0;
     }
-    if (s_.ContentKind >= 1 && s_.ContentKind <= 3) {
+    if (ChoosesList(s_.ContentKind)) {
         if (s_.WordCursor > static_cast<long long>(s_.CurrentList().size()) - 1) {
             s_.WordCursor = 0;
         }
@@ -127,14 +127,14 @@ bool FlashCards::AlreadyMastery() {
         return false;
     }
     switch (s_.ContentKind) {
-    case 1:
+    case StudyContent::NewWords:
         s_.RemoveFromNew(s_.WordCursor);
         s_.AddToMastered();
         break;
-    case 2:
+    case StudyContent::Mastered:
         s_.CountMastered();
         break;
-    case 3:
+    case StudyContent::Review:
         s_.RemoveFromReview(s_.WordCursor, true);
         break;
     default:

@@ -22,7 +22,7 @@ std::size_t CountUtf8Chars(std::string_view text) {
     return n;
 }
 
-Status CheckComponent(std::string_view name, const std::string& what) {
+Status CheckComponent(std::string_view name, NameRole what) {
     bool onlyBlanks = true;
     for (unsigned char c : name) {
         if (c != ' ' && c != '\t') {
@@ -30,23 +30,23 @@ Status CheckComponent(std::string_view name, const std::string& what) {
         }
     }
     if (name.empty() || onlyBlanks) {
-        return Status::Fail({}, what + "不能为空。");
+        return Status::BadName(Failure::NameEmpty, what);
     }
     for (unsigned char c : name) {
         if (c == '/' || c == '\\') {
-            return Status::Fail({}, what + "不能包含“/”或“\\”。");
+            return Status::BadName(Failure::NameSeparator, what);
         }
         if (c < 32 || c == 127) {
-            return Status::Fail({}, what + "不能包含控制字符。");
+            return Status::BadName(Failure::NameControl, what);
         }
     }
     if (name == "." || name == "..") {
-        return Status::Fail({}, what + "不能是“.”或“..”。");
+        return Status::BadName(Failure::NameDots, what);
     }
     // The longest file made from a name is name + "1.bm" or name + ".dst": it must fit the
     // file system's 255-byte limit even for characters of four bytes.
     if (CountUtf8Chars(name) > MaxNameChars || name.size() > MaxNameBytes) {
-        return Status::Fail({}, what + "太长了，最多64个字符。");
+        return Status::BadName(Failure::NameTooLong, what);
     }
     return Status::Ok();
 }
@@ -59,14 +59,14 @@ Status CheckLearnerName(std::string_view name) {
     static constexpr std::string_view programFiles[] = {"Temp.wav", "1.htm", "2.htm", "3.htm"};
     for (std::string_view file : programFiles) {
         if (name == file) {
-            return Status::Fail({}, "学员名字不能与程序的文件“" + std::string(file) + "”同名。");
+            return Status::BadName(Failure::NameProgramFile, NameRole::Learner, std::string(file));
         }
     }
-    return CheckComponent(name, "学员名字");
+    return CheckComponent(name, NameRole::Learner);
 }
 
 Status CheckBankName(std::string_view name) {
-    return CheckComponent(name, "词库名称");
+    return CheckComponent(name, NameRole::Bank);
 }
 
 std::string LearnerFolderPath(const std::string& appDir, const std::string& name) {
@@ -102,7 +102,7 @@ Status CreateLearnerFiles(const std::string& appDir, const std::string& name) {
     // list files may still hold the learner's progress and must not be emptied.
     if (::mkdir(folder.c_str(), 0755) != 0) {
         int e = errno;
-        return Status::Fail(folder, "无法创建文件夹“" + folder + "”：" + std::strerror(e));
+        return Status::Fail(Failure::CreateFolder, folder, e);
     }
     for (int which = 1; which <= 3; ++which) {
         const std::string path = LearnerListPath(appDir, name, which);
@@ -134,7 +134,7 @@ BankCopyResult CopyBankToNewList(const std::string& appDir, const std::string& n
     const std::string bankPath = WordBankPath(appDir, bank);
     std::string bytes;
     if (!FileExists(bankPath)) {
-        result.status = Status::Fail(bankPath, "File not found: “" + bankPath + "”");
+        result.status = Status::Fail(Failure::NotFound, bankPath, ENOENT);
         return result;
     }
     if (Status s = ReadFileBytes(bankPath, bytes); !s) {

@@ -4,15 +4,54 @@
 
 namespace core {
 
-/// Outcome of an operation that may fail: ok, or an error text that names the file involved.
+/// What went wrong. The core only says what failed; the host turns it into the learner's text.
+enum class Failure {
+    None,
+    Open,            ///< a file could not be opened
+    Read,            ///< a file could not be read
+    Write,           ///< a file could not be written or replaced
+    CreateFolder,    ///< a folder could not be made
+    NotFound,        ///< a file that must be there is missing
+    SoundUnreadable, ///< a sound file could not be read
+    SoundIncomplete, ///< a sound file is shorter than its header says
+    SoundOpen,       ///< a sound file could not be opened for writing its header
+    SoundWrite,      ///< a sound file's header could not be written
+    NameEmpty,       ///< a name is empty or only blanks
+    NameSeparator,   ///< a name holds "/" or "\"
+    NameControl,     ///< a name holds a control character
+    NameDots,        ///< a name is "." or ".."
+    NameTooLong,     ///< a name is longer than the file system allows
+    NameProgramFile, ///< a name is that of a file the program writes beside itself
+};
+
+/// What a name that failed a check stands for.
+enum class NameRole { None, Learner, Bank };
+
+/// Outcome of an operation that may fail: ok, or what failed, on which file, and why.
 struct Status {
     bool ok = true;
-    std::string error; ///< full sentence for the learner, naming the file where one is involved
-    std::string file;  ///< the file that failed, empty when none is involved
+    Failure what = Failure::None;
+    std::string file;              ///< the file or folder that failed; empty when none
+    int sysError = 0;              ///< the system's error number, 0 when none
+    NameRole role = NameRole::None; ///< for the name checks: which name
+    std::string detail;            ///< the clashing program file for NameProgramFile
 
     static Status Ok() { return {}; }
-    static Status Fail(std::string file, std::string error) {
-        return Status{false, std::move(error), std::move(file)};
+    static Status Fail(Failure what, std::string file, int sysError = 0) {
+        Status s;
+        s.ok = false;
+        s.what = what;
+        s.file = std::move(file);
+        s.sysError = sysError;
+        return s;
+    }
+    static Status BadName(Failure what, NameRole role, std::string detail = {}) {
+        Status s;
+        s.ok = false;
+        s.what = what;
+        s.role = role;
+        s.detail = std::move(detail);
+        return s;
     }
     explicit operator bool() const { return ok; }
 };

@@ -26,9 +26,9 @@ StudyState::StudyState() = default;
 
 WordList& StudyState::CurrentList() {
     switch (ContentKind) {
-    case 2:
+    case StudyContent::Mastered:
         return MasteredList;
-    case 3:
+    case StudyContent::Review:
         return ReviewList;
     default:
         return NewList;
@@ -105,7 +105,7 @@ Status StudyState::LoadLearnerLists() {
     NewCount = static_cast<int>(NewList.size());
     ReviewCount = static_cast<int>(ReviewList.size());
     PublishLoadTexts();
-    ContentKind = 1;
+    ContentKind = StudyContent::NewWords;
     // An unreadable index counts as none: every word is then spoken.
     if (!SoundIndex.Open(AppDir + "br.tif")) {
         SoundIndex.Parse({});

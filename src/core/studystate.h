@@ -11,6 +11,21 @@
 
 namespace core {
 
+/// What the modes study: the value of StudyState::ContentKind. The numbers are the ones the
+/// study-content window's radio buttons have always stood for.
+enum class StudyContent : int {
+    None = 0,     ///< nothing to study
+    NewWords = 1, ///< the new-word list
+    Mastered = 2, ///< consolidation of the mastered list
+    Review = 3,   ///< the review list
+};
+
+/// True for the three kinds that choose a list (not None).
+constexpr bool ChoosesList(StudyContent kind) {
+    return kind == StudyContent::NewWords || kind == StudyContent::Mastered ||
+           kind == StudyContent::Review;
+}
+
 /// The statistics texts that the list operations rewrite.
 enum class StatText {
     Mastered,   ///< main window LBalreadymastery: "已掌握单词N个"
@@ -33,8 +48,8 @@ public:
     std::string AppDir;
     std::string LearnerName;
 
-    // Study position: 1 new words, 2 consolidation of mastered words, 3 review; 0 nothing.
-    int ContentKind = 0;
+    // Study position: what is studied and where in its list.
+    StudyContent ContentKind = StudyContent::None;
     int WordCursor = 0;
     std::string CurrentEntry;
 

@@ -60,10 +60,6 @@ std::string Convert(const char* to, const char* from, std::string_view in,
     return out;
 }
 
-std::string ErrnoText(int error) {
-    return std::strerror(error);
-}
-
 std::string FolderOf(const std::string& path) {
     auto slash = path.find_last_of('/');
     if (slash == std::string::npos) {
@@ -285,12 +281,12 @@ Status ReadFileBytes(const std::string& path, std::string& bytes) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         int e = errno;
-        return Status::Fail(path, "无法打开文件“" + path + "”：" + ErrnoText(e));
+        return Status::Fail(Failure::Open, path, e);
     }
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
-        return Status::Fail(path, "无法打开文件“" + path + "”：" + ErrnoText(EISDIR));
+        return Status::Fail(Failure::Open, path, EISDIR);
     }
     bytes.clear();
     if (st.st_size > 0) {
@@ -305,7 +301,7 @@ Status ReadFileBytes(const std::string& path, std::string& bytes) {
             }
             int e = errno;
             ::close(fd);
-            return Status::Fail(path, "无法读取文件“" + path + "”：" + ErrnoText(e));
+            return Status::Fail(Failure::Read, path, e);
         }
         if (got == 0) {
             break;
@@ -321,7 +317,7 @@ Status WriteFileAtomic(const std::string& path, std::string_view bytes) {
     std::string pattern = folder + "/.ljt-save-XXXXXX";
     int fd = ::mkstemp(pattern.data());
     auto fail = [&](int e) {
-        return Status::Fail(path, "无法写入文件“" + path + "”：" + ErrnoText(e));
+        return Status::Fail(Failure::Write, path, e);
     };
     if (fd < 0) {
         return fail(errno);

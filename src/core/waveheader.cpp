@@ -1,5 +1,6 @@
 #include "waveheader.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -38,14 +39,14 @@ Status RewriteHeader(const std::string& path, bool keepFormat, int channels, int
     std::error_code ec;
     auto size = std::filesystem::file_size(path, ec);
     if (ec) {
-        return Status::Fail(path, "无法读取声音文件 " + path);
+        return Status::Fail(Failure::SoundUnreadable, path, ec.value());
     }
     if (size < WaveHeaderSize) {
-        return Status::Fail(path, "声音文件不完整 " + path);
+        return Status::Fail(Failure::SoundIncomplete, path);
     }
     std::FILE* f = std::fopen(path.c_str(), "r+b");
     if (f == nullptr) {
-        return Status::Fail(path, "无法打开声音文件 " + path);
+        return Status::Fail(Failure::SoundOpen, path, errno);
     }
     std::array<std::uint8_t, WaveHeaderSize> header{};
     bool ok = true;
@@ -74,7 +75,7 @@ Status RewriteHeader(const std::string& path, bool keepFormat, int channels, int
     }
     ok = (std::fclose(f) == 0) && ok;
     if (!ok) {
-        return Status::Fail(path, "无法写入声音文件 " + path);
+        return Status::Fail(Failure::SoundWrite, path);
     }
     return Status::Ok();
 }

@@ -1,7 +1,9 @@
 #include "learner/wordform.h"
 
-#include "app/messageservice.h"
-#include "app/uistyle.h"
+#include "host/errortext.h"
+
+#include "host/messageservice.h"
+#include "host/uistyle.h"
 #include "core/studystate.h"
 #include "learner/wordlistmodel.h"
 
@@ -104,7 +106,7 @@ bool TWordForm1::MYSBt1Click() {
     const core::Status loaded = state_.LoadLearnerLists();
     listsLoaded_ = loaded.ok;
     if (!loaded) {
-        messages_.ShowError(QString::fromStdString(loaded.error));
+        messages_.ShowError(ErrorText(loaded));
         return false;
     }
     SelectFirstLines();
@@ -120,13 +122,13 @@ core::Status TWordForm1::MYSaveClick() {
 
 void TWordForm1::BtlookwordlistClick() {
     if (RadioButton1->isChecked()) {
-        state_.ContentKind = 1;
+        state_.ContentKind = core::StudyContent::NewWords;
     }
     if (RadioButton2->isChecked()) {
-        state_.ContentKind = 2;
+        state_.ContentKind = core::StudyContent::Mastered;
     }
     if (RadioButton3->isChecked()) {
-        state_.ContentKind = 3;
+        state_.ContentKind = core::StudyContent::Review;
     }
     close();
 }

@@ -1,7 +1,9 @@
 #include "learner/wordfriend.h"
 
-#include "app/messageservice.h"
-#include "app/uistyle.h"
+#include "host/errortext.h"
+
+#include "host/messageservice.h"
+#include "host/uistyle.h"
 #include "core/clock.h"
 #include "core/learnerfiles.h"
 #include "core/studystate.h"
@@ -202,7 +204,7 @@ bool Twordfriend::TakeName() {
     if (!check) {
         state_.LearnerName.clear();
         messages_.Inform(QStringLiteral("这个名字不能用作学员名字：\r\n\r\n    ") +
-                         QString::fromStdString(check.error) +
+                         ErrorText(check) +
                          QStringLiteral("\r\n\r\n    请另起一个名字！"));
         return false;
     }
@@ -235,7 +237,7 @@ void Twordfriend::SBfriendClick() {
     }
     const core::Status created = core::CreateLearnerFiles(state_.AppDir, state_.LearnerName);
     if (!created) {
-        messages_.ShowError(QString::fromStdString(created.error));
+        messages_.ShowError(ErrorText(created));
         return;
     }
     signedIn_ = true;

@@ -1,7 +1,9 @@
 #include "learner/wordstoreroom.h"
 
-#include "app/messageservice.h"
-#include "app/uistyle.h"
+#include "host/errortext.h"
+
+#include "host/messageservice.h"
+#include "host/uistyle.h"
 #include "core/learnerfiles.h"
 #include "core/studystate.h"
 #include "core/textfile.h"
@@ -95,7 +97,7 @@ void TWordstoreroom1::FormShow() {
     std::vector<std::string> names;
     const core::Status read = core::ReadBankCatalogue(state_.AppDir, names);
     if (!read) {
-        messages_.ShowError(Text(read.error));
+        messages_.ShowError(ErrorText(read));
         return;
     }
     ListBox1->clear();
@@ -113,7 +115,7 @@ void TWordstoreroom1::ListBox1Click() {
 void TWordstoreroom1::gomywordbookClick() {
     const std::string bank = Edit1->text().toStdString();
     if (const core::Status name = core::CheckBankName(bank); !name) {
-        messages_.ShowError(Text(name.error));
+        messages_.ShowError(ErrorText(name));
         return;
     }
     const std::string bankPath = core::WordBankPath(state_.AppDir, bank);
@@ -128,13 +130,13 @@ void TWordstoreroom1::gomywordbookClick() {
     // The reload below reads all three lists from disk; saving them first keeps what the
     // learner studied since the start. A failed save stops here, before anything is replaced.
     if (const core::Status saved = wordForm_.MYSaveClick(); !saved) {
-        messages_.ShowError(Text(saved.error));
+        messages_.ShowError(ErrorText(saved));
         return;
     }
     const core::BankCopyResult copied =
         core::CopyBankToNewList(state_.AppDir, state_.LearnerName, bank);
     if (!copied.status) {
-        messages_.ShowError(Text(copied.status.error));
+        messages_.ShowError(ErrorText(copied.status));
         return;
     }
     // A reload that fails has been reported; the window stays open.
@@ -147,7 +149,7 @@ void TWordstoreroom1::gomywordbookClick() {
 void TWordstoreroom1::newMywordbookClick() {
     const core::Status written = core::WriteLearnerSettings(state_.AppDir, state_.LearnerName);
     if (!written) {
-        messages_.ShowError(Text(written.error));
+        messages_.ShowError(ErrorText(written));
     }
 }
 

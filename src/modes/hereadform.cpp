@@ -1,8 +1,8 @@
 #include "hereadform.h"
 
-#include "app/messageservice.h"
-#include "app/modehost.h"
-#include "app/uistyle.h"
+#include "host/messageservice.h"
+#include "host/modehost.h"
+#include "host/uistyle.h"
 #include "core/browse.h"
 #include "core/colourcycle.h"
 #include "core/soundindex.h"

@@ -33,6 +33,9 @@ public:
 signals:
     /// A play has ended (its cause is not told).
     void Notify();
+    /// A play failed after Play had returned (a broken file, a lost device); the message
+    /// names the file. Notify follows, so that a waiting mode goes on.
+    void Failed(const QString& message);
 };
 
 } // namespace sound

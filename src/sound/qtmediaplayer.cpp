@@ -280,7 +280,7 @@ void QtMediaPlayer::Save() {
     recordPending_ = false;
     core::Status status = core::FinishWaveSizes(recordedName_.toStdString());
     if (!status) {
-        Fail(QString::fromStdString(status.error));
+        Fail(QStringLiteral("无法写入录音文件：%1").arg(recordedName_));
     }
     QString target = fileName_.isEmpty() ? recordedName_ : fileName_;
     if (QFileInfo(target).absoluteFilePath() != QFileInfo(recordedName_).absoluteFilePath()) {

@@ -54,10 +54,6 @@ public:
     /// The format the last recording was made in.
     QAudioFormat RecordedFormat() const { return recordFormat_; }
 
-signals:
-    /// A play failed after Play had returned (the text names the file); Notify follows.
-    void Failed(const QString& message);
-
 private:
     enum class Device { None, Wave, Media };
 

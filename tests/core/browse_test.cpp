@@ -44,9 +44,9 @@ TEST(BrowseTest, ContentCheckPrefersReviewThenNewThenMastered) {
         s.ReviewList.Replace(Entries(c.review));
         s.NewList.Replace(Entries(c.fresh));
         s.MasteredList.Replace(Entries(c.mastered));
-        s.ContentKind = c.kindBefore;
+        s.ContentKind = core::StudyContent(c.kindBefore);
         EXPECT_EQ(b.CheckContent(), c.expect);
-        EXPECT_EQ(s.ContentKind, c.kindAfter);
+        EXPECT_EQ(s.ContentKind, core::StudyContent(c.kindAfter));
     }
 }
 
@@ -63,7 +63,7 @@ TEST(BrowseTest, CursorOfMinusOneBecomesZeroOthersStay) {
 class BrowseRunTest : public ::testing::Test {
 protected:
     void StartRun(int kind, std::vector<std::string> lines, int cursor = 0) {
-        s.ContentKind = kind;
+        s.ContentKind = core::StudyContent(kind);
         s.CurrentList().Replace(std::move(lines));
         s.WordCursor = cursor;
         b.NormaliseCursor();
@@ -146,7 +146,7 @@ TEST_F(BrowseRunTest, StopConditions) {
         SCOPED_TRACE(c.name);
         core::StudyState st;
         Browse br(st);
-        st.ContentKind = 2;
+        st.ContentKind = core::StudyContent::Mastered;
         st.MasteredList.Replace(Entries(c.listSize));
         st.WordCursor = c.cursor;
         br.Begin(t0);

@@ -29,7 +29,7 @@ protected:
         state.OnText = [this](StatText which, const std::string& text) { texts[which] = text; };
     }
     void Load(int kind, std::vector<std::string> lines) {
-        state.ContentKind = kind;
+        state.ContentKind = core::StudyContent(kind);
         state.CurrentList().Replace(std::move(lines));
     }
     core::CardShown Show(std::chrono::seconds after = 0s) { return cards.ShowCard(t0 + after); }
@@ -86,7 +86,7 @@ TEST_F(FlashCardsTest, ShowCardChoosesTheEntryByCursorWindowAndWrap) {
                      << "kind " << c.kind << " size " << c.listSize << " cursor " << c.cursor);
         core::StudyState s;
         FlashCards fc(s);
-        s.ContentKind = c.kind;
+        s.ContentKind = core::StudyContent(c.kind);
         s.CurrentList().Replace(Entries(c.listSize));
         s.WordCursor = c.cursor;
         fc.Start(t0);
@@ -125,7 +125,7 @@ TEST_F(FlashCardsTest, ShowCardStopsOnEmptyListOrTimeUp) {
         SCOPED_TRACE(c.name);
         core::StudyState s;
         FlashCards fc(s);
-        s.ContentKind = c.kind;
+        s.ContentKind = core::StudyContent(c.kind);
         s.CurrentList().Replace(Entries(c.listSize));
         s.CurrentEntry = "left[over]from before";
         fc.Start(t0);
@@ -171,7 +171,7 @@ TEST_F(FlashCardsTest, AnswersMoveStagesAndCursor) {
         SCOPED_TRACE(c.name);
         core::StudyState s;
         FlashCards fc(s);
-        s.ContentKind = 2;
+        s.ContentKind = core::StudyContent::Mastered;
         s.MasteredList.Replace(Entries(3));
         fc.Start(t0);
         fc.ShowCard(t0);
@@ -277,7 +277,7 @@ TEST_F(FlashCardsTest, AlreadyMasteryPerContentKind) {
         s.MasteredList.Replace(Entries(3, "m"));
         s.ReviewList.Replace(Entries(3, "r"));
         s.MasteredCount = s.ReviewCount = 3;
-        s.ContentKind = c.kind;
+        s.ContentKind = core::StudyContent(c.kind);
         s.WordCursor = c.cursor;
         fc.Start(t0);
         fc.ShowCard(t0);
@@ -379,7 +379,7 @@ TEST_F(FlashCardsTest, EntryFieldsFollowTheFirstBrackets) {
         SCOPED_TRACE(c.entry);
         core::StudyState s;
         FlashCards fc(s);
-        s.ContentKind = 2;
+        s.ContentKind = core::StudyContent::Mastered;
         s.MasteredList.Replace({c.entry});
         fc.Start(t0);
         const core::CardShown shown = fc.ShowCard(t0);

@@ -58,7 +58,7 @@ TEST(LearnerName, SafeNamesPassAndHostileNamesAreRefused) {
         core::Status s = core::CheckLearnerName(c.name);
         EXPECT_EQ(s.ok, c.ok) << "name: " << c.name;
         if (!c.ok) {
-            EXPECT_FALSE(s.error.empty());
+            EXPECT_NE(s.what, core::Failure::None);
         }
     }
 }
@@ -114,7 +114,7 @@ TEST(LearnerFiles, ExistingFolderWithoutNewListIsRefusedAndItsFilesKept) {
     WriteAll(app + "Ann/Ann2.bm", "kept[k]n.留\r\n");
     core::Status s = core::CreateLearnerFiles(app, "Ann");
     EXPECT_FALSE(s);
-    EXPECT_NE(s.error.find("Ann"), std::string::npos);
+    EXPECT_NE(s.file.find("Ann"), std::string::npos);
     EXPECT_FALSE(fs::exists(app + "Ann/Ann1.bm"));
     EXPECT_EQ(ReadAll(app + "Ann/Ann2.bm"), "kept[k]n.留\r\n");
 }
@@ -144,7 +144,7 @@ TEST_F(BankCopy, CopiesNonEmptyLinesUnchangedAndReplacesOldWords) {
     WriteAll(app + "Li/Li1.bm", "old[o]n.旧\r\n");
     for (int round = 0; round < 2; ++round) {
         core::BankCopyResult r = core::CopyBankToNewList(app, "Li", "初中");
-        ASSERT_TRUE(r.status) << r.status.error;
+        ASSERT_TRUE(r.status) << r.status.file;
         EXPECT_FALSE(r.newListWasMissing);
         EXPECT_EQ(r.linesCopied, 4u);
         EXPECT_EQ(ReadAll(app + "Li/Li1.bm"), "a[a]\xB5\xA5\xB4\xCA\r\n   \r\nb[b]x\r\nc[c]y\r\n");
@@ -159,7 +159,7 @@ TEST_F(BankCopy, MissingBankWritesNothing) {
         EXPECT_EQ(ReadAll(app + "Li/Li1.bm"), "old[o]n.旧\r\n");
     }
     core::BankCopyResult r = core::CopyBankToNewList(app, "Li", "nosuchbank");
-    EXPECT_NE(r.status.error.find("File not found"), std::string::npos);
+    EXPECT_EQ(r.status.what, core::Failure::NotFound);
 }
 
 TEST_F(BankCopy, MissingNewListIsReportedAndStillCreated) {
@@ -176,7 +176,7 @@ TEST_F(BankCopy, MissingLearnerFolderFails) {
     fs::remove_all(app + "Li");
     core::BankCopyResult r = core::CopyBankToNewList(app, "Li", "b");
     EXPECT_FALSE(r.status);
-    EXPECT_NE(r.status.error.find("Li1.bm"), std::string::npos);
+    EXPECT_NE(r.status.file.find("Li1.bm"), std::string::npos);
     EXPECT_FALSE(fs::exists(app + "Li"));
 }
 

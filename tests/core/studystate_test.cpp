@@ -46,12 +46,12 @@ TEST_F(StudyStateTest, LoadSetsCountersTextsAndContentKind) {
     WriteList(2, {"m[m]4"});
     WriteList(3, {"r[r]5", "s[s]6"});
     ASSERT_TRUE(core::WriteTextLines(state.AppDir + "br.tif", {"[Mywav]", "a=a.wav"}));
-    state.ContentKind = 3;
+    state.ContentKind = core::StudyContent::Review;
     ASSERT_TRUE(state.LoadLearnerLists());
     EXPECT_EQ(state.NewCount, 3);
     EXPECT_EQ(state.MasteredCount, 1);
     EXPECT_EQ(state.ReviewCount, 2);
-    EXPECT_EQ(state.ContentKind, 1);
+    EXPECT_EQ(state.ContentKind, core::StudyContent::NewWords);
     EXPECT_EQ(texts[StatText::Mastered], "已掌握单词1个");
     EXPECT_EQ(texts[StatText::Review], "需复习单词2个");
     EXPECT_EQ(texts[StatText::Total], "单词总数量6个");
@@ -69,16 +69,16 @@ TEST_F(StudyStateTest, UnreadableListStopsTheLoadAtThatFile) {
     fs::remove(review);
     fs::create_directory(review);
     state.MasteredCount = 42;
-    state.ContentKind = 2;
+    state.ContentKind = core::StudyContent::Mastered;
     core::Status s = state.LoadLearnerLists();
     EXPECT_FALSE(s);
     EXPECT_EQ(s.file, review);
-    EXPECT_NE(s.error.find("小明3.bm"), std::string::npos);
+    EXPECT_NE(s.file.find("小明3.bm"), std::string::npos);
     // Lists loaded before the failing file keep their new lines; nothing else changes.
     EXPECT_EQ(state.NewList.Lines(), Lines{"n1[n]x"});
     EXPECT_EQ(state.MasteredList.Lines(), Lines{"m1[m]x"});
     EXPECT_EQ(state.MasteredCount, 42);
-    EXPECT_EQ(state.ContentKind, 2);
+    EXPECT_EQ(state.ContentKind, core::StudyContent::Mastered);
     EXPECT_EQ(writes, 0);
 }
 
@@ -90,7 +90,7 @@ TEST_F(StudyStateTest, MissingNewListFailsButMissingOtherListsStartEmpty) {
     fs::remove(core::LearnerListPath(state.AppDir, "小明", 1));
     core::Status s = state.LoadLearnerLists();
     EXPECT_FALSE(s);
-    EXPECT_NE(s.error.find("小明1.bm"), std::string::npos);
+    EXPECT_NE(s.file.find("小明1.bm"), std::string::npos);
 }
 
 TEST_F(StudyStateTest, FetchEntryTrimsAndGivesEmptyPastTheEnd) {
@@ -104,7 +104,7 @@ TEST_F(StudyStateTest, FetchEntryTrimsAndGivesEmptyPastTheEnd) {
     const Case cases[] = {{1, 0, "a[a]1"}, {1, 1, ""}, {1, 2, "b[b]2"}, {1, 3, ""},     {1, -1, ""},
                           {3, 0, "r[r]3"}, {3, 1, ""}, {2, 0, ""},      {0, 2, "b[b]2"}};
     for (const auto& c : cases) {
-        state.ContentKind = c.kind;
+        state.ContentKind = core::StudyContent(c.kind);
         state.WordCursor = c.cursor;
         state.CurrentEntry = "stale";
         state.FetchEntry();

@@ -110,7 +110,7 @@ TEST(TextFile, ReadFailureNamesTheFile) {
     core::Status s = core::ReadTextLines(missing, lines);
     EXPECT_FALSE(s);
     EXPECT_EQ(s.file, missing);
-    EXPECT_NE(s.error.find(missing), std::string::npos);
+    EXPECT_NE(s.file.find(missing), std::string::npos);
     // A folder is not a readable file either.
     EXPECT_FALSE(core::ReadTextLines(dir.File(""), lines));
 }
@@ -121,7 +121,7 @@ TEST(TextFile, FailedWriteLeavesTheOldFileAndNoTemporaryFiles) {
         TestDir dir;
         core::Status s = core::WriteTextLines(dir.File("nofolder/list.bm"), {"a"});
         EXPECT_FALSE(s);
-        EXPECT_NE(s.error.find("nofolder/list.bm"), std::string::npos);
+        EXPECT_NE(s.file.find("nofolder/list.bm"), std::string::npos);
         return;
     }
     TestDir dir;

@@ -43,7 +43,7 @@ const std::string kSeparator = "‖";
 std::vector<std::string> ReadDataLines(const std::string& relative) {
     std::string bytes;
     const core::Status st = core::ReadFileBytes(kAppDir + relative, bytes);
-    EXPECT_TRUE(st.ok) << relative << ": " << st.error;
+    EXPECT_TRUE(st.ok) << relative << ": " << st.file;
     const std::string text = core::Gb18030ToUtf8(bytes);
     EXPECT_EQ(text.find("\xEF\xBF\xBD"), std::string::npos) << relative << " has undecodable bytes";
     EXPECT_EQ(core::Utf8ToGb18030(text), bytes) << relative << " does not round-trip";

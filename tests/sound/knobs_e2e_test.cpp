@@ -1,7 +1,7 @@
 // The main window's volume control on the real output: the knobs and "声音还原(&V)" reach the
 // program's output volume (and so a playing sound) and the speech engine's speed.
 #include "app/knobimage.h"
-#include "app/messagerecorder.h"
+#include "support/messagerecorder.h"
 #include "app/wordmemory.h"
 #include "core/clock.h"
 #include "core/studystate.h"

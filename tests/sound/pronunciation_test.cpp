@@ -3,8 +3,8 @@
 #include "core/soundindex.h"
 #include "core/studystate.h"
 #include "sound/pronunciation.h"
-#include "sound/scriptedplayer.h"
-#include "sound/scriptedspeech.h"
+#include "support/scriptedplayer.h"
+#include "support/scriptedspeech.h"
 #include "sound/sounderror.h"
 
 #include <QDir>

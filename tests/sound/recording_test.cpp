@@ -2,7 +2,7 @@
 // before each recording, and the fixed messages on failure.
 #include "core/waveheader.h"
 #include "sound/recording.h"
-#include "sound/scriptedplayer.h"
+#include "support/scriptedplayer.h"
 #include "sound/sounderror.h"
 
 #include <QFile>

@@ -3,7 +3,7 @@
 // timers pacing the run to the end of the list.
 #include "../sound/sound_env.h"
 
-#include "app/messagerecorder.h"
+#include "support/messagerecorder.h"
 #include "app/wordmemory.h"
 #include "core/clock.h"
 #include "core/studystate.h"
@@ -52,7 +52,7 @@ TEST(CardBrowseEndToEnd, BrowsesRealWordsToTheEndOfAShortList) {
     state.AppDir = appDir.toStdString();
     state.LearnerName = "Bob";
     state.ReviewList.Replace({"good[gud]adj.好的", "cat[kAt]n.猫"});
-    state.ContentKind = 3;
+    state.ContentKind = core::StudyContent::Review;
     ASSERT_TRUE(state.SoundIndex.Open(state.AppDir + "br.tif"));
 
     QSignalSpy ticks(shell.Timer2(), &QTimer::timeout);

@@ -2,7 +2,7 @@
 // clock, message recorder, scripted speech and scripted player.
 #include "shellfixture.h"
 
-#include "app/fonts.h"
+#include "host/fonts.h"
 #include "core/wordentry.h"
 #include "learner/wordform.h"
 #include "learner/wordfriend.h"
@@ -118,7 +118,7 @@ const QStringList Continue = {QStringLiteral("继续")};
 TEST_F(CardWindowTest, FlashCardsStartWithTheCardAtTheCursor) {
     Lists(Entries(20), Entries(2, "m"), {});
     state_.MasteredCount = 9;
-    state_.ContentKind = 1;
+    state_.ContentKind = core::StudyContent::NewWords;
     state_.WordCursor = 14;
     state_.BrowseMode = 1;
     Shell().Btfollow->click();
@@ -162,7 +162,7 @@ TEST_F(CardWindowTest, AnswersKeepOrAdvanceTheCard) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.word);
         Lists({}, Entries(3), {});
-        state_.ContentKind = 2;
+        state_.ContentKind = core::StudyContent::Mastered;
         state_.WordCursor = 0;
         Shell().Btfollow->click();
         speech_.ClearTexts();
@@ -179,7 +179,7 @@ TEST_F(CardWindowTest, AnswersKeepOrAdvanceTheCard) {
 
 TEST_F(CardWindowTest, UnknownWordGoesToReviewOnceAndAlwaysReveals) {
     Lists(Entries(2), {}, Entries(1, "r"));
-    state_.ContentKind = 1;
+    state_.ContentKind = core::StudyContent::NewWords;
     Shell().Btfollow->click();
     speech_.ClearTexts();
     Click("生疏词");
@@ -190,7 +190,7 @@ TEST_F(CardWindowTest, UnknownWordGoesToReviewOnceAndAlwaysReveals) {
     EXPECT_EQ(Offered(), Continue);
 
     // In review mode every word is in the review list already.
-    state_.ContentKind = 3;
+    state_.ContentKind = core::StudyContent::Review;
     Shell().Btfollow->click();
     speech_.ClearTexts();
     Click("生疏词");
@@ -205,7 +205,7 @@ TEST_F(CardWindowTest, UnknownWordGoesToReviewOnceAndAlwaysReveals) {
 TEST_F(CardWindowTest, MasteredAnswerPerContentKind) {
     // Consolidation counts without a list change.
     Lists({}, Entries(2, "m"), Entries(1, "r"));
-    state_.ContentKind = 2;
+    state_.ContentKind = core::StudyContent::Mastered;
     Shell().Btfollow->click();
     Click("我知道");
     Click("已掌握");
@@ -214,7 +214,7 @@ TEST_F(CardWindowTest, MasteredAnswerPerContentKind) {
     EXPECT_EQ(Word(), QStringLiteral(" m2"));
 
     // The last review entry empties the list; the next card reports it and offers nothing.
-    state_.ContentKind = 3;
+    state_.ContentKind = core::StudyContent::Review;
     state_.WordCursor = 0;
     Shell().Btfollow->click();
     Click("我知道");
@@ -234,7 +234,7 @@ TEST_F(CardWindowTest, MasteredAnswerPerContentKind) {
 
 TEST_F(CardWindowTest, AfterTimeIsUpTheRestBoxComesAndNoListChanges) {
     Lists(Entries(3), {}, {});
-    state_.ContentKind = 1;
+    state_.ContentKind = core::StudyContent::NewWords;
     Shell().Btfollow->click();
     Click("我知道");
     clock_.Advance(15min + 1s);
@@ -269,7 +269,7 @@ TEST_F(CardWindowTest, AfterTimeIsUpTheRestBoxComesAndNoListChanges) {
 TEST_F(CardWindowTest, CardSoundsComeFromTheIndexWithTheirFolderLetters) {
     SoundIndex({"[Mywav]", "good=good0001.wav", "bad=bad0001.wav"});
     Lists({}, {"Good[gud]adj.好的", "bad[bAd]adj.坏的", "cat[kAt]n.猫"}, {});
-    state_.ContentKind = 2;
+    state_.ContentKind = core::StudyContent::Mastered;
     Shell().Btfollow->click();
     // The next card takes the letter of the entry, "不清楚" that of the stored value.
     EXPECT_EQ(player_.Played(), QStringList{appDir_ + "/br/G/good0001.wav"});
@@ -308,7 +308,7 @@ TEST_F(CardWindowTest, MarkupInAnEntryIsShownAsWritten) {
     for (const char* mode : {"flash cards", "browse"}) {
         SCOPED_TRACE(mode);
         Lists({}, {}, {entry});
-        state_.ContentKind = 3;
+        state_.ContentKind = core::StudyContent::Review;
         state_.WordCursor = 0;
         if (std::string(mode) == "browse") {
             Shell().lookword->click();
@@ -329,7 +329,7 @@ TEST_F(CardWindowTest, MarkupInAnEntryIsShownAsWritten) {
 
 TEST_F(CardWindowTest, ColourCycleOnTimer1) {
     Lists(Entries(1), {}, {});
-    state_.ContentKind = 1;
+    state_.ContentKind = core::StudyContent::NewWords;
     Shell().Btfollow->click();
     ASSERT_EQ(Shell().Timer1()->interval(), 1500);
     ASSERT_TRUE(QMetaObject::invokeMethod(Shell().Timer1(), "timeout"));
@@ -342,7 +342,7 @@ TEST_F(CardWindowTest, ColourCycleOnTimer1) {
 
 TEST_F(CardWindowTest, BrowseShowsEachEntryTwiceThenEnds) {
     Lists(Entries(2), {}, Entries(3, "word"));
-    state_.ContentKind = 3;
+    state_.ContentKind = core::StudyContent::Review;
     Shell().lookword->click();
     ASSERT_NE(Cards(), nullptr);
     EXPECT_EQ(state_.BrowseMode, 1);
@@ -376,7 +376,7 @@ TEST_F(CardWindowTest, BrowseShowsEachEntryTwiceThenEnds) {
 
 TEST_F(CardWindowTest, BrowseDoesNotWrapPastTheEnd) {
     Lists({}, {}, Entries(3));
-    state_.ContentKind = 3;
+    state_.ContentKind = core::StudyContent::Review;
     state_.WordCursor = 3;
     Shell().lookword->click();
     FirstTick();
@@ -402,10 +402,10 @@ TEST_F(CardWindowTest, BrowseContentCheck) {
         SCOPED_TRACE(c.kindAfter);
         messages_.Clear();
         Lists(c.fresh, c.mastered, c.review);
-        state_.ContentKind = 2;
+        state_.ContentKind = core::StudyContent::Mastered;
         Shell().WordForm1()->RadioButton3->setChecked(true);
         Shell().lookword->click();
-        EXPECT_EQ(state_.ContentKind, c.kindAfter);
+        EXPECT_EQ(state_.ContentKind, core::StudyContent(c.kindAfter));
         if (c.radio != nullptr) {
             EXPECT_TRUE((Shell().WordForm1()->*c.radio)->isChecked());
         }
@@ -420,7 +420,7 @@ TEST_F(CardWindowTest, BrowseContentCheck) {
 
 TEST_F(CardWindowTest, ABrokenOffRunShowsItsNextFirstEntryOnce) {
     Lists({}, {}, Entries(3));
-    state_.ContentKind = 3;
+    state_.ContentKind = core::StudyContent::Review;
     Shell().lookword->click();
     FirstTick();
     EXPECT_EQ(Word(), QStringLiteral(" w1"));
@@ -441,7 +441,7 @@ TEST_F(CardWindowTest, BrowsePlaysARecordingInsteadOfSpeaking) {
     SoundIndex({"[Mywav]", "good=good0001.wav", "dog=dog0001.wav"});
     SoundFile("br/g/good0001.wav");
     Lists({}, {}, {"good[gud]adj.好的", "dog[dCg]n.狗"});
-    state_.ContentKind = 3;
+    state_.ContentKind = core::StudyContent::Review;
     Shell().lookword->click();
     FirstTick();
     EXPECT_EQ(player_.Played(), QStringList{appDir_ + "/br/g/good0001.wav"});
@@ -459,7 +459,7 @@ TEST_F(CardWindowTest, BrowsePlaysARecordingInsteadOfSpeaking) {
 
 TEST_F(CardWindowTest, SpeedChangeDuringARunRestartsOnlyAWaitingTimer) {
     Lists({}, {}, Entries(3));
-    state_.ContentKind = 3;
+    state_.ContentKind = core::StudyContent::Review;
     Shell().lookword->click();
     FirstTick();
     Shell().SetSpeechSpeed(200); // the word is sounding: only the speed changes
@@ -477,7 +477,7 @@ TEST_F(CardWindowTest, SpeedChangeDuringARunRestartsOnlyAWaitingTimer) {
 
 TEST_F(CardWindowTest, BrowseRestBoxAndTheRunOutOfTime) {
     Lists({}, {}, Entries(3));
-    state_.ContentKind = 3;
+    state_.ContentKind = core::StudyContent::Review;
     Shell().lookword->click();
     FirstTick();
     clock_.Advance(15min);
@@ -506,7 +506,7 @@ TEST_F(CardWindowTest, BrowseRestBoxAndTheRunOutOfTime) {
 
 TEST_F(CardWindowTest, FlashCardsEndABrowseRun) {
     Lists({}, {}, Entries(3));
-    state_.ContentKind = 3;
+    state_.ContentKind = core::StudyContent::Review;
     Shell().lookword->click();
     FirstTick();
     THeReadForm1* window = Cards();
@@ -523,7 +523,7 @@ TEST_F(CardWindowTest, FlashCardsEndABrowseRun) {
 
 TEST_F(CardWindowTest, ClosingTheWindowStopsEverything) {
     Lists({}, {}, Entries(3));
-    state_.ContentKind = 3;
+    state_.ContentKind = core::StudyContent::Review;
     Shell().lookword->click();
     FirstTick();
     Shell().SpeechWatch(); // waiting for the next tick
@@ -553,7 +553,7 @@ TEST_F(CardStartUpTest, ReturningLearnerBrowsesThenStudiesAndTheListsAreSaved) {
     StartWith(QStringLiteral("Bob"), "SbOpen1");
     auto* cards = qobject_cast<THeReadForm1*>(Shell().ModeWindow(ModeSlot::Cards));
     ASSERT_NE(cards, nullptr);
-    EXPECT_EQ(state_.ContentKind, 3);
+    EXPECT_EQ(state_.ContentKind, core::StudyContent::Review);
     EXPECT_EQ(Shell().Label4()->text(), QStringLiteral("Bob：请大声跟读! 提高你的记忆效率!"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !cards->Label1->text().isEmpty(); }, 2000));
     EXPECT_EQ(cards->Label1->text(), QStringLiteral(" r1"));
@@ -562,7 +562,7 @@ TEST_F(CardStartUpTest, ReturningLearnerBrowsesThenStudiesAndTheListsAreSaved) {
     Shell().Btfollow->click();
     cards->BtMyknow->click();
     cards->BtAlreadyMastery1->click(); // r1 leaves the review list
-    state_.ContentKind = 1;
+    state_.ContentKind = core::StudyContent::NewWords;
     state_.WordCursor = 0;
     Shell().Btfollow->click();
     cards->BtMyUnknown->click(); // n1 goes to review as well
@@ -636,7 +636,7 @@ TEST_F(CardWalkthroughTest, NewLearnerStudiesAndBrowsesTheFirstBank) {
     Shell().SpeedButton13->click();
     Shell().WordForm1()->RadioButton3->setChecked(true);
     Shell().WordForm1()->Btlookwordlist->click();
-    ASSERT_EQ(state_.ContentKind, 3);
+    ASSERT_EQ(state_.ContentKind, core::StudyContent::Review);
     state_.WordCursor = 0;
     Settle(); // "学习内容(&G)" closed the card window
     EXPECT_EQ(Shell().ModeWindow(ModeSlot::Cards), nullptr);

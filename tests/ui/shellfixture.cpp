@@ -34,7 +34,7 @@ void ShellTest::WriteLines(const QString& relative, const std::vector<std::strin
 std::vector<std::string> ShellTest::ReadLines(const QString& relative) {
     std::vector<std::string> lines;
     const core::Status s = core::ReadTextLines((appDir_ + relative).toStdString(), lines);
-    EXPECT_TRUE(s.ok) << s.error;
+    EXPECT_TRUE(s.ok) << s.file;
     return lines;
 }
 

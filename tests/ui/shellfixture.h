@@ -1,11 +1,11 @@
 #pragma once
-#include "app/application.h"
-#include "app/messagerecorder.h"
+#include "host/application.h"
+#include "support/messagerecorder.h"
 #include "app/wordmemory.h"
 #include "core/clock.h"
 #include "core/studystate.h"
-#include "sound/scriptedplayer.h"
-#include "sound/scriptedspeech.h"
+#include "support/scriptedplayer.h"
+#include "support/scriptedspeech.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

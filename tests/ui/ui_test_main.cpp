@@ -1,7 +1,7 @@
 // Entry point of the window tests: GoogleTest inside the program's own application object,
 // so that its general error display is active as in the program.
-#include "app/application.h"
-#include "app/fonts.h"
+#include "host/application.h"
+#include "host/fonts.h"
 
 #include <gtest/gtest.h>
 

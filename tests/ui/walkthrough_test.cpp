@@ -3,7 +3,7 @@
 // With LJT_SCREENSHOTS set to a folder, every window is also saved there as a PNG.
 #include "shellfixture.h"
 
-#include "app/fonts.h"
+#include "host/fonts.h"
 #include "learner/wordform.h"
 #include "learner/wordfriend.h"
 #include "learner/wordstoreroom.h"

@@ -66,7 +66,7 @@ TEST_F(WordBankTest, LoadingReplacesNewWordsAndKeepsUnsavedProgress) {
     state_.CurrentEntry = "old[EUld]adj.旧的";
     ASSERT_TRUE(state_.AddToMastered());
     Shell().WordForm1()->RadioButton3->setChecked(true);
-    state_.ContentKind = 3;
+    state_.ContentKind = core::StudyContent::Review;
 
     Load(QStringLiteral("数字"));
     EXPECT_TRUE(messages_.Texts().isEmpty()) << messages_.Texts().join('|').toStdString();
@@ -77,7 +77,7 @@ TEST_F(WordBankTest, LoadingReplacesNewWordsAndKeepsUnsavedProgress) {
     EXPECT_EQ(ReadLines("Bob/Bob3.bm"), (std::vector<std::string>{"dog[dCg]n.狗", "egg[eg]n.蛋"}));
     EXPECT_EQ(state_.NewList.Lines(), BankCopied);
     EXPECT_EQ(state_.ReviewList.size(), 2u);
-    EXPECT_EQ(state_.ContentKind, 1);
+    EXPECT_EQ(state_.ContentKind, core::StudyContent::NewWords);
     EXPECT_TRUE(Shell().WordForm1()->RadioButton3->isChecked());
     // The statistics show the line counts of the files.
     EXPECT_EQ(Shell().LBalreadymastery()->text(), QStringLiteral("已掌握单词2个"));
@@ -193,13 +193,13 @@ TEST_F(WordBankTest, StudyContentConfirmAndClose) {
         {form->RadioButton3, "SpeedButton1", 2, 2},
     };
     for (const auto& c : cases) {
-        state_.ContentKind = c.before;
+        state_.ContentKind = core::StudyContent(c.before);
         Shell().SpeedButton13->click();
         ASSERT_TRUE(form->isVisible());
         c.radio->setChecked(true);
         form->findChild<QPushButton*>(QString::fromLatin1(c.button))->click();
         EXPECT_FALSE(form->isVisible());
-        EXPECT_EQ(state_.ContentKind, c.after) << c.button;
+        EXPECT_EQ(state_.ContentKind, core::StudyContent(c.after)) << c.button;
     }
 }
 

@@ -118,7 +118,7 @@ TEST_F(MainWindowTest, ReturningLearnerBrowsesTheReviewList) {
     StartWith("Bob", "SbOpen1");
 
     EXPECT_EQ(state_.ReturningLearner, 1);
-    EXPECT_EQ(state_.ContentKind, 3);
+    EXPECT_EQ(state_.ContentKind, core::StudyContent::Review);
     EXPECT_TRUE(Shell().WordForm1()->RadioButton3->isChecked());
     EXPECT_EQ(modes.started[ModeButton::lookword], 1);
     ASSERT_NE(Shell().ModeWindow(ModeSlot::Cards), nullptr);

@@ -1,4 +1,4 @@
-#include "scriptedspeech.h"
+#include "support/scriptedspeech.h"
 
 namespace sound {
 

@@ -1,6 +1,6 @@
-#include "app/application.h"
+#include "host/application.h"
 
-#include "app/messageservice.h"
+#include "host/messageservice.h"
 
 #include <QDebug>
 #include <exception>

@@ -1,4 +1,4 @@
-#include "app/fonts.h"
+#include "host/fonts.h"
 
 #include <QFile>
 #include <QFont>

@@ -229,7 +229,7 @@ TEST(FinishWaveSizes, FailuresNameTheFileAndLeaveItAlone) {
     core::Status s = core::FinishWaveSizes(missing.path());
     EXPECT_FALSE(s);
     EXPECT_EQ(s.file, missing.path());
-    EXPECT_NE(s.error.find(missing.path()), std::string::npos);
+    EXPECT_NE(s.file.find(missing.path()), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(missing.path()));
 
     TempFile shortFile;

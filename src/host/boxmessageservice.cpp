@@ -1,4 +1,4 @@
-#include "app/boxmessageservice.h"
+#include "host/boxmessageservice.h"
 
 #include <QMessageBox>
 

@@ -1,6 +1,6 @@
-#include "scriptedplayer.h"
+#include "support/scriptedplayer.h"
 
-#include "sounderror.h"
+#include "sound/sounderror.h"
 
 #include <QFileInfo>
 

@@ -1,4 +1,4 @@
-#include "app/messagerecorder.h"
+#include "support/messagerecorder.h"
 
 #include <QStringList>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/messageservice.h"
+#include "host/messageservice.h"
 
 #include <QList>
 #include <QString>

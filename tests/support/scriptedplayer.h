@@ -1,5 +1,5 @@
 #pragma once
-#include "mediaplayer.h"
+#include "sound/mediaplayer.h"
 
 #include <QSet>
 #include <QString>
@@ -47,6 +47,11 @@ public:
     bool IsRecording() const { return recording_; }
     /// Raises Notify as the end of a play would.
     void EmitNotify() { emit Notify(); }
+    /// Reports a failure after Play as a broken file would: Failed, then Notify.
+    void EmitFailed(const QString& message) {
+        emit Failed(message);
+        emit Notify();
+    }
 
 private:
     void Check(Op op, const char* name);

@@ -1,0 +1,95 @@
+#include "errortext.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+QString NameSubject(core::NameRole role) {
+    return role == core::NameRole::Bank ? QStringLiteral("词库名称") : QStringLiteral("学员名字");
+}
+
+} // namespace
+
+QString SystemErrorText(int error) {
+    switch (error) {
+    case ENOENT:
+        return QStringLiteral("文件或文件夹不存在");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("没有权限");
+    case EEXIST:
+        return QStringLiteral("已经有同名的文件");
+    case EISDIR:
+        return QStringLiteral("这是一个文件夹");
+    case ENOTDIR:
+        return QStringLiteral("路径中有一部分不是文件夹");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("磁盘空间不足");
+    case EROFS:
+        return QStringLiteral("磁盘是只读的");
+    case EFBIG:
+        return QStringLiteral("文件太大");
+    case ENAMETOOLONG:
+        return QStringLiteral("文件名太长");
+    case EIO:
+        return QStringLiteral("磁盘读写错误");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("打开的文件太多");
+    case EBUSY:
+        return QStringLiteral("文件正被占用");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+QString ErrorText(const core::Status& status) {
+    using core::Failure;
+    const QString file = Q(status.file);
+    const QString reason = status.sysError != 0 ? SystemErrorText(status.sysError) : QString();
+    auto withReason = [&](const QString& sentence) {
+        return reason.isEmpty() ? sentence : sentence + QStringLiteral("：") + reason;
+    };
+    switch (status.what) {
+    case Failure::None:
+        return {};
+    case Failure::Open:
+        return withReason(QStringLiteral("无法打开文件“%1”").arg(file));
+    case Failure::Read:
+        return withReason(QStringLiteral("无法读取文件“%1”").arg(file));
+    case Failure::Write:
+        return withReason(QStringLiteral("无法写入文件“%1”").arg(file));
+    case Failure::CreateFolder:
+        return withReason(QStringLiteral("无法创建文件夹“%1”").arg(file));
+    case Failure::NotFound:
+        // The word-bank window's report for a missing bank keeps the text learners know.
+        return QStringLiteral("File not found: “%1”").arg(file);
+    case Failure::SoundUnreadable:
+        return QStringLiteral("无法读取声音文件 %1").arg(file);
+    case Failure::SoundIncomplete:
+        return QStringLiteral("声音文件不完整 %1").arg(file);
+    case Failure::SoundOpen:
+        return QStringLiteral("无法打开声音文件 %1").arg(file);
+    case Failure::SoundWrite:
+        return QStringLiteral("无法写入声音文件 %1").arg(file);
+    case Failure::NameEmpty:
+        return NameSubject(status.role) + QStringLiteral("不能为空。");
+    case Failure::NameSeparator:
+        return NameSubject(status.role) + QStringLiteral("不能包含“/”或“\\”。");
+    case Failure::NameControl:
+        return NameSubject(status.role) + QStringLiteral("不能包含控制字符。");
+    case Failure::NameDots:
+        return NameSubject(status.role) + QStringLiteral("不能是“.”或“..”。");
+    case Failure::NameTooLong:
+        return NameSubject(status.role) + QStringLiteral("太长了，最多64个字符。");
+    case Failure::NameProgramFile:
+        return QStringLiteral("学员名字不能与程序的文件“%1”同名。").arg(Q(status.detail));
+    }
+    return withReason(file);
+}
