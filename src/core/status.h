@@ -12,6 +12,7 @@ enum class Failure {
     Write,           ///< a file could not be written or replaced
     CreateFolder,    ///< a folder could not be made
     NotFound,        ///< a file that must be there is missing
+    TooFewLines,     ///< a data file has fewer lines than the program needs (detail: how many)
     SoundUnreadable, ///< a sound file could not be read
     SoundIncomplete, ///< a sound file is shorter than its header says
     SoundOpen,       ///< a sound file could not be opened for writing its header
@@ -34,7 +35,8 @@ struct Status {
     std::string file;              ///< the file or folder that failed; empty when none
     int sysError = 0;              ///< the system's error number, 0 when none
     NameRole role = NameRole::None; ///< for the name checks: which name
-    std::string detail;            ///< the clashing program file for NameProgramFile
+    std::string detail;            ///< the clashing program file for NameProgramFile; the
+                                   ///< number of lines found for TooFewLines
 
     static Status Ok() { return {}; }
     static Status Fail(Failure what, std::string file, int sysError = 0) {

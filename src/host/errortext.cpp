@@ -70,6 +70,8 @@ QString ErrorText(const core::Status& status) {
     case Failure::NotFound:
         // The word-bank window's report for a missing bank keeps the text learners know.
         return QStringLiteral("File not found: “%1”").arg(file);
+    case Failure::TooFewLines:
+        return QStringLiteral("文件“%1”不完整：只有%2行").arg(file, Q(status.detail));
     case Failure::SoundUnreadable:
         return QStringLiteral("无法读取声音文件 %1").arg(file);
     case Failure::SoundIncomplete:
