@@ -120,6 +120,22 @@ core::Status TWordForm1::MYSaveClick() {
     return state_.SaveLearnerLists();
 }
 
+void TWordForm1::FollowContentKind() {
+    switch (state_.ContentKind) {
+    case core::StudyContent::NewWords:
+        RadioButton1->setChecked(true);
+        break;
+    case core::StudyContent::Mastered:
+        RadioButton2->setChecked(true);
+        break;
+    case core::StudyContent::Review:
+        RadioButton3->setChecked(true);
+        break;
+    case core::StudyContent::None:
+        break;
+    }
+}
+
 void TWordForm1::BtlookwordlistClick() {
     if (RadioButton1->isChecked()) {
         state_.ContentKind = core::StudyContent::NewWords;
