@@ -10,6 +10,14 @@ namespace core {
 RecordingCycle::RecordingCycle(StudyState& state) : s_(state) {
 }
 
+void RecordingCycle::NewWindow() {
+    phase_ = RecordPhase::Idle;
+    buttons_ = RecordButtons{};
+    microphone_ = false;
+    started_ = false;
+    RecordTicks = 0;
+}
+
 void RecordingCycle::Show() {
     s_.WordCursor = -1;
 }

@@ -67,6 +67,9 @@ class RecordingCycle {
 public:
     explicit RecordingCycle(StudyState& state);
 
+    /// A new recording window: its buttons and caption as designed, no phase running. The
+    /// model length measured last stays, as "录放" records with it.
+    void NewWindow();
     /// The window becomes visible: WordCursor := -1, so that "开始" shows the first entry.
     void Show();
     /// The window is hidden or closed: whatever phase runs is dropped and the buttons are

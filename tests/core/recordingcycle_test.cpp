@@ -171,6 +171,16 @@ TEST_F(RecordingCycleTest, AutomaticCycleMeasuresRecordsPlaysBackAndWaits) {
     EXPECT_EQ(s.CurrentEntry, "good[gud]adj.好的");
     EXPECT_EQ(c.ModelTicks, 3);
     EXPECT_EQ(c.RecordTicks, 3);
+
+    // A new window starts as designed but records with the length measured last.
+    c.NewWindow();
+    EXPECT_EQ(c.Buttons(), Design);
+    EXPECT_EQ(c.NextCaption(), "开始");
+    EXPECT_EQ(c.ModelTicks, 3);
+    EXPECT_EQ(c.RecordTicks, 0);
+    ASSERT_TRUE(c.BeginRecording());
+    c.RecordingStarted();
+    EXPECT_EQ(c.RecordTick().status, "开始录音： 2");
 }
 
 TEST_F(RecordingCycleTest, WithoutAutomaticRecordingTheCyclePausesUntilRecordIsPressed) {
