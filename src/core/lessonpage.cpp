@@ -135,7 +135,8 @@ std::string SymbolPage(int k, const std::string& caption, const std::string& rul
 }
 
 Status WriteLessonPage(const std::string& path, const std::string& page) {
-    return WriteFileAtomic(path, Utf8ToGb18030(page + "\r\n"));
+    // The page is made again at every click; waiting for the disk would only slow it down.
+    return WriteFileAtomic(path, Utf8ToGb18030(page + "\r\n"), FileSync::Scratch);
 }
 
 } // namespace core

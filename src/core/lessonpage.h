@@ -54,7 +54,8 @@ std::string OverviewPage();
 std::string SymbolPage(int k, const std::string& caption, const std::string& rule,
                        const std::string& combination);
 
-/// Writes a page to path as GB18030, one line followed by CR LF, replacing the file whole.
+/// Writes a page to path as GB18030, one line followed by CR LF, replacing the file whole (not
+/// flushed to the disk: the page is made again at every use).
 Status WriteLessonPage(const std::string& path, const std::string& page);
 
 } // namespace core

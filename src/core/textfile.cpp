@@ -312,7 +312,7 @@ Status ReadFileBytes(const std::string& path, std::string& bytes) {
     return Status::Ok();
 }
 
-Status WriteFileAtomic(const std::string& path, std::string_view bytes) {
+Status WriteFileAtomic(const std::string& path, std::string_view bytes, FileSync sync) {
     const std::string folder = FolderOf(path);
     std::string pattern = folder + "/.ljt-save-XXXXXX";
     int fd = ::mkstemp(pattern.data());
@@ -346,7 +346,7 @@ Status WriteFileAtomic(const std::string& path, std::string_view bytes) {
         mode = st.st_mode & 07777;
     }
     ::fchmod(fd, mode);
-    if (::fsync(fd) != 0) {
+    if (sync == FileSync::Durable && ::fsync(fd) != 0) {
         int e = errno;
         ::close(fd);
         ::unlink(temp.c_str());
