@@ -223,6 +223,9 @@ void TRecordForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!event->spontaneous()) {
         FormShow();
+    } else {
+        // Back from a minimised main window: the colours cycle again (hiding stopped them).
+        Timer4->start();
     }
 }
 
