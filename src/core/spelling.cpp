@@ -22,6 +22,14 @@ void SpellingTest::Start(TimePoint now) {
     s_.WordCursor = 0;
 }
 
+bool SpellingTest::RenewPeriod(TimePoint now) {
+    if (s_.CurrentEntry.empty()) {
+        return false;
+    }
+    s_.StudyDeadline = StudyDeadlineFrom(now);
+    return true;
+}
+
 SpellShown SpellingTest::Prepare(TimePoint now, bool showPhonetic) {
     s_.SpellAdvance = 0;
     // New words: the cursor wraps at the last line but one, so the last line comes up only

@@ -63,6 +63,10 @@ public:
     /// The opening: a fifteen-minute period from now, and the first line of the list.
     void Start(TimePoint now);
 
+    /// OK in the end-of-period box: a new fifteen-minute period from now, when there is a
+    /// word to go on with (CurrentEntry not empty). The word comes with "重新输入".
+    bool RenewPeriod(TimePoint now);
+
     /// "重新输入": SpellAdvance := 0, and the word at WordCursor is prepared. New words wrap
     /// back to the first line once the cursor reaches the last line but one; the other kinds
     /// do not wrap and run out at the end of their list.

@@ -145,6 +145,20 @@ TEST(SpellingTest, PrepareStopsOnEmptyContentOrTimeUp) {
 }
 
 // Only right answers, from the first line: the order the words come in and what is left.
+TEST(SpellingTest, RenewPeriodOnlyWithAWordToGoOn) {
+    Speller r(2, Entries({"a"}));
+    ASSERT_EQ(r.Show(16min).stop, SpellStop::TimeUp);
+    EXPECT_TRUE(r.test.RenewPeriod(t0 + 16min));
+    EXPECT_EQ(r.s.StudyDeadline, t0 + 31min);
+    EXPECT_EQ(r.test.Stage(), SpellStage::Stopped) << "the word comes with 重新输入";
+    EXPECT_EQ(r.Show(17min).stop, SpellStop::None);
+
+    Speller empty(3, {});
+    ASSERT_EQ(empty.Show(16min).stop, SpellStop::TimeUp);
+    EXPECT_FALSE(empty.test.RenewPeriod(t0 + 16min));
+    EXPECT_EQ(empty.s.StudyDeadline, t0 + 15min);
+}
+
 TEST(SpellingTest, CursorRulesPerKind) {
     struct Case {
         const char* name;
