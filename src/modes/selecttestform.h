@@ -1,8 +1,8 @@
 #pragma once
+#include "choicemarkers.h"
 #include "core/choicetest.h"
 #include "host/modewindow.h"
 
-#include <QPixmap>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -11,20 +11,6 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class ModeHost;
-
-/// The three marker pictures, read once from the program folder. A picture that is missing
-/// or unreadable is drawn as a plain marker ("?", "✓", "✗") instead.
-struct ChoiceMarkers {
-    /// Reads "help01.bmp", "check1.BMP" and "wrong1.BMP" from appDir.
-    explicit ChoiceMarkers(const QString& appDir);
-    const QPixmap& Picture(core::ChoiceMarker marker) const;
-    /// True when the marker came from its file, false when it is the plain stand-in.
-    bool FromFile(core::ChoiceMarker marker) const;
-
-private:
-    std::array<QPixmap, 3> pictures_;
-    std::array<bool, 3> fromFile_{};
-};
 
 /// The multiple-choice test "选择测试(&C)": a word with four meanings in one of two panels; the
 /// learner clicks the meaning that belongs to it (or the marker beside it). A wrong click is
