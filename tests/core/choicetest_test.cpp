@@ -424,14 +424,6 @@ TEST(ChoiceTest, EqualMeaningsAreBothRight) {
     }
 }
 
-TEST(ChoiceTest, EntryFieldsOfOddLines) {
-    Quiz t(2, {}, {"no brackets here"});
-    ASSERT_TRUE(t.test.Start());
-    EXPECT_EQ(t.test.Panel(ChoicePanel::Upper).question, "");
-    EXPECT_EQ(t.test.Panel(ChoicePanel::Upper).pending, "   no brackets here");
-    EXPECT_EQ(t.test.TestWord(), "");
-}
-
 TEST(ChoiceTest, ReadBankLinesFollowsTheCatalogue) {
     TestDir dir;
     std::filesystem::create_directories(dir.File("Worddata"));
@@ -451,24 +443,6 @@ TEST(ChoiceTest, ReadBankLinesFollowsTheCatalogue) {
         EXPECT_EQ(core::ReadBankLines(dir.AppDir(), c.limit), c.lines) << c.limit;
     }
     EXPECT_TRUE(core::ReadBankLines(dir.AppDir() + "nowhere/", 10).empty());
-}
-
-TEST(ChoiceTest, ShuffleRowsGivesEveryOrder) {
-    core::SeededRandom random(7);
-    for (int lines = 0; lines <= 4; ++lines) {
-        std::set<std::array<int, 4>> seen;
-        for (int i = 0; i < 2000; ++i) {
-            const std::array<int, 4> order = core::ShuffleRows(random, lines);
-            std::array<int, 4> sorted = order;
-            std::sort(sorted.begin(), sorted.begin() + lines);
-            for (int k = 0; k < 4; ++k) {
-                ASSERT_EQ(sorted[static_cast<std::size_t>(k)], k < lines ? k : -1);
-            }
-            seen.insert(order);
-        }
-        const std::size_t orders[] = {1, 1, 2, 6, 24};
-        EXPECT_EQ(seen.size(), orders[lines]) << lines;
-    }
 }
 
 } // namespace

@@ -169,22 +169,6 @@ TEST_F(SpellingWindowTest, TheEndOfThePraiseBringsTheNextWord) {
     EXPECT_FALSE(W()->Timer1->isActive());
 }
 
-TEST_F(SpellingWindowTest, AWrongAnswerRevealsTheWordLetterByLetter) {
-    Open(3, {"go[gEu]v.去"});
-    Answer(QStringLiteral("og"));
-    EXPECT_EQ(state_.ReviewList.size(), 1u) << "listed already: not added again";
-    EXPECT_TRUE(Spoken().size() == 1u) << "nor spoken";
-    ASSERT_TRUE(W()->Timer1->isActive());
-    QStringList shown;
-    for (int i = 0; i < 3; ++i) {
-        Tick();
-        shown << W()->Edit1->text();
-    }
-    EXPECT_EQ(shown, (QStringList{"g", "go", ""}));
-    EXPECT_FALSE(W()->Timer1->isActive());
-    EXPECT_EQ(Spoken(), (Lines{"go", "go"})) << "the word is asked again";
-}
-
 // Beside the reveal the learner's own attempt stays, its differing letters marked; Edit1
 // still gets the right word's letters.
 TEST_F(SpellingWindowTest, TheAttemptStaysBesideTheReveal) {
