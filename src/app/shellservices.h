@@ -8,6 +8,7 @@
 class MessageService;
 namespace core {
 class Clock;
+class RandomSource;
 class Speech;
 class StudyState;
 } // namespace core
@@ -25,6 +26,8 @@ struct ShellServices {
     MessageService& messages;
     /// The speech object; null runs without speech (every text then counts as spoken).
     core::Speech* voice = nullptr;
+    /// The random source of the modes; null: the main window seeds one of its own.
+    core::RandomSource* random = nullptr;
     /// The shared word-sound player MediaPlayer1; null runs without one.
     sound::MediaPlayer* mediaPlayer = nullptr;
     /// The program folder, ending in "/"; empty means the folder of the program file.

@@ -5,6 +5,7 @@
 
 #include "app/knobimage.h"
 #include "host/messageservice.h"
+#include "core/random.h"
 #include "core/speech.h"
 #include "core/studyperiod.h"
 #include "core/studystate.h"
@@ -12,6 +13,7 @@
 #include "learner/wordform.h"
 #include "learner/wordfriend.h"
 #include "learner/wordstoreroom.h"
+#include "host/modewindow.h"
 #include "sound/mediaplayer.h"
 
 #include <QCoreApplication>
@@ -70,95 +72,55 @@ const TWordmemory::ButtonRule& TWordmemory::Rule(ModeButton button) {
     using Stop = ButtonRule::Stop;
     static const std::map<ModeButton, ButtonRule> rules = {
         {ModeButton::Btfollow,
-         {Stop::Always,
-          false,
-          false,
-          {S::ChoiceTest, S::Lookup, S::Spelling, S::Recording, S::Phonetic},
-          Black,
-          false,
-          false,
-          false,
-          S::Cards}},
+         {.stop = Stop::Always,
+          .closes = {S::ChoiceTest, S::Lookup, S::Spelling, S::Recording, S::Phonetic},
+          .colour = Black,
+          .slot = S::Cards}},
         {ModeButton::btrecordword,
-         {Stop::IfRunning,
-          true,
-          true,
-          {S::Lookup, S::Spelling, S::Cards, S::Phonetic, S::ChoiceTest},
-          QColor(),
-          false,
-          false,
-          false,
-          S::Recording}},
+         {.stop = Stop::IfRunning,
+          .timer1Off = true,
+          .closePlayer = true,
+          .closes = {S::Lookup, S::Spelling, S::Cards, S::Phonetic, S::ChoiceTest},
+          .slot = S::Recording}},
         {ModeButton::lookword,
-         {Stop::Never,
-          false,
-          false,
-          {S::Spelling, S::Recording, S::ChoiceTest, S::Phonetic, S::Lookup},
-          Black,
-          false,
-          true,
-          false,
-          S::Cards}},
+         {.closes = {S::Spelling, S::Recording, S::ChoiceTest, S::Phonetic, S::Lookup},
+          .colour = Black,
+          .endsWhileBrowsing = true,
+          .slot = S::Cards}},
         {ModeButton::closelookword,
-         {Stop::Never,
-          false,
-          false,
-          {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards},
-          LightBlue,
-          false,
-          false,
-          false,
-          S::Lookup}},
+         {.closes = {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards},
+          .colour = LightBlue,
+          .slot = S::Lookup}},
         {ModeButton::SpeedButton9,
-         {Stop::IfRunning,
-          false,
-          false,
-          {S::Cards, S::Recording, S::ChoiceTest, S::Phonetic, S::Lookup},
-          LightBlue,
-          true,
-          false,
-          false,
-          S::Spelling}},
+         {.stop = Stop::IfRunning,
+          .closes = {S::Cards, S::Recording, S::ChoiceTest, S::Phonetic, S::Lookup},
+          .colour = LightBlue,
+          .colourAfterShow = true,
+          .slot = S::Spelling}},
         {ModeButton::BtSelectTest1,
-         {Stop::IfRunning,
-          true,
-          false,
-          {S::Cards, S::Recording, S::Spelling, S::Phonetic, S::Lookup},
-          LightBlue,
-          false,
-          false,
-          false,
-          S::ChoiceTest}},
+         {.stop = Stop::IfRunning,
+          .timer1Off = true,
+          .closes = {S::Cards, S::Recording, S::Spelling, S::Phonetic, S::Lookup},
+          .colour = LightBlue,
+          .slot = S::ChoiceTest}},
         {ModeButton::SpeedButton12,
-         {Stop::IfRunning,
-          true,
-          false,
-          {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards, S::Lookup},
-          QColor(),
-          false,
-          false,
-          false,
-          S::WordBank}},
+         {.stop = Stop::IfRunning,
+          .timer1Off = true,
+          .closes = {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards, S::Lookup},
+          .slot = S::WordBank}},
         {ModeButton::SpeedButton13,
-         {Stop::IfRunning,
-          true,
-          false,
-          {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards, S::Lookup},
-          QColor(),
-          false,
-          false,
-          true,
-          S::WordBank}},
+         {.stop = Stop::IfRunning,
+          .timer1Off = true,
+          .closes = {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards, S::Lookup},
+          .ownWindow = true,
+          .slot = S::WordBank}},
         {ModeButton::SpeedButton1,
-         {Stop::IfRunning,
-          true,
-          true,
-          {S::Cards, S::Recording, S::Spelling, S::ChoiceTest, S::Lookup},
-          LightBlue,
-          false,
-          false,
-          false,
-          S::Phonetic}},
+         {.stop = Stop::IfRunning,
+          .timer1Off = true,
+          .closePlayer = true,
+          .closes = {S::Cards, S::Recording, S::Spelling, S::ChoiceTest, S::Lookup},
+          .colour = LightBlue,
+          .slot = S::Phonetic}},
     };
     return rules.at(button);
 }
@@ -169,6 +131,11 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
       mediaPlayer_(services.mediaPlayer), appDir_(services.appDir),
       readVolume_(std::move(services.readVolume)), writeVolume_(std::move(services.writeVolume)),
       signIn_(services.signIn), startUpOnShow_(services.startUpOnShow) {
+    random_ = services.random;
+    if (random_ == nullptr) {
+        ownRandom_ = std::make_unique<core::SeededRandom>();
+        random_ = ownRandom_.get();
+    }
     if (appDir_.isEmpty()) {
         appDir_ = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     } else if (!appDir_.endsWith(QLatin1Char('/'))) {
@@ -207,19 +174,18 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
         ShowText(which, text);
     };
 
-    RegisterMode(ModeButton::SpeedButton12, {{},
-                                             [this](QWidget* parent) -> QWidget* {
-                                                 return new TWordstoreroom1(state_, messages_,
-                                                                            *wordForm1_, parent);
-                                             },
-                                             {}});
+    ModeRegistration wordBank;
+    wordBank.create = [this](QWidget* parent) -> ::ModeWindow* {
+        return new TWordstoreroom1(state_, messages_, *wordForm1_, parent);
+    };
+    RegisterMode(ModeButton::SpeedButton12, std::move(wordBank));
 }
 
 TWordmemory::~TWordmemory() {
     state_.OnText = nullptr;
     // Mode windows may refer to the host while they are destroyed; end them first.
     for (auto& slot : slots_) {
-        delete slot.data();
+        delete slot.window.data();
     }
 }
 
@@ -359,10 +325,7 @@ void TWordmemory::BuildWindow() {
 void TWordmemory::SetColour(const QColor& colour) {
     colour_ = colour;
     for (QWidget* widget : std::initializer_list<QWidget*>{this, Panel6, Panel3, Panel4, panel1_}) {
-        QPalette pal = widget->palette();
-        pal.setColor(QPalette::Window, colour);
-        widget->setPalette(pal);
-        widget->setAutoFillBackground(true);
+        SetBackground(widget, colour);
     }
 }
 
@@ -395,20 +358,26 @@ QPushButton* TWordmemory::Button(ModeButton button) const {
 }
 
 TWordstoreroom1* TWordmemory::Wordstoreroom1() const {
-    return qobject_cast<TWordstoreroom1*>(slots_[SlotIndex(ModeSlot::WordBank)].data());
+    return qobject_cast<TWordstoreroom1*>(slots_[SlotIndex(ModeSlot::WordBank)].window.data());
 }
 
 void TWordmemory::RegisterMode(ModeButton button, ModeRegistration registration) {
     registrations_[button] = std::move(registration);
 }
 
-QWidget* TWordmemory::ModeWindow(ModeSlot slot) const {
-    QWidget* window = slots_[SlotIndex(slot)].data();
+QWidget* TWordmemory::SlotWindow(ModeSlot slot) const {
+    ::ModeWindow* mode = SlotMode(slot);
+    return mode != nullptr ? mode->Widget() : nullptr;
+}
+
+::ModeWindow* TWordmemory::SlotMode(ModeSlot slot) const {
+    const Slot& entry = slots_[SlotIndex(slot)];
+    QWidget* window = entry.window.data();
     // A closed mode window is already on its way to deletion: it no longer exists.
-    if (window != nullptr && slot != ModeSlot::WordBank && window->isHidden()) {
+    if (window == nullptr || (slot != ModeSlot::WordBank && window->isHidden())) {
         return nullptr;
     }
-    return window;
+    return entry.mode;
 }
 
 void TWordmemory::StopBrowse(bool timer1Off, bool closePlayer) {
@@ -444,9 +413,9 @@ void TWordmemory::OpenModeWindow(ModeButton button) {
 
     // 2. The other mode windows close.
     for (ModeSlot slot : rule.closes) {
-        if (QWidget* window = ModeWindow(slot)) {
+        if (QWidget* window = SlotWindow(slot)) {
             if (window->close()) {
-                slots_[SlotIndex(slot)] = nullptr;
+                slots_[SlotIndex(slot)] = Slot{};
             }
         }
     }
@@ -477,15 +446,16 @@ void TWordmemory::OpenModeWindow(ModeButton button) {
     }
 
     // 4. The window is created on first use and shown inside Panel1.
-    QWidget* window = ModeWindow(rule.slot);
-    if (window == nullptr) {
-        window = registration.create(panel1_);
-        if (window == nullptr) {
+    ::ModeWindow* mode = SlotMode(rule.slot);
+    if (mode == nullptr) {
+        mode = registration.create(panel1_);
+        if (mode == nullptr) {
             return;
         }
-        PlaceInPanel(window, rule.slot != ModeSlot::WordBank);
-        slots_[SlotIndex(rule.slot)] = window;
+        PlaceInPanel(mode->Widget(), rule.slot != ModeSlot::WordBank);
+        slots_[SlotIndex(rule.slot)] = Slot{mode->Widget(), mode};
     }
+    QWidget* window = mode->Widget();
     window->show();
     window->raise();
     if (rule.colour.isValid() && rule.colourAfterShow) {
@@ -493,9 +463,7 @@ void TWordmemory::OpenModeWindow(ModeButton button) {
     }
 
     // 5. The mode's own start-up.
-    if (registration.start) {
-        registration.start(window);
-    }
+    mode->Start(button);
 }
 
 void TWordmemory::PlaceInPanel(QWidget* window, bool deleteOnClose) {
@@ -529,11 +497,10 @@ void TWordmemory::MediaPlayer1Notify() {
     if (state_.BrowseMode == 1 && state_.BrowseRunning == 1) {
         timer2_->start();
     }
-    if (state_.SpellAdvance == 1) {
-        if (QWidget* spelling = ModeWindow(ModeSlot::Spelling)) {
-            if (auto* timer = spelling->findChild<QTimer*>(QStringLiteral("Timer1"))) {
-                timer->start();
-            }
+    // Every open mode window hears of the end; each knows whether it was waiting for it.
+    for (std::size_t i = 0; i < slots_.size(); ++i) {
+        if (::ModeWindow* mode = SlotMode(static_cast<ModeSlot>(i))) {
+            mode->SharedSoundEnded();
         }
     }
 }
@@ -552,15 +519,47 @@ void TWordmemory::SetSpeechSpeed(int speed) {
     }
 }
 
-void TWordmemory::StartStudyPeriod() {
-    state_.StudyDeadline = core::StudyDeadlineFrom(clock_.Now());
+void TWordmemory::ShowStudyTime(const QString& prefix, const std::string& timeText) {
+    lbtimecount_->setText(prefix + QString::fromStdString(timeText));
 }
 
-bool TWordmemory::CheckStudyTime(const QString& prefix, bool atDeadline) {
-    state_.StudyNow = clock_.Now();
-    lbtimecount_->setText(prefix + QString::fromStdString(core::RemainingTimeText(
-                                       state_.StudyNow, state_.StudyDeadline)));
-    return core::StudyTimeUp(state_.StudyNow, state_.StudyDeadline, atDeadline);
+sound::Pronunciation TWordmemory::Pronounce(sound::PronounceVariant variant,
+                                            const std::string& word,
+                                            const PronounceOptions& options) {
+    const std::string& spoken = options.spokenText.empty() ? word : options.spokenText;
+    sound::MediaPlayer* player = options.player != nullptr ? options.player : mediaPlayer_;
+    sound::Pronunciation result;
+    if (player == nullptr) {
+        // Without a player every word is spoken.
+        if (variant != sound::PronounceVariant::CardUnclear) {
+            result.value = state_.SoundIndex.Value(word);
+        }
+        SpeakText(QString::fromStdString(spoken));
+        return result;
+    }
+    sound::PronounceRequest request;
+    request.variant = variant;
+    request.word = word;
+    request.entry = state_.CurrentEntry;
+    request.cardSoundFile = options.cardSoundFile;
+    request.spokenText = options.spokenText;
+    try {
+        // No speech object here: speech goes through SpeakText, which watches its end.
+        result = sound::PronounceWord(request, state_.AppDir, state_.SoundIndex, *player, nullptr,
+                                      [this](const QString& text) { messages_.Inform(text); });
+    } catch (const std::exception& e) {
+        messages_.ShowError(QString::fromUtf8(e.what()));
+        result = sound::Pronunciation{};
+        result.how = sound::Pronounced::Failed;
+        if (options.speakOnFailure) {
+            SpeakText(QString::fromStdString(spoken));
+        }
+        return result;
+    }
+    if (result.how == sound::Pronounced::Spoken) {
+        SpeakText(QString::fromStdString(spoken));
+    }
+    return result;
 }
 
 std::uint32_t TWordmemory::Volume() const {
@@ -653,8 +652,8 @@ void TWordmemory::FormShow() {
     if (!state_.LearnerName.empty()) {
         if (wordForm1_->MYSBt1Click()) {
             if (state_.ReturningLearner == 1) {
-                wordForm1_->RadioButton3->setChecked(true);
                 state_.ContentKind = core::StudyContent::Review;
+                wordForm1_->FollowContentKind();
                 lookword->click();
             } else {
                 SpeedButton12->click();
@@ -702,8 +701,8 @@ bool TWordmemory::eventFilter(QObject* watched, QEvent* event) {
             Formclose1->raise();
         } else if (watched == panel1_) {
             for (const auto& slot : slots_) {
-                if (slot != nullptr && slot->parentWidget() == panel1_) {
-                    slot->setGeometry(panel1_->rect());
+                if (slot.window != nullptr && slot.window->parentWidget() == panel1_) {
+                    slot.window->setGeometry(panel1_->rect());
                 }
             }
         }

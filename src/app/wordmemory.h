@@ -47,12 +47,14 @@ public:
     void SetColour(const QColor& colour) override;
     void StopBrowse(bool timer1Off, bool closePlayer) override;
     void OpenModeWindow(ModeButton button) override;
-    QWidget* ModeWindow(ModeSlot slot) const override;
+    QWidget* SlotWindow(ModeSlot slot) const override;
     void RegisterMode(ModeButton button, ModeRegistration registration) override;
     void SpeakText(const QString& text) override;
     void SetSpeechSpeed(int speed) override;
-    void StartStudyPeriod() override;
-    bool CheckStudyTime(const QString& prefix, bool atDeadline) override;
+    sound::Pronunciation Pronounce(sound::PronounceVariant variant, const std::string& word,
+                                   const PronounceOptions& options = {}) override;
+    void ShowStudyTime(const QString& prefix, const std::string& timeText) override;
+    core::RandomSource& Random() override { return *random_; }
 
     /// The mode button that runs a protocol.
     QPushButton* Button(ModeButton button) const;
@@ -152,7 +154,17 @@ private:
     std::unique_ptr<TWordForm1> wordForm1_;
     std::map<ModeButton, QPushButton*> buttons_;
     std::map<ModeButton, ModeRegistration> registrations_;
-    std::array<QPointer<QWidget>, 7> slots_;
+    /// A mode window in its slot: the widget (emptied when it is deleted) and its interface.
+    struct Slot {
+        QPointer<QWidget> window;
+        ::ModeWindow* mode = nullptr;
+    };
+    /// The mode window of a slot while it exists, else null.
+    ::ModeWindow* SlotMode(ModeSlot slot) const;
+    std::array<Slot, 7> slots_;
+    /// The injected random source, or ownRandom_ when none was given.
+    std::unique_ptr<core::RandomSource> ownRandom_;
+    core::RandomSource* random_ = nullptr;
     QColor colour_;
     std::uint32_t volume_ = 0xFFFFFFFFu;
     int speechSpeed_ = 150;

@@ -1,45 +1,26 @@
 #pragma once
+#include "modebutton.h"
+#include "sound/pronunciation.h"
+
 #include <QColor>
 #include <QString>
 #include <functional>
+#include <string>
 
 class QLabel;
 class QTimer;
 class QWidget;
 class MessageService;
+class ModeWindow;
 class TWordForm1;
 namespace core {
 class Clock;
+class RandomSource;
 class StudyState;
 } // namespace core
 namespace sound {
 class MediaPlayer;
 }
-
-/// The mode buttons of the main window, named after the buttons.
-enum class ModeButton {
-    Btfollow,      ///< "跟读速记(&S)": flash cards in the card window
-    btrecordword,  ///< "录音跟读(&D)": recording window
-    lookword,      ///< "浏览跟读(&F)": browsing in the card window
-    closelookword, ///< "词句查看(&T)": lookup window
-    SpeedButton9,  ///< "输入测试(&w)": spelling window
-    BtSelectTest1, ///< "选择测试(&C)": choice-test window
-    SpeedButton12, ///< "词库设置(&K)": word-bank window
-    SpeedButton13, ///< "学习内容(&G)": study-content window (its own window, not in Panel1)
-    SpeedButton1,  ///< "音标学习(&P)": phonetic-lesson window
-};
-
-/// One slot per window class that is shown inside Panel1. A slot is empty while its window
-/// does not exist.
-enum class ModeSlot {
-    Cards,      ///< THeReadForm1 (flash cards and browsing)
-    Recording,  ///< TRecordForm1
-    Spelling,   ///< TMyWriteForm1
-    ChoiceTest, ///< TSelectTestForm1
-    Phonetic,   ///< TyinbiaoForm1
-    Lookup,     ///< TWordSentenceForrm
-    WordBank,   ///< TWordstoreroom1 (hides on close, lives until the end)
-};
 
 /// What a mode contributes to OpenModeWindow for one button. Only `create` is required.
 struct ModeRegistration {
@@ -49,10 +30,21 @@ struct ModeRegistration {
     std::function<bool()> prepare;
     /// Creates the window with parent as its parent (the host's Panel1). The host makes it
     /// borderless, fills Panel1 with it, keeps it filling Panel1 and, except for the word-bank
-    /// window, deletes it when it is closed, which empties its slot.
-    std::function<QWidget*(QWidget* parent)> create;
-    /// The mode's own start-up, run after the window has been shown (first word, period...).
-    std::function<void(QWidget* window)> start;
+    /// window, deletes it when it is closed, which empties its slot. After showing it the
+    /// host runs its Start for the button.
+    std::function<ModeWindow*(QWidget* parent)> create;
+};
+
+/// How ModeHost::Pronounce sounds a word beyond its variant's own rule.
+struct PronounceOptions {
+    /// The text speech gets instead of the word (browsing speaks " word ").
+    std::string spokenText;
+    /// "不清楚" only: the sound-index value read when the card was put up.
+    std::string cardSoundFile;
+    /// The player to use; null means the shared player MediaPlayer1.
+    sound::MediaPlayer* player = nullptr;
+    /// A sound file that cannot be played is reported and the word is spoken instead.
+    bool speakOnFailure = false;
 };
 
 /// What the main window offers the windows of every layer. The main window `TWordmemory`
@@ -65,8 +57,8 @@ struct ModeRegistration {
 /// registration's start-up. A button without a registration runs only the first three steps.
 ///
 /// Object names: controls and timers of mode windows carry their member names as object
-/// names (for example the spelling window's timer "Timer1" and its close button
-/// "Formclose1"); the host finds them by these names.
+/// names, so that tests and accessibility tools find them; the host itself never looks
+/// into a mode window.
 class ModeHost {
 public:
     virtual ~ModeHost() = default;
@@ -77,6 +69,8 @@ public:
     virtual const core::Clock& Clock() const = 0;
     /// Where messages go (modal boxes in the program, a recorder in tests).
     virtual MessageService& Messages() = 0;
+    /// The random source of the modes (seeded once; fixed in tests).
+    virtual core::RandomSource& Random() = 0;
 
     /// Colour cycling of the card labels: 1500 ms, disabled at start.
     virtual QTimer* Timer1() const = 0;
@@ -109,7 +103,7 @@ public:
     /// Runs the protocol of a mode button (as if it had been clicked).
     virtual void OpenModeWindow(ModeButton button) = 0;
     /// The window in a slot, or null when it does not exist.
-    virtual QWidget* ModeWindow(ModeSlot slot) const = 0;
+    virtual QWidget* SlotWindow(ModeSlot slot) const = 0;
     /// Plugs a mode into a button; a later registration replaces an earlier one.
     virtual void RegisterMode(ModeButton button, ModeRegistration registration) = 0;
 
@@ -118,9 +112,14 @@ public:
     /// Sets the speech speed; a running Timer2 is paused around the change.
     virtual void SetSpeechSpeed(int speed) = 0;
 
-    /// Starts a study period: StudyDeadline := now + 15 minutes.
-    virtual void StartStudyPeriod() = 0;
-    /// At a word change: StudyNow := now, Lbtimecount := prefix + the time left ("0:14:59").
-    /// Returns true when time is up: StudyNow past StudyDeadline, or at it when atDeadline.
-    virtual bool CheckStudyTime(const QString& prefix, bool atDeadline) = 0;
+    /// Pronounces a word as every mode does: its sound file where the sound index names one
+    /// (on the given or the shared player), else speech through SpeakText. A player failure
+    /// is shown with its text and, with speakOnFailure, the word is spoken instead; the
+    /// result then says Failed. Never throws.
+    virtual sound::Pronunciation Pronounce(sound::PronounceVariant variant, const std::string& word,
+                                           const PronounceOptions& options = {}) = 0;
+
+    /// The countdown of the statistics line: Lbtimecount := prefix + timeText ("0:14:59"), the
+    /// time left as the core's study period gives it.
+    virtual void ShowStudyTime(const QString& prefix, const std::string& timeText) = 0;
 };

@@ -49,6 +49,10 @@ public:
     QPushButton* Btlookwordlist; ///< "确认选项"
     QPushButton* SpeedButton1;   ///< "关闭返回"
 
+    /// Checks the radio button of the kind ContentKind names (none for nothing to study), so
+    /// that the window shows what the modes study after a mode changed it.
+    void FollowContentKind();
+
 public slots:
     /// "确认选项": ContentKind from the selected radio button, then the window hides.
     void BtlookwordlistClick();

@@ -1,4 +1,5 @@
 #pragma once
+#include "host/modewindow.h"
 #include <QWidget>
 
 class QLabel;
@@ -14,11 +15,15 @@ class StudyState;
 /// The word-bank window "词库设置": lists the banks of the catalogue and loads the chosen
 /// one as the learner's new-word list. Shown inside the main window's client panel; closing
 /// it only hides it.
-class TWordstoreroom1 : public QWidget {
+class TWordstoreroom1 : public QWidget, public ModeWindow {
     Q_OBJECT
 public:
     TWordstoreroom1(core::StudyState& state, MessageService& messages, TWordForm1& wordForm,
                     QWidget* parent = nullptr);
+
+    // ModeWindow: the window only shows the catalogue; it has no start-up of its own.
+    QWidget* Widget() override { return this; }
+    void Start(ModeButton) override {}
 
     QWidget* Panel3;
     QLabel* Label1;

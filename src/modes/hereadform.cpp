@@ -14,7 +14,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -27,13 +26,6 @@ namespace {
 const QString FlashTimePrefix = QStringLiteral("跟读速记时间余");
 const QString BrowseTimePrefix = QStringLiteral("浏览跟读时间余");
 const QString RestCaption = QStringLiteral("消息");
-
-void SetBackground(QWidget* widget, const QColor& colour) {
-    QPalette pal = widget->palette();
-    pal.setColor(QPalette::Window, colour);
-    widget->setPalette(pal);
-    widget->setAutoFillBackground(true);
-}
 
 QColor ToColour(const core::Rgb& rgb) {
     return QColor(rgb.red, rgb.green, rgb.blue);
@@ -226,37 +218,9 @@ void THeReadForm1::SpeakWord(const std::string& text) {
     host_.SpeakText(QString::fromStdString(text));
 }
 
-sound::Pronunciation THeReadForm1::Pronounce(sound::PronounceVariant variant,
-                                             const std::string& word,
-                                             const std::string& spokenText) {
-    const std::string& spoken = spokenText.empty() ? word : spokenText;
-    sound::Pronunciation result;
-    sound::MediaPlayer* player = host_.MediaPlayer1();
-    if (player == nullptr) {
-        // Without a player every word is spoken.
-        if (variant != sound::PronounceVariant::CardUnclear) {
-            result.value = state_.SoundIndex.Value(word);
-        }
-        SpeakWord(spoken);
-        return result;
-    }
-    sound::PronounceRequest request;
-    request.variant = variant;
-    request.word = word;
-    request.entry = state_.CurrentEntry;
-    request.cardSoundFile = cardSoundFile_;
-    request.spokenText = spokenText;
-    // No speech object here: speech goes through the main window, which watches its end.
-    result = sound::PronounceWord(request, state_.AppDir, state_.SoundIndex, *player, nullptr);
-    if (result.how == sound::Pronounced::Spoken) {
-        SpeakWord(spoken);
-    }
-    return result;
-}
-
 void THeReadForm1::ShowCard() {
     const core::CardShown shown = cards_.ShowCard(host_.Clock().Now());
-    host_.Lbtimecount()->setText(FlashTimePrefix + QString::fromStdString(shown.timeText));
+    host_.ShowStudyTime(FlashTimePrefix, shown.timeText);
     if (shown.stop != core::CardStop::None) {
         // The run has stopped: the answer buttons go (the labels stay as they were), so that
         // no unseen entry is moved and no empty entry reaches a list.
@@ -278,14 +242,9 @@ void THeReadForm1::ShowCard() {
 
     ShowFace(shown.face);
     Label3->setVisible(cards_.View().meaning);
-    try {
-        cardSoundFile_ = Pronounce(sound::PronounceVariant::CardNext, cards_.Word()).value;
-    } catch (const std::exception& e) {
-        // A recording that cannot be played is reported, and the card stays usable: its
-        // answers are still offered and "不清楚" speaks the word instead.
-        cardSoundFile_.clear();
-        host_.Messages().ShowError(ErrorText(e));
-    }
+    // A recording that cannot be played is reported, and the card stays usable: its answers
+    // are still offered and "不清楚" speaks the word instead (no stored sound value).
+    cardSoundFile_ = host_.Pronounce(sound::PronounceVariant::CardNext, cards_.Word()).value;
     ApplyView(true);
 }
 
@@ -303,11 +262,9 @@ void THeReadForm1::BtMyDimnessClick() {
         return;
     }
     ApplyView(true);
-    try {
-        Pronounce(sound::PronounceVariant::CardUnclear, cards_.Word());
-    } catch (const std::exception& e) {
-        host_.Messages().ShowError(ErrorText(e));
-    }
+    PronounceOptions options;
+    options.cardSoundFile = cardSoundFile_;
+    host_.Pronounce(sound::PronounceVariant::CardUnclear, cards_.Word(), options);
 }
 
 void THeReadForm1::BtMyUnknownClick() {
@@ -365,7 +322,7 @@ void THeReadForm1::BrowseTick() {
         timer2->setInterval(1200);
         host_.Timer1()->start();
     }
-    host_.Lbtimecount()->setText(BrowseTimePrefix + QString::fromStdString(step.timeText));
+    host_.ShowStudyTime(BrowseTimePrefix, step.timeText);
 
     switch (step.stop) {
     case core::BrowseStop::RestBox:
@@ -394,64 +351,59 @@ void THeReadForm1::BrowseTick() {
     // watch or the player's notification) starts the timer again. Stopping it before the
     // sound starts keeps an end that is reported at once from being lost.
     timer2->stop();
-    try {
-        Pronounce(sound::PronounceVariant::Browse, step.word, step.spoken);
-    } catch (const std::exception& e) {
-        // A recording that cannot be played is reported once and the word is spoken
-        // instead, so the run goes on rather than retrying the same file for ever.
-        host_.Messages().ShowError(ErrorText(e));
-        SpeakWord(step.spoken);
-    }
+    // A recording that cannot be played is reported and the word is spoken instead, so the
+    // run goes on rather than retrying the same file for ever.
+    PronounceOptions options;
+    options.spokenText = step.spoken;
+    options.speakOnFailure = true;
+    host_.Pronounce(sound::PronounceVariant::Browse, step.word, options);
     browse_.Shown();
     host_.LBalreadymastery()->setText(QString::fromStdString(browse_.CountText()));
+}
+
+QWidget* THeReadForm1::Widget() {
+    return this;
+}
+
+void THeReadForm1::Start(ModeButton button) {
+    if (button == ModeButton::lookword) {
+        StartBrowse();
+    } else {
+        StartFlashCards();
+    }
 }
 
 void RegisterCardWindow(ModeHost& host) {
     // The browse rules live as long as the program: the repeat count carries over from one
     // run to the next, also when the card window was closed in between.
     auto browse = std::make_shared<core::Browse>(host.State());
-    auto create = [&host, browse](QWidget* parent) -> QWidget* {
+    auto create = [&host, browse](QWidget* parent) -> ModeWindow* {
         return new THeReadForm1(host, *browse, parent);
     };
 
     ModeRegistration flash;
     flash.create = create;
-    flash.start = [](QWidget* window) {
-        if (auto* cards = qobject_cast<THeReadForm1*>(window)) {
-            cards->StartFlashCards();
-        }
-    };
     host.RegisterMode(ModeButton::Btfollow, std::move(flash));
 
     ModeRegistration look;
     look.prepare = [&host, browse] {
         browse->NormaliseCursor();
-        TWordForm1* form = host.WordForm1();
-        switch (browse->CheckContent()) {
-        case core::BrowseContent::Unchanged:
-            return true;
-        case core::BrowseContent::NewWords:
-            if (form != nullptr) {
-                form->RadioButton1->setChecked(true);
+        const core::BrowseContent content = browse->CheckContent();
+        if (content == core::BrowseContent::NewWords ||
+            content == core::BrowseContent::MasteredWords) {
+            // Browsing switched to the new or the mastered words: the study-content window
+            // shows the kind that is studied now.
+            if (TWordForm1* form = host.WordForm1()) {
+                form->FollowContentKind();
             }
+        }
+        if (content != core::BrowseContent::Nothing) {
             return true;
-        case core::BrowseContent::MasteredWords:
-            if (form != nullptr) {
-                form->RadioButton2->setChecked(true);
-            }
-            return true;
-        case core::BrowseContent::Nothing:
-            break;
         }
         host.Messages().Inform(
             QStringLiteral("没有您需要复习或学习的内容\r\n\r\n       请看看您有没有选择词库"));
         return false;
     };
     look.create = create;
-    look.start = [](QWidget* window) {
-        if (auto* cards = qobject_cast<THeReadForm1*>(window)) {
-            cards->StartBrowse();
-        }
-    };
     host.RegisterMode(ModeButton::lookword, std::move(look));
 }

@@ -1,6 +1,6 @@
 #pragma once
 #include "core/flashcards.h"
-#include "sound/pronunciation.h"
+#include "host/modewindow.h"
 
 #include <QWidget>
 #include <string>
@@ -18,12 +18,17 @@ class StudyState;
 /// ("跟读速记(&S)") ask the learner to judge and grade each word on the answer panel; browsing
 /// ("浏览跟读(&F)") hides the panel and shows and pronounces every entry twice, paced by the
 /// main window's Timer2. The main window's Timer1 cycles the label colours in both uses.
-class THeReadForm1 : public QWidget {
+class THeReadForm1 : public QWidget, public ModeWindow {
     Q_OBJECT
 public:
     /// browse outlives the window: its repeat count carries over from run to run.
     THeReadForm1(ModeHost& host, core::Browse& browse, QWidget* parent = nullptr);
     ~THeReadForm1() override;
+
+    // ModeWindow
+    QWidget* Widget() override;
+    /// "浏览跟读(&F)" starts browsing, "跟读速记(&S)" the flash cards.
+    void Start(ModeButton button) override;
 
     /// The own start-up of "跟读速记(&S)": a new period and the card at WordCursor.
     void StartFlashCards();
@@ -76,10 +81,6 @@ private:
     /// Shows the answer buttons and the meaning as the flash-card rules say.
     void ApplyView(bool withMeaning);
     void ShowFace(const core::CardFace& face);
-    /// Pronounces a word on the main window's player; speech goes through the main window so
-    /// that its end is watched. A failing player throws sound::SoundError.
-    sound::Pronunciation Pronounce(sound::PronounceVariant variant, const std::string& word,
-                                   const std::string& spokenText = {});
     void SpeakWord(const std::string& text);
 
     ModeHost& host_;

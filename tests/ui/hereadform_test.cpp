@@ -70,7 +70,7 @@ protected:
         f.write("RIFF");
     }
     THeReadForm1* Cards() {
-        return qobject_cast<THeReadForm1*>(Shell().ModeWindow(ModeSlot::Cards));
+        return qobject_cast<THeReadForm1*>(Shell().SlotWindow(ModeSlot::Cards));
     }
     /// The answer buttons on offer, in panel order.
     QStringList Offered() {
@@ -551,7 +551,7 @@ TEST_F(CardStartUpTest, ReturningLearnerBrowsesThenStudiesAndTheListsAreSaved) {
     RegisterCardWindow(Shell());
     speech_.SetSpeakingAfterSpeak(false);
     StartWith(QStringLiteral("Bob"), "SbOpen1");
-    auto* cards = qobject_cast<THeReadForm1*>(Shell().ModeWindow(ModeSlot::Cards));
+    auto* cards = qobject_cast<THeReadForm1*>(Shell().SlotWindow(ModeSlot::Cards));
     ASSERT_NE(cards, nullptr);
     EXPECT_EQ(state_.ContentKind, core::StudyContent::Review);
     EXPECT_EQ(Shell().Label4()->text(), QStringLiteral("Bob：请大声跟读! 提高你的记忆效率!"));
@@ -617,7 +617,7 @@ TEST_F(CardWalkthroughTest, NewLearnerStudiesAndBrowsesTheFirstBank) {
 
     // Flash cards on the new words: the first is mastered, the second goes to review.
     Shell().Btfollow->click();
-    auto* cards = qobject_cast<THeReadForm1*>(Shell().ModeWindow(ModeSlot::Cards));
+    auto* cards = qobject_cast<THeReadForm1*>(Shell().SlotWindow(ModeSlot::Cards));
     ASSERT_NE(cards, nullptr);
     EXPECT_EQ(cards->Label1->text().toStdString(), " " + core::EntryWord(bank[0]));
     EXPECT_EQ(player_.Played().size() + speech_.Texts().size(), 1u) << "the word is pronounced";
@@ -639,9 +639,9 @@ TEST_F(CardWalkthroughTest, NewLearnerStudiesAndBrowsesTheFirstBank) {
     ASSERT_EQ(state_.ContentKind, core::StudyContent::Review);
     state_.WordCursor = 0;
     Settle(); // "学习内容(&G)" closed the card window
-    EXPECT_EQ(Shell().ModeWindow(ModeSlot::Cards), nullptr);
+    EXPECT_EQ(Shell().SlotWindow(ModeSlot::Cards), nullptr);
     Shell().lookword->click();
-    cards = qobject_cast<THeReadForm1*>(Shell().ModeWindow(ModeSlot::Cards));
+    cards = qobject_cast<THeReadForm1*>(Shell().SlotWindow(ModeSlot::Cards));
     ASSERT_NE(cards, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([this] { return !Shell().Timer2()->isActive(); }, 2000));
     EXPECT_EQ(cards->Label1->text().toStdString(), " " + core::EntryWord(bank[2]));

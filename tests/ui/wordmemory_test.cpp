@@ -1,3 +1,4 @@
+#include "host/modewindow.h"
 #include "shellfixture.h"
 
 #include "app/knobimage.h"
@@ -47,6 +48,20 @@ ModeSlot SlotOf(ModeButton button) {
 }
 
 /// Stand-ins for the mode windows: they count their start-ups and carry a Timer1.
+/// A stand-in mode window that counts what the host asks of it.
+class FakeWindow : public QWidget, public ModeWindow {
+public:
+    FakeWindow(QWidget* parent, std::function<void()> onStart)
+        : QWidget(parent), onStart_(std::move(onStart)) {}
+    QWidget* Widget() override { return this; }
+    void Start(ModeButton) override { onStart_(); }
+    void SharedSoundEnded() override { ++soundEnds; }
+    int soundEnds = 0;
+
+private:
+    std::function<void()> onStart_;
+};
+
 struct FakeModes {
     std::map<ModeButton, int> prepared;
     std::map<ModeButton, int> started;
@@ -55,18 +70,16 @@ struct FakeModes {
 
     void RegisterAll(ModeHost& host) {
         for (ModeButton button : WindowButtons) {
-            host.RegisterMode(button, {[this, button] {
-                                           ++prepared[button];
-                                           return allowStart;
-                                       },
-                                       [this, button](QWidget* parent) -> QWidget* {
-                                           ++created[button];
-                                           auto* window = new QWidget(parent);
-                                           auto* timer = new QTimer(window);
-                                           timer->setObjectName(QStringLiteral("Timer1"));
-                                           return window;
-                                       },
-                                       [this, button](QWidget*) { ++started[button]; }});
+            ModeRegistration registration;
+            registration.prepare = [this, button] {
+                ++prepared[button];
+                return allowStart;
+            };
+            registration.create = [this, button](QWidget* parent) -> ModeWindow* {
+                ++created[button];
+                return new FakeWindow(parent, [this, button] { ++started[button]; });
+            };
+            host.RegisterMode(button, std::move(registration));
         }
     }
 };
@@ -121,8 +134,8 @@ TEST_F(MainWindowTest, ReturningLearnerBrowsesTheReviewList) {
     EXPECT_EQ(state_.ContentKind, core::StudyContent::Review);
     EXPECT_TRUE(Shell().WordForm1()->RadioButton3->isChecked());
     EXPECT_EQ(modes.started[ModeButton::lookword], 1);
-    ASSERT_NE(Shell().ModeWindow(ModeSlot::Cards), nullptr);
-    EXPECT_TRUE(Shell().ModeWindow(ModeSlot::Cards)->isVisibleTo(&Shell()));
+    ASSERT_NE(Shell().SlotWindow(ModeSlot::Cards), nullptr);
+    EXPECT_TRUE(Shell().SlotWindow(ModeSlot::Cards)->isVisibleTo(&Shell()));
     EXPECT_EQ(Shell().Colour(), Black);
     EXPECT_EQ(Shell().LBalreadymastery()->text(), QStringLiteral("已掌握单词1个"));
     EXPECT_EQ(Shell().LbreviewCount->text(), QStringLiteral("需复习单词2个"));
@@ -277,16 +290,16 @@ TEST_F(MainWindowTest, EachButtonClosesTheOtherModeWindows) {
     modes.RegisterAll(Shell());
     Shell().show();
     Shell().OpenModeWindow(ModeButton::SpeedButton12); // the word-bank window is never closed
-    QPointer<QWidget> bank = Shell().ModeWindow(ModeSlot::WordBank);
+    QPointer<QWidget> bank = Shell().SlotWindow(ModeSlot::WordBank);
     ASSERT_NE(bank, nullptr);
     for (ModeButton first : WindowButtons) {
         for (ModeButton second : WindowButtons) {
             Shell().OpenModeWindow(first);
-            QPointer<QWidget> earlier = Shell().ModeWindow(SlotOf(first));
+            QPointer<QWidget> earlier = Shell().SlotWindow(SlotOf(first));
             ASSERT_NE(earlier, nullptr);
             Shell().OpenModeWindow(second);
             Settle();
-            QWidget* now = Shell().ModeWindow(SlotOf(second));
+            QWidget* now = Shell().SlotWindow(SlotOf(second));
             ASSERT_NE(now, nullptr);
             EXPECT_TRUE(now->isVisible());
             EXPECT_EQ(now->parentWidget(), Shell().Panel1());
@@ -295,7 +308,7 @@ TEST_F(MainWindowTest, EachButtonClosesTheOtherModeWindows) {
                 EXPECT_EQ(now, earlier.data()) << "the existing window is reused";
             } else {
                 EXPECT_TRUE(earlier.isNull()) << "the other window is gone";
-                EXPECT_EQ(Shell().ModeWindow(SlotOf(first)), nullptr);
+                EXPECT_EQ(Shell().SlotWindow(SlotOf(first)), nullptr);
             }
             EXPECT_FALSE(bank.isNull());
         }
@@ -304,13 +317,13 @@ TEST_F(MainWindowTest, EachButtonClosesTheOtherModeWindows) {
     Shell().OpenModeWindow(ModeButton::SpeedButton9);
     Shell().OpenModeWindow(ModeButton::SpeedButton13);
     Settle();
-    EXPECT_EQ(Shell().ModeWindow(ModeSlot::Spelling), nullptr);
+    EXPECT_EQ(Shell().SlotWindow(ModeSlot::Spelling), nullptr);
     EXPECT_TRUE(Shell().WordForm1()->isVisible());
     EXPECT_EQ(Shell().WordForm1()->parentWidget(), nullptr);
     Shell().OpenModeWindow(ModeButton::BtSelectTest1);
     Shell().OpenModeWindow(ModeButton::SpeedButton12);
     Settle();
-    EXPECT_EQ(Shell().ModeWindow(ModeSlot::ChoiceTest), nullptr);
+    EXPECT_EQ(Shell().SlotWindow(ModeSlot::ChoiceTest), nullptr);
     EXPECT_TRUE(bank->isVisible());
 }
 
@@ -344,8 +357,8 @@ TEST_F(MainWindowTest, ModesNotBuiltYetRunOnlyTheFirstSteps) {
     Shell().RegisterMode(ModeButton::closelookword, {});
     Shell().closelookword->click();
     Settle();
-    EXPECT_EQ(Shell().ModeWindow(ModeSlot::Cards), nullptr);
-    EXPECT_EQ(Shell().ModeWindow(ModeSlot::Lookup), nullptr);
+    EXPECT_EQ(Shell().SlotWindow(ModeSlot::Cards), nullptr);
+    EXPECT_EQ(Shell().SlotWindow(ModeSlot::Lookup), nullptr);
     EXPECT_EQ(Shell().Colour(), LightBlue);
     EXPECT_TRUE(messages_.Texts().isEmpty());
     // A start-up that declines (nothing to browse) shows no window.
@@ -353,7 +366,7 @@ TEST_F(MainWindowTest, ModesNotBuiltYetRunOnlyTheFirstSteps) {
     Shell().lookword->click();
     EXPECT_EQ(modes.prepared[ModeButton::lookword], 1);
     EXPECT_EQ(modes.started[ModeButton::lookword], 0);
-    EXPECT_EQ(Shell().ModeWindow(ModeSlot::Cards), nullptr);
+    EXPECT_EQ(Shell().SlotWindow(ModeSlot::Cards), nullptr);
     EXPECT_EQ(Shell().Colour(), Black);
 }
 
@@ -399,7 +412,7 @@ TEST_F(MainWindowTest, BrowseButtonDuringARunOnlyClosesAndColours) {
     Shell().Timer2()->start();
     Shell().lookword->click();
     Settle();
-    EXPECT_EQ(Shell().ModeWindow(ModeSlot::ChoiceTest), nullptr);
+    EXPECT_EQ(Shell().SlotWindow(ModeSlot::ChoiceTest), nullptr);
     EXPECT_EQ(Shell().Colour(), Black);
     EXPECT_EQ(modes.prepared[ModeButton::lookword], 0);
     EXPECT_EQ(state_.BrowseRunning, 1);
@@ -410,14 +423,14 @@ TEST_F(MainWindowTest, AModeWindowThatClosedItselfIsCreatedAgain) {
     FakeModes modes;
     modes.RegisterAll(Shell());
     Shell().OpenModeWindow(ModeButton::SpeedButton9);
-    QPointer<QWidget> first = Shell().ModeWindow(ModeSlot::Spelling);
+    QPointer<QWidget> first = Shell().SlotWindow(ModeSlot::Spelling);
     first->close();
     // Its deletion is still pending, yet it no longer exists for the protocol.
     Shell().OpenModeWindow(ModeButton::SpeedButton9);
     Settle();
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(modes.created[ModeButton::SpeedButton9], 2);
-    ASSERT_NE(Shell().ModeWindow(ModeSlot::Spelling), nullptr);
+    ASSERT_NE(Shell().SlotWindow(ModeSlot::Spelling), nullptr);
 }
 
 TEST_F(MainWindowTest, SpeechWatchAndPlayerNotifyResumeBrowsing) {
@@ -450,33 +463,21 @@ TEST_F(MainWindowTest, SpeechWatchAndPlayerNotifyResumeBrowsing) {
         EXPECT_EQ(shell.Timer2()->isActive(), c.resumes);
     }
 
-    // With SpellAdvance the spelling window's Timer1 is started.
+    // The open mode window hears of every end of play (the spelling test waits for it).
     FakeModes modes;
     modes.RegisterAll(shell);
     shell.OpenModeWindow(ModeButton::SpeedButton9);
-    auto* spellTimer =
-        shell.ModeWindow(ModeSlot::Spelling)->findChild<QTimer*>(QStringLiteral("Timer1"));
-    ASSERT_NE(spellTimer, nullptr);
+    auto* spelling = dynamic_cast<FakeWindow*>(shell.SlotWindow(ModeSlot::Spelling));
+    ASSERT_NE(spelling, nullptr);
     player_.EmitNotify();
-    EXPECT_FALSE(spellTimer->isActive());
-    state_.SpellAdvance = 1;
     player_.EmitNotify();
-    EXPECT_TRUE(spellTimer->isActive());
+    EXPECT_EQ(spelling->soundEnds, 2);
 }
 
-TEST_F(MainWindowTest, StudyTimeCountdown) {
+TEST_F(MainWindowTest, StudyTimeCountdownGoesToTheStatisticsLine) {
     TWordmemory& shell = Shell();
-    shell.StartStudyPeriod();
-    clock_.Advance(std::chrono::milliseconds(1500));
-    EXPECT_FALSE(shell.CheckStudyTime(QStringLiteral("浏览跟读时间余"), true));
+    shell.ShowStudyTime(QStringLiteral("浏览跟读时间余"), "0:14:58");
     EXPECT_EQ(shell.Lbtimecount()->text(), QStringLiteral("浏览跟读时间余0:14:58"));
-    EXPECT_EQ(state_.StudyNow, clock_.Now());
-    clock_.Advance(std::chrono::milliseconds(15 * 60 * 1000 - 1500));
-    EXPECT_TRUE(shell.CheckStudyTime(QStringLiteral("浏览跟读时间余"), true));
-    EXPECT_FALSE(shell.CheckStudyTime(QStringLiteral("跟读速记时间余"), false));
-    EXPECT_EQ(shell.Lbtimecount()->text(), QStringLiteral("跟读速记时间余0:00:00"));
-    clock_.Advance(std::chrono::seconds(1));
-    EXPECT_TRUE(shell.CheckStudyTime(QStringLiteral("跟读速记时间余"), false));
 }
 
 TEST_F(MainWindowTest, EscClosesOnlyWhileTheWindowHasTheKeyboard) {
@@ -484,17 +485,16 @@ TEST_F(MainWindowTest, EscClosesOnlyWhileTheWindowHasTheKeyboard) {
     Shell().show();
     Shell().activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&Shell()));
-    Shell().RegisterMode(ModeButton::SpeedButton9,
-                         {{},
-                          [](QWidget* parent) -> QWidget* {
-                              auto* window = new QWidget(parent);
-                              auto* edit = new QLineEdit(window);
-                              edit->setObjectName(QStringLiteral("Edit1"));
-                              return window;
-                          },
-                          {}});
+    ModeRegistration spelling;
+    spelling.create = [](QWidget* parent) -> ModeWindow* {
+        auto* window = new FakeWindow(parent, [] {});
+        auto* edit = new QLineEdit(window);
+        edit->setObjectName(QStringLiteral("Edit1"));
+        return window;
+    };
+    Shell().RegisterMode(ModeButton::SpeedButton9, std::move(spelling));
     Shell().OpenModeWindow(ModeButton::SpeedButton9);
-    auto* edit = Shell().ModeWindow(ModeSlot::Spelling)->findChild<QLineEdit*>();
+    auto* edit = Shell().SlotWindow(ModeSlot::Spelling)->findChild<QLineEdit*>();
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_Escape);
     EXPECT_EQ(closed.count(), 0);
