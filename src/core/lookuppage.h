@@ -32,8 +32,8 @@ std::string PlaceholderPage();
 Status WritePage(const std::string& path, std::string_view text);
 
 /// The example sentences as shown: each English sentence after one space on its own line,
-/// its translation after three spaces on the next, a blank line between two examples and no
-/// break at the end. Lines are ended by lineBreak.
+/// its translation after three spaces on the next, and no break at the end. Lines are ended
+/// by lineBreak.
 std::string SentenceText(const LineText& corpus, const std::vector<std::size_t>& lines,
                          std::string_view lineBreak = "\r\n");
 
