@@ -102,7 +102,9 @@ std::string PlaceholderPage() {
 Status WritePage(const std::string& path, std::string_view text) {
     std::string content(text);
     content += "\r\n";
-    return WriteFileAtomic(path, Utf8ToGb18030(content));
+    // A page is rewritten by every search and never needed after a crash: it is replaced
+    // whole, but not forced to the disk first (that would keep the window waiting).
+    return WriteFileAtomic(path, Utf8ToGb18030(content), false);
 }
 
 std::string SentenceText(const LineText& corpus, const std::vector<std::size_t>& lines,

@@ -28,7 +28,8 @@ std::string HitRows(const BankHit& hit, const std::string& pictureUrl);
 std::string ResultPage(const std::vector<BankHit>& hits, const std::string& appDir);
 /// The page shown by a window that has closed: head, "☆ 这里显示单词的来源和内容", foot.
 std::string PlaceholderPage();
-/// Writes a page file: the text and CR LF, in GB18030, replacing the file atomically.
+/// Writes a page file: the text and CR LF, in GB18030, replacing the file atomically (not
+/// forced to the disk: pages are scratch files).
 Status WritePage(const std::string& path, std::string_view text);
 
 /// The example sentences as shown: each English sentence after one space on its own line,
