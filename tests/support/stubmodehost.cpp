@@ -13,14 +13,16 @@ sound::Pronunciation StubModeHost::Pronounce(sound::PronounceVariant, const std:
     return {};
 }
 
-ModeWindow* StubModeHost::Open(ModeButton button, QWidget* parent) {
+ModeWindow* StubModeHost::Open(ModeButton button, bool show, QWidget* parent) {
     const auto found = registered.find(button);
     if (found == registered.end() || !found->second.create) {
         return nullptr;
     }
     ModeWindow* mode = found->second.create(parent);
     if (mode != nullptr) {
-        mode->Widget()->show();
+        if (show) {
+            mode->Widget()->show();
+        }
         mode->Start(button);
     }
     return mode;

@@ -38,8 +38,9 @@ public:
                                    const PronounceOptions&) override;
     void ShowStudyTime(const QString&, const std::string&) override {}
 
-    /// Creates the window registered for button, as the main window would, and starts it.
-    ModeWindow* Open(ModeButton button, QWidget* parent = nullptr);
+    /// Creates the window registered for button, as the main window would, shows it when
+    /// show is set (a window that is never shown is never painted), and starts it.
+    ModeWindow* Open(ModeButton button, bool show = true, QWidget* parent = nullptr);
 
     core::StudyState state;
     core::ManualClock clock;

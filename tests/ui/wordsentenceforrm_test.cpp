@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QToolButton>
+#include <QUrl>
 
 namespace {
 
@@ -293,6 +294,33 @@ TEST_F(LookupWindowTest, ReadOnlyFolderStillShowsTheResultAndSaysSoOnce) {
     Type(w, QStringLiteral("dog"));
     EXPECT_EQ(messages_.Texts(Kind::Error).size(), 1);
     EXPECT_TRUE(w->WebBrowser1->toPlainText().contains(QStringLiteral("n.狗")));
+}
+
+} // namespace
+
+namespace {
+
+// The lookup on the program folder the build lays out: the real banks and sentences.
+class LookupWindowBuiltData : public ShellTest {};
+
+TEST_F(LookupWindowBuiltData, FindsAWordInTheRealBanksWithSentencesAndPicture) {
+    ASSERT_NO_FATAL_FAILURE(UseBuiltData());
+    state_.AppDir = appDir_.toStdString();
+    state_.LearnerName = "Bob";
+    RegisterLookupWindow(Shell());
+    Shell().closelookword->click();
+    auto* w = qobject_cast<TWordSentenceForrm*>(Shell().SlotWindow(ModeSlot::Lookup));
+    ASSERT_NE(w, nullptr);
+    w->Edit1->setText(QStringLiteral("apple"));
+    w->BiInput1->click();
+    ASSERT_TRUE(QTest::qWaitFor([w] { return !w->SearchBusy(); }, 20000));
+    EXPECT_TRUE(messages_.Messages().isEmpty());
+    const std::string page = core::Gb18030ToUtf8(ReadBytes(QStringLiteral("1.htm")).toStdString());
+    EXPECT_NE(page.find("《中考词汇》"), std::string::npos);
+    const std::string picture = core::FileUrl(state_.AppDir + "point.gif");
+    EXPECT_NE(page.find("src=\"" + picture + "\""), std::string::npos);
+    EXPECT_TRUE(QFile::exists(QUrl(QString::fromStdString(picture)).toLocalFile()));
+    EXPECT_TRUE(w->RichEdit2->toPlainText().contains(QStringLiteral("apple")));
 }
 
 } // namespace
