@@ -142,7 +142,7 @@ PhaseTimes TimeQueries(const std::vector<Query>& queries, int rounds,
 }
 
 void PrintRow(const char* what, const Spread& s, const char* target) {
-    std::printf("  %-34s median %8.3f ms   p95 %8.3f ms   worst %8.3f ms   %s\n", what, s.median,
+    std::printf("  %-30s median %9.4f ms   p95 %9.4f ms   worst %9.4f ms   %s\n", what, s.median,
                 s.p95, s.worst, target);
 }
 
