@@ -8,6 +8,7 @@
 #include "modes/hereadform.h"
 #include "modes/mywriteform.h"
 #include "modes/selecttestform.h"
+#include "modes/wordsentenceforrm.h"
 #include "sound/outputvolume.h"
 #include "sound/qtmediaplayer.h"
 #include "sound/voice.h"
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
     RegisterCardWindow(window);
     RegisterSpellingWindow(window);
     RegisterChoiceTestWindow(window);
+    RegisterLookupWindow(window);
     QObject::connect(&window, &TWordmemory::FormClosed, &app, &QCoreApplication::quit);
     // Frameless windows are not maximised by every window manager (nor without one): the
     // window takes the screen's working area itself as well.
