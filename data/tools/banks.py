@@ -3,7 +3,8 @@
 One bank per exam tag, ordered by corpus frequency so that the first entries are the most
 useful. Each line is Word[phonetic]meaning: the phonetic in DFPhonetic codes, the meaning a
 part of speech with about three Chinese senses. Writes GB18030 with CR LF.
-Also leaves .work/banks.json (the words of each bank) for the sound and corpus builders."""
+Also leaves .work/banks.json (the words of each bank) for the sound and corpus builders, and
+.work/frequency.json (every bank word, most frequent first) for the data checks."""
 import concurrent.futures
 import csv
 import json
@@ -26,6 +27,25 @@ BANKS = [
     ("ielts", "雅思词汇"),
     ("gre", "GRE词汇"),
 ]
+
+# ECDICT entries that are no usable English word for a learner: left out of every bank.
+EXCLUDED = {
+    "cance",     # a name (坎斯) written in lower case, not an English word
+    "negro",     # an offensive term for a Black person
+    "F",         # the bare letter, glossed only with computing abbreviations (故障, 假, 法拉)
+    "vcd",       # glossed as a different abbreviation (可变电容二极体的简写)
+    "uptodate",  # a misspelling of up-to-date, which the same bank has
+}
+# ECDICT entries spelt wrongly (a typo, or the wrong letter case): the right spelling
+# takes the entry's banks; where ECDICT has no row of that spelling, the entry is respelt.
+CORRECTED = {
+    "reservior": "reservoir",
+    "AM": "am",      # glossed be的单数第一人称
+    "CORE": "core",  # glossed 核心, 果心
+    "FAX": "fax",    # glossed 传真
+    "dvd": "DVD",    # an abbreviation, written in capitals
+    "walkman": "Walkman",  # a trade name (随身听（商标名称）)
+}
 
 # Hand-made banks: data/banks/<name>.txt, one English word or phrase per line (UTF-8); the
 # entries are filled in from ECDICT, and the banks follow the exam banks in the catalogue.
@@ -103,6 +123,34 @@ def espeak_ipa(words, cache_path):
     return cache
 
 
+def corrected_rows(rows):
+    """ECDICT's rows less EXCLUDED, with the CORRECTED entries' tags moved to the right
+    spelling (the row of that spelling, or the entry itself respelt when there is none).
+    Rows of the right spellings come last, once every row has been seen."""
+    targets = {}  # right spelling -> its row, held back until the end
+    wrong = []
+    right_spellings = set(CORRECTED.values())
+    for row in rows:
+        word = row["word"].strip()
+        if word in EXCLUDED:
+            continue
+        if word in CORRECTED:
+            wrong.append(row)
+        elif word in right_spellings and word not in targets:
+            targets[word] = row
+        else:
+            yield row
+    for row in wrong:
+        right = CORRECTED[row["word"].strip()]
+        if right in targets:
+            target = targets[right]
+            tags = target["tag"].split()
+            target["tag"] = " ".join(tags + [t for t in row["tag"].split() if t not in tags])
+        else:
+            targets[right] = dict(row, word=right)
+    yield from targets.values()
+
+
 def custom_banks():
     """-> [(name, [words])] of the hand-made banks, in name order."""
     banks = []
@@ -130,7 +178,7 @@ def main():
     rows = []
     seen = set()
     with open(csv_path, encoding="utf-8", newline="") as f:
-        for row in csv.DictReader(f):
+        for row in corrected_rows(csv.DictReader(f)):
             key = row["word"].strip().lower()
             if key in extra_tags and key not in seen:
                 seen.add(key)
@@ -192,6 +240,12 @@ def main():
     with open(os.path.join(work, "banks.json.tmp"), "w", encoding="utf-8") as f:
         json.dump(bank_words, f, ensure_ascii=False)
     os.replace(os.path.join(work, "banks.json.tmp"), os.path.join(work, "banks.json"))
+    # Every bank word once, most frequent first (the order of rank()), for the data checks.
+    in_banks = {w for words in bank_words.values() for w in words}
+    by_frequency = list(dict.fromkeys(row["word"].strip() for row in rows if row["word"].strip() in in_banks))
+    with open(os.path.join(work, "frequency.json.tmp"), "w", encoding="utf-8") as f:
+        json.dump(by_frequency, f, ensure_ascii=False)
+    os.replace(os.path.join(work, "frequency.json.tmp"), os.path.join(work, "frequency.json"))
 
     for name, words in custom:
         found = {w.lower() for w in bank_words[dict((n, t) for t, n in all_banks)[name]]}

@@ -1,6 +1,7 @@
 """Runs the data build step by step. Each step records a fingerprint of its inputs (the
 generator scripts, the sources and the earlier outputs it reads) and is skipped while that
 fingerprint and its outputs are unchanged."""
+import glob
 import hashlib
 import os
 import subprocess
@@ -32,6 +33,11 @@ def fingerprint(paths, extra=""):
             with open(p, "rb") as f:
                 h.update(hashlib.sha256(f.read()).digest())
     return h.hexdigest()
+
+
+def sentence_files():
+    """Every file of written sentences the corpus reads."""
+    return sorted(glob.glob(os.path.join(DATA, "sentences", "written-*.txt")))
 
 
 def tool(name):
@@ -66,7 +72,7 @@ def main():
     custom = sorted(os.path.join(custom_dir, f) for f in os.listdir(custom_dir)) if os.path.isdir(custom_dir) else []
     steps = [
         ("banks", [tool("banks.py"), ECDICT] + common + custom,
-         ["Ebook.txt", "Worddata", ".work/banks.json"],
+         ["Ebook.txt", "Worddata", ".work/banks.json", ".work/frequency.json"],
          [PY, tool("banks.py"), ECDICT, out]),
         ("pictures", [tool("pictures.py")], ["volumebit.bmp", "langjitong.png"],
          [PY, tool("pictures.py"), out]),
@@ -78,9 +84,9 @@ def main():
                      os.path.join(DATA, "lessons", "rules.txt")] + common,
                     ["yb48/yinbiao.txt", "yb48/yb48_48.wav"],
                     [PY, tool("lessons.py"), out]),
-        "corpus": ([tool("corpus.py"), tool("banks.py"), banks_json, ECDICT,
-                    os.path.join(DATA, "sentences", "written-a.txt"),
-                    os.path.join(DATA, "sentences", "written-b.txt")] + common,
+        # Every file of written sentences: a new or removed file changes the fingerprint too.
+        "corpus": ([tool("corpus.py"), tool("banks.py"), banks_json, ECDICT]
+                   + sentence_files() + common,
                    ["Worddata/sentence34085.txt"],
                    [PY, tool("corpus.py"), ECDICT, out]),
         "sounds": ([tool("sounds.py"), banks_json], ["br.tif", "br/g/good0001.wav"],

@@ -1,10 +1,12 @@
 """Builds the sentence corpus Worddata/sentence34085.txt: one example per line, English,
 "‖", Chinese; GB18030 with CR LF.
 
-First come the bilingual sentences written for this project (data/sentences/*.txt, read as
-they are at build time), then ECDICT's multi-word phrase entries made of 中考/高考 words, each
-with a short translation. A line that would not hold exactly one "‖" is left out and counted."""
+First come the bilingual sentences written for this project (every data/sentences/written-*.txt
+in name order, read as they are at build time; a pair written twice is kept once), then ECDICT's
+multi-word phrase entries made of 中考/高考 words, each with a short translation. A line that
+would not hold exactly one "‖" is left out and counted."""
 import csv
+import glob
 import json
 import os
 import re
@@ -14,7 +16,7 @@ import banks
 import textio
 
 DATA = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-SENTENCE_FILES = ["written-a.txt", "written-b.txt"]
+SENTENCES = os.path.join(DATA, "sentences")
 SEP = "‖"
 # Phrase entries whose every word is one of these banks' words (or a placeholder such as sb).
 PHRASE_TAGS = ["zk", "gk"]
@@ -22,13 +24,16 @@ PLACEHOLDERS = {"sb", "sth", "one's", "oneself", "somebody", "something"}
 _WORD = re.compile(r"[a-z][A-Za-z'-]*")
 
 
-def written_lines(stats):
+def sentence_files(folder=SENTENCES):
+    """The files of written sentences, in name order."""
+    return sorted(glob.glob(os.path.join(folder, "written-*.txt")))
+
+
+def written_lines(stats, files=None):
+    """-> the written pairs "English‖中文" of all files in order, each pair once."""
     seen = set()
     out = []
-    for name in SENTENCE_FILES:
-        path = os.path.join(DATA, "sentences", name)
-        if not os.path.exists(path):
-            continue
+    for path in sentence_files() if files is None else files:
         with open(path, encoding="utf-8-sig") as f:
             for raw in f:
                 line = raw.strip()
@@ -82,7 +87,8 @@ def main():
     stats = {"malformed": 0, "duplicate": 0}
     written = written_lines(stats)
     phrases = phrase_lines(csv_path, bank_words, stats)
-    lines = [l for l in written + phrases if l.count(SEP) == 1 and "\r" not in l and "\n" not in l]
+    # A phrase entry may repeat a written pair: every line once.
+    lines = [l for l in dict.fromkeys(written + phrases) if l.count(SEP) == 1 and "\r" not in l and "\n" not in l]
     textio.write_lines(os.path.join(out, "Worddata", "sentence34085.txt"), lines)
     print(f"corpus: {len(written)} written sentences, {len(phrases)} phrase entries, "
           f"{stats['malformed']} malformed and {stats['duplicate']} duplicate lines left out")

@@ -7,6 +7,9 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import banks  # noqa: E402
+import build  # noqa: E402
+import corpus  # noqa: E402
+import coverage  # noqa: E402
 import lessons  # noqa: E402
 import phonetic  # noqa: E402
 import sounds  # noqa: E402
@@ -142,6 +145,110 @@ class TextFiles(unittest.TestCase):
             with self.assertRaises(ValueError):
                 textio.write_lines(path, ["two\nlines"])
             self.assertEqual(textio.read_lines(path), ["word[wE:d]n.词", "ˌ‖"])
+
+
+class BankCorrections(unittest.TestCase):
+    @staticmethod
+    def row(word, tag):
+        return {"word": word, "tag": tag, "frq": "0", "bnc": "0", "phonetic": "", "translation": "x"}
+
+    def test_excluded_entries_leave_and_misspellings_pass_their_banks_on(self):
+        rows = [self.row("negro", "cet4 cet6"), self.row("cance", "gk"), self.row("Negroni", "gre"),
+                self.row("reservior", "cet4"), self.row("reservoir", "cet6 ky"), self.row("CORE", "cet4"),
+                self.row("cat", "zk")]
+        out = {r["word"]: r["tag"] for r in banks.corrected_rows(iter(rows))}
+        self.assertEqual(out, {"Negroni": "gre", "reservoir": "cet6 ky cet4", "core": "cet4", "cat": "zk"})
+
+    def test_right_spelling_seen_after_the_wrong_one_still_gets_its_banks(self):
+        rows = [self.row("reservior", "cet4"), self.row("reservoir", "cet6")]
+        self.assertEqual([(r["word"], r["tag"]) for r in banks.corrected_rows(iter(rows))],
+                         [("reservoir", "cet6 cet4")])
+
+
+class WrittenSentenceFiles(unittest.TestCase):
+    def write(self, folder, name, text):
+        with open(os.path.join(folder, name), "w", encoding="utf-8") as f:
+            f.write(text)
+
+    def test_every_written_file_is_read_in_name_order_and_repeats_dropped(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            self.write(tmp, "written-b.txt", "B one.‖乙一。\nA one.‖甲一。\n")
+            self.write(tmp, "written-a.txt", "\ufeffA one.‖甲一。\n\n  A two. ‖ 甲二。 \r\n")
+            self.write(tmp, "written-c10.txt", "C ten.‖丙十。\nbroken line\ntwo‖seps‖here\n")
+            self.write(tmp, "notes.txt", "Not a sentence.‖不是。\n")
+            files = corpus.sentence_files(tmp)
+            self.assertEqual([os.path.basename(f) for f in files],
+                             ["written-a.txt", "written-b.txt", "written-c10.txt"])
+            stats = {"malformed": 0, "duplicate": 0}
+            self.assertEqual(corpus.written_lines(stats, files),
+                             ["A one.‖甲一。", "A two.‖甲二。", "B one.‖乙一。", "C ten.‖丙十。"])
+            self.assertEqual(stats, {"malformed": 2, "duplicate": 1})
+
+    def test_a_new_written_file_changes_the_corpus_fingerprint(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            os.makedirs(os.path.join(tmp, "sentences"))
+            self.write(os.path.join(tmp, "sentences"), "written-a.txt", "A.‖甲。\n")
+            saved = build.DATA
+            build.DATA = tmp
+            try:
+                before = build.fingerprint(build.sentence_files())
+                self.write(os.path.join(tmp, "sentences"), "written-z.txt", "Z.‖乙。\n")
+                after = build.fingerprint(build.sentence_files())
+            finally:
+                build.DATA = saved
+            self.assertNotEqual(before, after)
+
+
+class LookupRule(unittest.TestCase):
+    def test_first_occurrence_must_be_a_whole_word(self):
+        cases = [
+            ("Go home now.", "Go", True),            # starts the sentence, a space follows
+            ("Let us go home.", "go", True),
+            ("I want to go.", "go", False),          # a full stop, not a space, follows
+            ("The bus goes there, so go now.", "go", False),  # first occurrence is inside "goes"
+            ("He sat at home.", "at", False),        # inside "sat"
+            ("China is big.", "china", False),       # letter case counts
+            ("I like ice cream very much.", "ice cream", True),
+            ("Mr. Li is here.", "Mr.", True),
+            ("Our new T-shirt is red.", "T-shirt", True),
+            ("go", "go", False),                     # nothing follows
+            ("Eat an apple.", "", False),
+        ]
+        for english, word, found in cases:
+            with self.subTest(english=english, word=word):
+                self.assertEqual(coverage.finds(english, word), found)
+
+    def test_counts_agree_with_the_rule(self):
+        englishes = ["Go home now.", "Let us go home now please.", "The bus goes there, so go now.",
+                     "I like ice cream very much.", "ice cream is cold", "Mr. Li is here.",
+                     "We go to go there", "home"]
+        words = ["go", "Go", "home", "now", "ice cream", "cream", "ice", "Mr.", "Li", "is", "here.", "We"]
+        counts = coverage.sentence_counts(englishes, words)
+        for word in words:
+            with self.subTest(word=word):
+                self.assertEqual(counts[word], sum(coverage.finds(e, word) for e in englishes))
+        self.assertEqual((counts["go"], counts["home"], counts["ice cream"], counts["We"]), (2, 2, 2, 1))
+
+    def test_form_problems_are_found(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            path = os.path.join(tmp, "written-a.txt")
+            with open(path, "w", encoding="utf-8") as f:
+                f.write("Good line.‖好句子。\n"
+                        "No separator here.\n"
+                        "Two‖separators‖here\n"
+                        "‖只有中文。\n"
+                        + "A" * 161 + ".‖太长。\n"
+                        + "B" * 160 + "‖不太长。\n"
+                        "No Chinese.‖Not Chinese.\n"
+                        "Good line. ‖ 好句子。\n")
+            problems = coverage.form_problems(coverage.read_written([path]))
+        numbers = {k: [l.number for l in v] for k, v in problems.items()}
+        self.assertEqual(numbers, {
+            "lacks or doubles the separator": [2, 3, 4],
+            "English longer than 160 characters": [5],
+            "no Chinese character in the Chinese side": [7],
+            "pair written before": [8],
+        })
 
 
 if __name__ == "__main__":

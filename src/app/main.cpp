@@ -6,7 +6,10 @@
 #include "core/clock.h"
 #include "core/studystate.h"
 #include "modes/hereadform.h"
+#include "modes/mywriteform.h"
 #include "modes/recordform.h"
+#include "modes/selecttestform.h"
+#include "modes/wordsentenceforrm.h"
 #include "modes/yinbiaoform.h"
 #include "sound/outputvolume.h"
 #include "sound/qtmediaplayer.h"
@@ -58,6 +61,9 @@ int main(int argc, char** argv) {
     // The mode windows plug into their buttons here, through window.RegisterMode, before the
     // window is first shown.
     RegisterCardWindow(window);
+    RegisterSpellingWindow(window);
+    RegisterChoiceTestWindow(window);
+    RegisterLookupWindow(window);
     RegisterRecordWindow(window);
     RegisterLessonWindow(window);
     QObject::connect(&window, &TWordmemory::FormClosed, &app, &QCoreApplication::quit);

@@ -70,98 +70,63 @@ struct TWordmemory::ButtonRule {
 const TWordmemory::ButtonRule& TWordmemory::Rule(ModeButton button) {
     using S = ModeSlot;
     using Stop = ButtonRule::Stop;
+    // Each row names only what differs from the defaults; GCC 12 still warns about the
+    // fields a designated initializer leaves out, which is the point of naming them.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
     static const std::map<ModeButton, ButtonRule> rules = {
         {ModeButton::Btfollow,
-         {Stop::Always,
-          false,
-          false,
-          {S::ChoiceTest, S::Lookup, S::Spelling, S::Recording, S::Phonetic},
-          Black,
-          false,
-          false,
-          false,
-          S::Cards}},
+         {.stop = Stop::Always,
+          .closes = {S::ChoiceTest, S::Lookup, S::Spelling, S::Recording, S::Phonetic},
+          .colour = Black,
+          .slot = S::Cards}},
         {ModeButton::btrecordword,
-         {Stop::IfRunning,
-          true,
-          true,
-          {S::Lookup, S::Spelling, S::Cards, S::Phonetic, S::ChoiceTest},
-          QColor(),
-          false,
-          false,
-          false,
-          S::Recording}},
+         {.stop = Stop::IfRunning,
+          .timer1Off = true,
+          .closePlayer = true,
+          .closes = {S::Lookup, S::Spelling, S::Cards, S::Phonetic, S::ChoiceTest},
+          .slot = S::Recording}},
         {ModeButton::lookword,
-         {Stop::Never,
-          false,
-          false,
-          {S::Spelling, S::Recording, S::ChoiceTest, S::Phonetic, S::Lookup},
-          Black,
-          false,
-          true,
-          false,
-          S::Cards}},
+         {.closes = {S::Spelling, S::Recording, S::ChoiceTest, S::Phonetic, S::Lookup},
+          .colour = Black,
+          .endsWhileBrowsing = true,
+          .slot = S::Cards}},
         {ModeButton::closelookword,
-         {Stop::Never,
-          false,
-          false,
-          {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards},
-          LightBlue,
-          false,
-          false,
-          false,
-          S::Lookup}},
+         {.closes = {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards},
+          .colour = LightBlue,
+          .slot = S::Lookup}},
         {ModeButton::SpeedButton9,
-         {Stop::IfRunning,
-          false,
-          false,
-          {S::Cards, S::Recording, S::ChoiceTest, S::Phonetic, S::Lookup},
-          LightBlue,
-          true,
-          false,
-          false,
-          S::Spelling}},
+         {.stop = Stop::IfRunning,
+          .closes = {S::Cards, S::Recording, S::ChoiceTest, S::Phonetic, S::Lookup},
+          .colour = LightBlue,
+          .colourAfterShow = true,
+          .slot = S::Spelling}},
         {ModeButton::BtSelectTest1,
-         {Stop::IfRunning,
-          true,
-          false,
-          {S::Cards, S::Recording, S::Spelling, S::Phonetic, S::Lookup},
-          LightBlue,
-          false,
-          false,
-          false,
-          S::ChoiceTest}},
+         {.stop = Stop::IfRunning,
+          .timer1Off = true,
+          .closes = {S::Cards, S::Recording, S::Spelling, S::Phonetic, S::Lookup},
+          .colour = LightBlue,
+          .slot = S::ChoiceTest}},
         {ModeButton::SpeedButton12,
-         {Stop::IfRunning,
-          true,
-          false,
-          {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards, S::Lookup},
-          QColor(),
-          false,
-          false,
-          false,
-          S::WordBank}},
+         {.stop = Stop::IfRunning,
+          .timer1Off = true,
+          .closes = {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards, S::Lookup},
+          .slot = S::WordBank}},
         {ModeButton::SpeedButton13,
-         {Stop::IfRunning,
-          true,
-          false,
-          {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards, S::Lookup},
-          QColor(),
-          false,
-          false,
-          true,
-          S::WordBank}},
+         {.stop = Stop::IfRunning,
+          .timer1Off = true,
+          .closes = {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards, S::Lookup},
+          .ownWindow = true,
+          .slot = S::WordBank}},
         {ModeButton::SpeedButton1,
-         {Stop::IfRunning,
-          true,
-          true,
-          {S::Cards, S::Recording, S::Spelling, S::ChoiceTest, S::Lookup},
-          LightBlue,
-          false,
-          false,
-          false,
-          S::Phonetic}},
+         {.stop = Stop::IfRunning,
+          .timer1Off = true,
+          .closePlayer = true,
+          .closes = {S::Cards, S::Recording, S::Spelling, S::ChoiceTest, S::Lookup},
+          .colour = LightBlue,
+          .slot = S::Phonetic}},
     };
+#pragma GCC diagnostic pop
     return rules.at(button);
 }
 
@@ -241,6 +206,26 @@ void TWordmemory::BuildWindow() {
     }
     root->addWidget(bands_);
 
+    BuildBanner();
+    BuildModeColumn();
+    BuildClientPanel();
+    BuildStatistics();
+
+    middle_->addWidget(Panel3);
+    middle_->addWidget(panel1_);
+    middle_->setStretchFactor(0, 0);
+    middle_->setStretchFactor(1, 1);
+    middle_->setSizes({156, 636});
+    bands_->addWidget(Panel6);
+    bands_->addWidget(middle_);
+    bands_->addWidget(Panel4);
+    bands_->setStretchFactor(0, 0);
+    bands_->setStretchFactor(1, 1);
+    bands_->setStretchFactor(2, 0);
+    bands_->setSizes({81, 433, 38});
+}
+
+void TWordmemory::BuildBanner() {
     // Top band: banner and the "×".
     Panel6 = new QFrame;
     Panel6->setObjectName(QStringLiteral("Panel6"));
@@ -262,7 +247,9 @@ void TWordmemory::BuildWindow() {
     SetTextColour(Formclose1, Green);
     connect(Formclose1, &QPushButton::clicked, this, &QWidget::close);
     Panel6->installEventFilter(this);
+}
 
+void TWordmemory::BuildModeColumn() {
     // Left column: the mode buttons in their frame and the volume control.
     Panel3 = new QFrame;
     Panel3->setObjectName(QStringLiteral("Panel3"));
@@ -326,7 +313,9 @@ void TWordmemory::BuildWindow() {
     Image1->onDrop = [this](QObject* source, int x) { Image1DragDrop(source, x); };
     Image2->onDragEnd = [this] { ImageEndDrag(Image2); };
     Image3->onDragEnd = [this] { ImageEndDrag(Image3); };
+}
 
+void TWordmemory::BuildClientPanel() {
     // Client panel.
     panel1_ = new QWidget;
     panel1_->setObjectName(QStringLiteral("Panel1"));
@@ -336,7 +325,9 @@ void TWordmemory::BuildWindow() {
     Label1->adjustSize();
     SetTextColour(Label1, Green);
     panel1_->installEventFilter(this);
+}
 
+void TWordmemory::BuildStatistics() {
     // Bottom band: the statistics.
     Panel4 = new QFrame;
     Panel4->setObjectName(QStringLiteral("Panel4"));
@@ -347,28 +338,12 @@ void TWordmemory::BuildWindow() {
     LbreviewCount = StatLabel(QStringLiteral("需复习单词000个"), 330, Panel4, "LbreviewCount");
     LBzhongCount = StatLabel(QStringLiteral("单词总数量000个"), 480, Panel4, "LBzhongCount");
     lbtimecount_ = StatLabel(QStringLiteral("学习时间15分钟"), 632, Panel4, "Lbtimecount");
-
-    middle_->addWidget(Panel3);
-    middle_->addWidget(panel1_);
-    middle_->setStretchFactor(0, 0);
-    middle_->setStretchFactor(1, 1);
-    middle_->setSizes({156, 636});
-    bands_->addWidget(Panel6);
-    bands_->addWidget(middle_);
-    bands_->addWidget(Panel4);
-    bands_->setStretchFactor(0, 0);
-    bands_->setStretchFactor(1, 1);
-    bands_->setStretchFactor(2, 0);
-    bands_->setSizes({81, 433, 38});
 }
 
 void TWordmemory::SetColour(const QColor& colour) {
     colour_ = colour;
     for (QWidget* widget : std::initializer_list<QWidget*>{this, Panel6, Panel3, Panel4, panel1_}) {
-        QPalette pal = widget->palette();
-        pal.setColor(QPalette::Window, colour);
-        widget->setPalette(pal);
-        widget->setAutoFillBackground(true);
+        SetBackground(widget, colour);
     }
 }
 

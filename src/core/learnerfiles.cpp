@@ -1,6 +1,7 @@
 #include "learnerfiles.h"
 
 #include "textfile.h"
+#include "utf8.h"
 
 #include <cerrno>
 #include <cstring>
@@ -11,16 +12,6 @@ namespace {
 
 constexpr std::size_t MaxNameChars = 64;
 constexpr std::size_t MaxNameBytes = 255 - 4;
-
-std::size_t CountUtf8Chars(std::string_view text) {
-    std::size_t n = 0;
-    for (unsigned char c : text) {
-        if ((c & 0xC0) != 0x80) {
-            ++n;
-        }
-    }
-    return n;
-}
 
 Status CheckComponent(std::string_view name, NameRole what) {
     bool onlyBlanks = true;
@@ -45,7 +36,7 @@ Status CheckComponent(std::string_view name, NameRole what) {
     }
     // The longest file made from a name is name + "1.bm" or name + ".dst": it must fit the
     // file system's 255-byte limit even for characters of four bytes.
-    if (CountUtf8Chars(name) > MaxNameChars || name.size() > MaxNameBytes) {
+    if (Utf8Length(name) > MaxNameChars || name.size() > MaxNameBytes) {
         return Status::BadName(Failure::NameTooLong, what);
     }
     return Status::Ok();

@@ -136,7 +136,7 @@ std::string SymbolPage(int k, const std::string& caption, const std::string& rul
 
 Status WriteLessonPage(const std::string& path, const std::string& page) {
     // The page is made again at every click; waiting for the disk would only slow it down.
-    return WriteFileAtomic(path, Utf8ToGb18030(page + "\r\n"), FileSync::Scratch);
+    return WriteFileAtomic(path, Utf8ToGb18030(page + "\r\n"), /*sync=*/false);
 }
 
 } // namespace core

@@ -1,5 +1,6 @@
 #include "core/phonetic.h"
 
+#include "core/utf8.h"
 #include <array>
 #include <cstddef>
 
@@ -20,24 +21,7 @@ constexpr PhoneticRow kRows[] = {
 // Length of the UTF-8 sequence that starts at text[i]; 1 for a byte that starts none, so that
 // malformed input passes through byte by byte instead of being dropped.
 std::size_t SequenceLength(std::string_view text, std::size_t i) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t n = 1;
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        n = 4;
-    } else if (lead >= 0xE0) {
-        n = lead <= 0xEF ? 3 : 1;
-    } else if (lead >= 0xC2) {
-        n = 2;
-    }
-    if (i + n > text.size()) {
-        return 1;
-    }
-    for (std::size_t k = 1; k < n; ++k) {
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-            return 1;
-        }
-    }
-    return n;
+    return DecodeUtf8At(text, i).size;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "textfile.h"
 
+#include "utf8.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -198,9 +200,6 @@ std::string Utf8ToGb18030(std::string_view text) {
     out.reserve(text.size());
     const std::size_t n = text.size();
     std::size_t i = 0;
-    auto cont = [&](std::size_t k) {
-        return k < n && (static_cast<unsigned char>(text[k]) & 0xC0) == 0x80;
-    };
     while (i < n) {
         const auto b = static_cast<unsigned char>(text[i]);
         if (b < 0x80) {
@@ -208,19 +207,11 @@ std::string Utf8ToGb18030(std::string_view text) {
             ++i;
             continue;
         }
-        unsigned cp = 0;
-        std::size_t len = 0;
-        if ((b & 0xE0) == 0xC0 && cont(i + 1)) {
-            cp = ((b & 0x1Fu) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3Fu);
-            len = cp >= 0x80 ? 2 : 0;
-        } else if ((b & 0xF0) == 0xE0 && cont(i + 1) && cont(i + 2)) {
-            cp = ((b & 0x0Fu) << 12) | ((static_cast<unsigned char>(text[i + 1]) & 0x3Fu) << 6) |
-                 (static_cast<unsigned char>(text[i + 2]) & 0x3Fu);
-            len = (cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) ? 3 : 0;
-        } else if ((b & 0xF8) == 0xF0 && cont(i + 1) && cont(i + 2) && cont(i + 3)) {
-            len = 4;
-        }
+        const Utf8Char c = DecodeUtf8At(text, i);
+        const auto cp = static_cast<unsigned>(c.code);
+        const std::size_t len = c.valid ? c.size : 0;
         if (len == 0) {
+            // One replacement for the whole broken sequence: its lead and continuation bytes.
             out += ReplacementGb;
             ++i;
             while (i < n && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) {
@@ -312,7 +303,7 @@ Status ReadFileBytes(const std::string& path, std::string& bytes) {
     return Status::Ok();
 }
 
-Status WriteFileAtomic(const std::string& path, std::string_view bytes, FileSync sync) {
+Status WriteFileAtomic(const std::string& path, std::string_view bytes, bool sync) {
     const std::string folder = FolderOf(path);
     std::string pattern = folder + "/.ljt-save-XXXXXX";
     int fd = ::mkstemp(pattern.data());
@@ -346,7 +337,7 @@ Status WriteFileAtomic(const std::string& path, std::string_view bytes, FileSync
         mode = st.st_mode & 07777;
     }
     ::fchmod(fd, mode);
-    if (sync == FileSync::Durable && ::fsync(fd) != 0) {
+    if (sync && ::fsync(fd) != 0) {
         int e = errno;
         ::close(fd);
         ::unlink(temp.c_str());

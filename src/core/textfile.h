@@ -20,16 +20,10 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines);
 
 /// Reads a whole file as bytes.
 Status ReadFileBytes(const std::string& path, std::string& bytes);
-/// Whether a replaced file is flushed to the disk before it takes the old one's place.
-enum class FileSync {
-    Durable, ///< flushed first: after a crash the file is the old or the new one, whole
-    Scratch, ///< not flushed: a page made again at every use, which must be quick to write
-};
-
 /// Writes a whole file through a temporary file in the same folder renamed over the target,
-/// so that a failed write leaves the old file untouched and a reader never sees half a file.
-Status WriteFileAtomic(const std::string& path, std::string_view bytes,
-                       FileSync sync = FileSync::Durable);
+/// so that a failed write leaves the old file untouched. With sync (the default) the data
+/// reaches the disk before the rename; scratch files rewritten all the time may skip that.
+Status WriteFileAtomic(const std::string& path, std::string_view bytes, bool sync = true);
 
 /// Reads a GB18030 text file into UTF-8 lines.
 Status ReadTextLines(const std::string& path, std::vector<std::string>& lines);

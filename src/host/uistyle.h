@@ -9,5 +9,9 @@ class QWidget;
 QFont NamedFont(const QString& family, int pixels, bool bold = false);
 /// "宋体" at a pixel size: the typeface of most captions.
 QFont SongFont(int pixels, bool bold = false);
-/// Sets the colour of a widget's text (labels and buttons alike).
+/// Sets the colour of a widget's text (labels, buttons and edit boxes alike).
 void SetTextColour(QWidget* widget, const QColor& colour);
+/// Fills a widget's background with a colour (panels, labels, windows).
+void SetBackground(QWidget* widget, const QColor& colour);
+/// Text and background of an input field or button: its text, base and button colours too.
+void SetFieldColours(QWidget* widget, const QColor& text, const QColor& back);

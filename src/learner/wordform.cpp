@@ -40,10 +40,7 @@ TWordForm1::TWordForm1(core::StudyState& state, MessageService& messages, QWidge
     Panel1->setGeometry(0, 0, 441, 275);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setLineWidth(3);
-    Panel1->setAutoFillBackground(true);
-    QPalette pal = Panel1->palette();
-    pal.setColor(QPalette::Window, QColor(247, 247, 255));
-    Panel1->setPalette(pal);
+    SetBackground(Panel1, QColor(247, 247, 255));
 
     Label1 = new QLabel(QStringLiteral("单词共00个单词，已掌握00个，需复习000个    "), Panel1);
     Label1->setObjectName(QStringLiteral("Label1"));

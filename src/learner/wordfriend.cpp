@@ -26,17 +26,11 @@ const QColor Green(0, 128, 0);
 const QColor Teal(0, 128, 128);
 
 void SetColours(QWidget* widget, const QColor& text, const QColor& back = QColor()) {
-    QPalette pal = widget->palette();
-    pal.setColor(QPalette::WindowText, text);
-    pal.setColor(QPalette::ButtonText, text);
-    pal.setColor(QPalette::Text, text);
     if (back.isValid()) {
-        pal.setColor(QPalette::Window, back);
-        pal.setColor(QPalette::Base, back);
-        pal.setColor(QPalette::Button, back);
-        widget->setAutoFillBackground(true);
+        SetFieldColours(widget, text, back);
+    } else {
+        SetTextColour(widget, text);
     }
-    widget->setPalette(pal);
 }
 
 QPushButton* SignInButton(const QString& caption, int x, QWidget* parent) {

@@ -38,10 +38,7 @@ TWordstoreroom1::TWordstoreroom1(core::StudyState& state, MessageService& messag
     setObjectName(QStringLiteral("Wordstoreroom1"));
     setWindowTitle(QStringLiteral("词库设置"));
     setFont(SongFont(15));
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0, 128, 128));
-    setPalette(pal);
+    SetBackground(this, QColor(0, 128, 128));
 
     Panel3 = new QWidget(this);
     Label1 = new QLabel(QStringLiteral("选择您需要的词库"), Panel3);
@@ -51,12 +48,8 @@ TWordstoreroom1::TWordstoreroom1(core::StudyState& state, MessageService& messag
     }
     Label1->setGeometry(27, 12, 400, 30);
     Label2->setGeometry(28, 11, 400, 30);
-    QPalette shadow = Label1->palette();
-    shadow.setColor(QPalette::WindowText, Qt::black);
-    Label1->setPalette(shadow);
-    QPalette red = Label2->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
-    Label2->setPalette(red);
+    SetTextColour(Label1, Qt::black);
+    SetTextColour(Label2, Qt::red);
 
     // Two columns: the names run down the first column, then the second.
     ListBox1 = new QListWidget(this);

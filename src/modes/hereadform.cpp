@@ -27,13 +27,6 @@ const QString FlashTimePrefix = QStringLiteral("跟读速记时间余");
 const QString BrowseTimePrefix = QStringLiteral("浏览跟读时间余");
 const QString RestCaption = QStringLiteral("消息");
 
-void SetBackground(QWidget* widget, const QColor& colour) {
-    QPalette pal = widget->palette();
-    pal.setColor(QPalette::Window, colour);
-    widget->setPalette(pal);
-    widget->setAutoFillBackground(true);
-}
-
 QColor ToColour(const core::Rgb& rgb) {
     return QColor(rgb.red, rgb.green, rgb.blue);
 }

@@ -33,13 +33,6 @@ namespace {
 const QString TimePrefix = QStringLiteral("跟读速记时间余");
 const QString RestText = QStringLiteral("本次学习完毕   请休息几分钟！");
 
-void SetBackground(QWidget* widget, const QColor& colour) {
-    QPalette pal = widget->palette();
-    pal.setColor(QPalette::Window, colour);
-    widget->setPalette(pal);
-    widget->setAutoFillBackground(true);
-}
-
 QColor ToColour(const core::Rgb& rgb) {
     return QColor(rgb.red, rgb.green, rgb.blue);
 }

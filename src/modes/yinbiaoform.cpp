@@ -39,13 +39,6 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-void SetBackground(QWidget* widget, const QColor& colour) {
-    QPalette pal = widget->palette();
-    pal.setColor(QPalette::Window, colour);
-    widget->setPalette(pal);
-    widget->setAutoFillBackground(true);
-}
-
 /// The record button's picture, 31 × 32: a microphone beside a red sound wave.
 QPixmap MicrophonePicture() {
     QPixmap picture(31, 32);

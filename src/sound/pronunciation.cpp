@@ -2,7 +2,7 @@
 
 #include "core/soundindex.h"
 #include "core/speech.h"
-#include "core/studystate.h"
+#include "core/utf8.h"
 #include "mediaplayer.h"
 
 #include <QCoreApplication>
@@ -24,16 +24,7 @@ std::string FolderLetter(const std::string& text) {
     if (text.empty()) {
         return {};
     }
-    auto lead = static_cast<unsigned char>(text[0]);
-    std::size_t length = 1;
-    if (lead >= 0xF0) {
-        length = 4;
-    } else if (lead >= 0xE0) {
-        length = 3;
-    } else if (lead >= 0xC0) {
-        length = 2;
-    }
-    return text.substr(0, length);
+    return std::string(core::Utf8Prefix(text, 1));
 }
 
 QString SoundFilePath(const std::string& appDir, const std::string& folderLetter,
@@ -113,18 +104,6 @@ Pronunciation PronounceWord(const PronounceRequest& request, const std::string& 
     PlayFile(player, result.path);
     result.how = Pronounced::Played;
     return result;
-}
-
-Pronunciation PronounceWord(const core::StudyState& state, PronounceVariant variant,
-                            const std::string& word, MediaPlayer& player, const MessageFn& message,
-                            const std::string& cardSoundFile, const std::string& spokenText) {
-    PronounceRequest request;
-    request.variant = variant;
-    request.word = word;
-    request.entry = state.CurrentEntry;
-    request.cardSoundFile = cardSoundFile;
-    request.spokenText = spokenText;
-    return PronounceWord(request, state.AppDir, state.SoundIndex, player, state.Voice, message);
 }
 
 } // namespace sound

@@ -7,7 +7,6 @@
 namespace core {
 class SoundIndexFile;
 class Speech;
-class StudyState;
 } // namespace core
 
 namespace sound {
@@ -85,11 +84,5 @@ struct Pronunciation {
 Pronunciation PronounceWord(const PronounceRequest& request, const std::string& appDir,
                             const core::SoundIndexFile& soundIndex, MediaPlayer& player,
                             core::Speech* speech, const MessageFn& message = {});
-
-/// The same, reading AppDir, SoundIndex, Voice and CurrentEntry from the shared state.
-Pronunciation PronounceWord(const core::StudyState& state, PronounceVariant variant,
-                            const std::string& word, MediaPlayer& player,
-                            const MessageFn& message = {}, const std::string& cardSoundFile = {},
-                            const std::string& spokenText = {});
 
 } // namespace sound

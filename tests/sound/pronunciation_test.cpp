@@ -278,15 +278,24 @@ TEST(PronounceWord, FromTheSharedStateUsesItsFolderIndexVoiceAndEntry) {
     state.CurrentEntry = "Gate[geit]n.门";
     sound::ScriptedPlayer player;
 
-    auto played = sound::PronounceWord(state, PronounceVariant::Spelling, "Gate", player);
+    auto pronounce = [&](PronounceVariant variant, const std::string& word,
+                         const std::string& cardSoundFile = {}, const std::string& spoken = {}) {
+        sound::PronounceRequest request;
+        request.variant = variant;
+        request.word = word;
+        request.entry = state.CurrentEntry;
+        request.cardSoundFile = cardSoundFile;
+        request.spokenText = spoken;
+        return sound::PronounceWord(request, state.AppDir, state.SoundIndex, player, state.Voice);
+    };
+    auto played = pronounce(PronounceVariant::Spelling, "Gate");
     EXPECT_EQ(played.how, Pronounced::Played);
     EXPECT_EQ(player.Played(), QStringList{folder.Sound("G/Gate01.wav")});
 
-    sound::PronounceWord(state, PronounceVariant::Browse, "absent", player, {}, {}, " absent ");
+    pronounce(PronounceVariant::Browse, "absent", {}, " absent ");
     EXPECT_EQ(speech.Texts(), std::vector<std::string>{" absent "});
 
-    auto unclear = sound::PronounceWord(state, PronounceVariant::CardUnclear, "apple", player, {},
-                                        "xapple.wav");
+    auto unclear = pronounce(PronounceVariant::CardUnclear, "apple", "xapple.wav");
     EXPECT_EQ(unclear.path, folder.Sound("x/xapple.wav"));
 }
 
