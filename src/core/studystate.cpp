@@ -109,6 +109,15 @@ TimePoint StudyState::BackupTime() const {
 }
 
 Status StudyState::LoadLearnerLists() {
+    // Lists read from their files are no change to be saved.
+    struct Quiet {
+        explicit Quiet(std::function<void()>& hook) : hook_(hook), saved_(std::move(hook)) {
+            hook_ = nullptr;
+        }
+        ~Quiet() { hook_ = std::move(saved_); }
+        std::function<void()>& hook_;
+        std::function<void()> saved_;
+    } quiet(OnListsChanged);
     WordList* lists[] = {&NewList, &MasteredList, &ReviewList};
     const std::vector<std::string> paths = ListPaths();
     // A save that was interrupted is finished (or undone) first: the files then hold one

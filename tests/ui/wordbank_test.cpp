@@ -16,7 +16,8 @@ namespace {
 
 const std::vector<std::string> Bank = {"one[wQn]num.一", "", "two[tu:]num.二", "   ",
                                        "three[Wri:]num.三"};
-const std::vector<std::string> BankCopied = {"one[wQn]num.一", "two[tu:]num.二", "   ",
+// Blank lines are left out: a line of blanks would read as the end of the list.
+const std::vector<std::string> BankCopied = {"one[wQn]num.一", "two[tu:]num.二",
                                              "three[Wri:]num.三"};
 
 class WordBankTest : public ShellTest {
@@ -82,9 +83,9 @@ TEST_F(WordBankTest, LoadingReplacesNewWordsAndKeepsUnsavedProgress) {
     // The statistics show the line counts of the files.
     EXPECT_EQ(Shell().LBalreadymastery()->text(), QStringLiteral("已掌握单词2个"));
     EXPECT_EQ(Shell().LbreviewCount->text(), QStringLiteral("需复习单词2个"));
-    EXPECT_EQ(Shell().LBzhongCount->text(), QStringLiteral("单词总数量8个"));
+    EXPECT_EQ(Shell().LBzhongCount->text(), QStringLiteral("单词总数量7个"));
     EXPECT_EQ(Shell().WordForm1()->Label1->text(),
-              QStringLiteral("单词共6个单词，已经掌握2个，需复习单词2个：  "));
+              QStringLiteral("单词共5个单词，已经掌握2个，需复习单词2个：  "));
     EXPECT_EQ(Shell().WordForm1()->TcNewLearnlist->currentText(), QStringLiteral("one[wQn]num.一"));
 
     // Loading the same bank again gives the same file.
