@@ -102,10 +102,17 @@ TEST_F(WordBankTest, FailuresKeepTheWindowOpenAndWriteNothing) {
         QString name;
         QString errorPart;
     };
+    // A bank in no encoding the program reads (binary data) is refused, never copied garbled.
+    QFile binary(appDir_ + "Worddata/坏的.dst");
+    ASSERT_TRUE(binary.open(QIODevice::WriteOnly));
+    binary.write(QByteArray("\x01\x00\x00\x02\x00\x00\x00\x03", 8));
+    binary.close();
     const Case cases[] = {
         {QStringLiteral("没有这个"), QStringLiteral("File not found")},
         {QString(), QStringLiteral("词库名称")},
         {QStringLiteral("../Bob/Bob1"), QStringLiteral("词库名称")},
+        {QStringLiteral("坏的"),
+         QStringLiteral("词库“") + appDir_ + "Worddata/坏的.dst”的文字编码无法识别"},
     };
     for (const auto& c : cases) {
         messages_.Clear();
