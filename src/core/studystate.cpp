@@ -177,7 +177,7 @@ Status StudyState::SaveLearnerLists() {
         const WordList& list = *lists[i];
         if (loaded_[i]) {
             if (list.Generation() != savedGeneration_[i]) {
-                items.push_back({paths[i], Utf8ToGb18030(JoinLinesCrLf(list.Lines()))});
+                items.push_back({paths[i], LinesToGb18030(list.Lines())});
                 saved.push_back(i);
             }
             continue;
@@ -199,7 +199,7 @@ Status StudyState::SaveLearnerLists() {
                 fileLines.push_back(line);
             }
         }
-        items.push_back({paths[i], Utf8ToGb18030(JoinLinesCrLf(fileLines))});
+        items.push_back({paths[i], LinesToGb18030(fileLines)});
     }
     if (items.empty()) {
         return Status::Ok();

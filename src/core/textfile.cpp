@@ -184,12 +184,20 @@ std::string Gb18030ToUtf8(std::string_view bytes) {
     }
     const auto& table = Tables().toUnicode;
     const std::size_t n = bytes.size();
-    // Worst case: every byte kept, each as a four-byte private-use character.
-    std::string out(4 * n, '\0');
+    // GBK text grows by half at most in UTF-8 (two bytes become three); only kept bytes grow
+    // more (one becomes four), and then the buffer does.
+    std::string out(n + n / 2 + 16, '\0');
     char* o = out.data();
+    char* end = out.data() + out.size();
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     std::size_t i = 0;
     while (i < n) {
+        if (end - o < 4) {
+            const std::size_t at = static_cast<std::size_t>(o - out.data());
+            out.resize(out.size() * 2);
+            o = out.data() + at;
+            end = out.data() + out.size();
+        }
         const unsigned char b = in[i];
         if (b < 0x80) {
             *o++ = static_cast<char>(b);
@@ -227,56 +235,108 @@ std::string Gb18030ToUtf8(std::string_view bytes) {
     return out;
 }
 
-std::string Utf8ToGb18030(std::string_view text) {
-    if (IsAscii(text)) {
-        return std::string(text);
-    }
+namespace {
+
+/// Appends the encoding of text to out[0, used) and returns the new used size. The buffer
+/// grows when a character might not fit; GBK text is never longer than its UTF-8, so for the
+/// usual text it never does.
+std::size_t EncodeInto(std::string_view text, std::string& out, std::size_t used) {
     const auto& table = Tables().fromUnicode;
-    std::string out;
-    out.reserve(text.size());
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
+    char* o = out.data() + used;
+    char* end = out.data() + out.size();
     std::size_t i = 0;
     while (i < n) {
-        const auto b = static_cast<unsigned char>(text[i]);
+        if (end - o < 4) {
+            const std::size_t at = static_cast<std::size_t>(o - out.data());
+            out.resize(out.size() * 2 + 16);
+            o = out.data() + at;
+            end = out.data() + out.size();
+        }
+        const unsigned char b = in[i];
         if (b < 0x80) {
-            out += static_cast<char>(b);
+            *o++ = static_cast<char>(b);
             ++i;
             continue;
+        }
+        // The common case, a Chinese character: three bytes of UTF-8, two of GBK.
+        if (b >= 0xE1 && b <= 0xEC && i + 2 < n && (in[i + 1] & 0xC0) == 0x80 &&
+            (in[i + 2] & 0xC0) == 0x80) {
+            const char32_t cp = (b & 0x0Fu) << 12 | (in[i + 1] & 0x3Fu) << 6 | (in[i + 2] & 0x3Fu);
+            if (table[cp] != 0 && cp != Euro) {
+                *o++ = static_cast<char>(table[cp] >> 8);
+                *o++ = static_cast<char>(table[cp] & 0xFF);
+                i += 3;
+                continue;
+            }
         }
         const Utf8Char c = DecodeUtf8At(text, i);
         if (!c.valid) {
             // One replacement for the whole broken sequence: its lead and continuation bytes.
-            out += ReplacementGb;
+            std::memcpy(o, ReplacementGb.data(), ReplacementGb.size());
+            o += ReplacementGb.size();
             ++i;
-            while (i < n && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) {
+            while (i < n && (in[i] & 0xC0) == 0x80) {
                 ++i;
             }
             continue;
         }
         const char32_t cp = c.code;
         if (cp == Euro) {
-            out += '\x80';
+            *o++ = '\x80';
         } else if (IsKeptByteCharacter(cp)) {
-            out += static_cast<char>(cp - KeptByteBase);
+            *o++ = static_cast<char>(cp - KeptByteBase);
         } else if (cp < 0x10000 && table[cp] != 0) {
-            out += static_cast<char>(table[cp] >> 8);
-            out += static_cast<char>(table[cp] & 0xFF);
+            *o++ = static_cast<char>(table[cp] >> 8);
+            *o++ = static_cast<char>(table[cp] & 0xFF);
         } else if (cp >= 0x10000) {
             std::uint32_t linear = FirstSupplementaryCode + (cp - 0x10000);
-            char code[4];
-            code[3] = static_cast<char>(0x30 + linear % 10);
+            o[3] = static_cast<char>(0x30 + linear % 10);
             linear /= 10;
-            code[2] = static_cast<char>(0x81 + linear % 126);
+            o[2] = static_cast<char>(0x81 + linear % 126);
             linear /= 126;
-            code[1] = static_cast<char>(0x30 + linear % 10);
+            o[1] = static_cast<char>(0x30 + linear % 10);
             linear /= 10;
-            code[0] = static_cast<char>(0x81 + linear);
-            out.append(code, 4);
+            o[0] = static_cast<char>(0x81 + linear);
+            o += 4;
         } else {
-            out += EncodeBmpFourByte(cp);
+            const std::string code = EncodeBmpFourByte(cp);
+            std::memcpy(o, code.data(), code.size());
+            o += code.size();
         }
         i += c.size;
     }
+    return static_cast<std::size_t>(o - out.data());
+}
+
+} // namespace
+
+std::string Utf8ToGb18030(std::string_view text) {
+    if (IsAscii(text)) {
+        return std::string(text);
+    }
+    std::string out(text.size() + 16, '\0');
+    out.resize(EncodeInto(text, out, 0));
+    return out;
+}
+
+std::string LinesToGb18030(const std::vector<std::string>& lines) {
+    std::size_t total = 16;
+    for (const auto& line : lines) {
+        total += line.size() + 2;
+    }
+    std::string out(total, '\0');
+    std::size_t used = 0;
+    for (const auto& line : lines) {
+        used = EncodeInto(line, out, used);
+        if (out.size() - used < 2) {
+            out.resize(out.size() * 2 + 16);
+        }
+        out[used++] = '\r';
+        out[used++] = '\n';
+    }
+    out.resize(used);
     return out;
 }
 
@@ -528,7 +588,7 @@ Status ReadTextLines(const std::string& path, std::vector<std::string>& lines) {
 }
 
 Status WriteTextLines(const std::string& path, const std::vector<std::string>& lines) {
-    return WriteFileAtomic(path, Utf8ToGb18030(JoinLinesCrLf(lines)));
+    return WriteFileAtomic(path, LinesToGb18030(lines));
 }
 
 bool FileExists(const std::string& path) {

@@ -19,6 +19,9 @@ std::string Gb18030ToUtf8(std::string_view bytes);
 /// Invalid UTF-8 input bytes are encoded as U+FFFD rather than dropped.
 std::string Utf8ToGb18030(std::string_view text);
 
+/// Utf8ToGb18030 of the lines with CR LF after every line (an empty list gives an empty text).
+std::string LinesToGb18030(const std::vector<std::string>& lines);
+
 /// The first private-use character that stands for a kept byte: U+10FE00 + the byte.
 constexpr char32_t KeptByteBase = 0x10FE00;
 
