@@ -92,8 +92,15 @@ TEST(KillHarness, KilledSavesLeaveOneWholeSetAndLoseNoWord) {
             saved = step;
         }
 
-        // The next save leaves nothing of the interrupted one behind.
-        state.NewList.Replace(lists[0]);
+        // The next save leaves nothing of the interrupted one behind. A broken set is put
+        // right first, so that every run is counted on its own.
+        std::array<harness::Lines, 3> next = lists;
+        if (step < 0 || step < saved) {
+            next = harness::ListsAt(saved, Base);
+        }
+        state.NewList.Replace(next[0]);
+        state.MasteredList.Replace(next[1]);
+        state.ReviewList.Replace(next[2]);
         ASSERT_TRUE(state.SaveLearnerLists()) << "run " << run;
         leftovers += Leftovers(folder);
     }

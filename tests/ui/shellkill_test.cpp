@@ -118,7 +118,7 @@ TEST(ShellKillHarness, PeriodicAndSignalSavesLeaveWholeSetsAndLoseNoStudy) {
                       << ", found " << step << " (" << lists[0].size() << "/" << lists[1].size()
                       << "/" << lists[2].size() << "), status " << r.waitStatus
                       << (r.timedOut ? " timed out" : "") << "\n"
-                      << (step < 0 || (WIFEXITED(r.waitStatus) && r.waitStatus != 0) ? r.output : "");
+                      << (step < 0 || out.refused || (WIFEXITED(r.waitStatus) && r.waitStatus != 0) ? r.output : "");
         }
         if (step >= 0) {
             steps += step - baseline;

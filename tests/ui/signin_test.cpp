@@ -206,6 +206,20 @@ TEST_F(SignInTest, ALockLeftByACopyThatEndedAbruptlyIsTakenOver) {
     EXPECT_EQ(state_.LearnerName, "Bob");
     EXPECT_TRUE(mine.Held());
     EXPECT_TRUE(messages_.Texts().isEmpty());
+    mine.Release();
+
+    // A copy killed before it wrote who it was leaves an empty lock file: taken over too.
+    QFile empty(lockFile);
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(empty.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                  QFileDevice::FileModificationTime));
+    empty.close();
+    state_.LearnerName.clear();
+    auto again = Open(NoVideo(), &mine);
+    again->Edit1->setText("Bob");
+    again->SbOpen1->click();
+    EXPECT_FALSE(again->isVisible());
+    EXPECT_TRUE(mine.Held());
 }
 
 TEST_F(SignInTest, EscDoesNotLeave) {
