@@ -58,7 +58,7 @@ TEST(KillHarness, KilledSavesLeaveOneWholeSetAndLoseNoWord) {
     const auto paths = core::LearnerListPaths(app, "K");
     long long saved = 0;
     int inconsistent = 0, stale = 0, carriedForward = 0, undone = 0, tempsAfterKill = 0,
-        leftovers = 0, failedRuns = 0;
+        leftovers = 0, failedRuns = 0, insideASave = 0;
     long long lost = 0;
     for (int run = 0; run < runs; ++run) {
         const auto delay = std::chrono::microseconds(random() % 40000);
@@ -75,6 +75,7 @@ TEST(KillHarness, KilledSavesLeaveOneWholeSetAndLoseNoWord) {
         carriedForward += report.rolledForward ? 1 : 0;
         undone += report.rolledBack ? 1 : 0;
         tempsAfterKill += report.tempsRemoved;
+        insideASave += report.rolledForward || report.rolledBack || report.tempsRemoved > 0;
 
         core::StudyState state;
         state.AppDir = app;
@@ -104,9 +105,10 @@ TEST(KillHarness, KilledSavesLeaveOneWholeSetAndLoseNoWord) {
         ASSERT_TRUE(state.SaveLearnerLists()) << "run " << run;
         leftovers += Leftovers(folder);
     }
-    std::cout << "kill harness (seed " << seed << "): " << runs << " kills, " << saved
-              << " saves; interrupted saves found: " << carriedForward << " carried out, " << undone
-              << " undone, " << tempsAfterKill
+    std::cout << "kill harness (seed " << seed << "): " << runs << " kills (" << insideASave
+              << " inside a save), " << saved
+              << " saves finished; interrupted saves found: " << carriedForward << " carried out, "
+              << undone << " undone, " << tempsAfterKill
               << " temporary files removed; inconsistent sets: " << inconsistent
               << ", finished saves not found: " << stale << ", lost words: " << lost
               << ", leftovers after the next save: " << leftovers
