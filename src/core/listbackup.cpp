@@ -97,14 +97,19 @@ std::size_t CountWords(const std::string& path) {
     if (!ReadFileBytes(path, bytes)) {
         return 0;
     }
-    // GB18030 never uses CR or LF inside a character: the lines can be counted as bytes.
+    // GB18030 never uses CR or LF inside a character: lines can be told apart as bytes. A line
+    // counts when it holds anything above a blank.
     std::size_t words = 0;
-    for (const auto& line : SplitLines(bytes)) {
-        if (!IsBlankLine(line)) {
-            ++words;
+    bool filled = false;
+    for (const char c : bytes) {
+        if (c == '\r' || c == '\n') {
+            words += filled ? 1 : 0;
+            filled = false;
+        } else if (static_cast<unsigned char>(c) > 32) {
+            filled = true;
         }
     }
-    return words;
+    return words + (filled ? 1 : 0);
 }
 
 struct Found {
