@@ -7,6 +7,9 @@
 #include "host/boxmessageservice.h"
 #include "host/fonts.h"
 #include "modes/hereadform.h"
+#include "modes/mywriteform.h"
+#include "modes/selecttestform.h"
+#include "modes/wordsentenceforrm.h"
 #include "sound/outputvolume.h"
 #include "sound/qtmediaplayer.h"
 #include "sound/voice.h"
@@ -57,6 +60,9 @@ int main(int argc, char** argv) {
     // The mode windows plug into their buttons here, through window.RegisterMode, before the
     // window is first shown.
     RegisterCardWindow(window);
+    RegisterSpellingWindow(window);
+    RegisterChoiceTestWindow(window);
+    RegisterLookupWindow(window);
     QObject::connect(&window, &TWordmemory::FormClosed, &app, &QCoreApplication::quit);
     // Logout, SIGTERM, SIGHUP and Ctrl-C end the program through the window's close, which
     // saves the lists.

@@ -503,7 +503,7 @@ Status CheckSaveTarget(const std::string& path, SaveTarget& target) {
 }
 
 Status WriteSyncedTemp(const SaveTarget& target, std::string_view bytes,
-                       const std::string& failPath, std::string& temp) {
+                       const std::string& failPath, std::string& temp, bool sync) {
     temp = FolderOf(target.path) + "/" + std::string(SaveTempPrefix) + "XXXXXX";
     int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
@@ -539,7 +539,7 @@ Status WriteSyncedTemp(const SaveTarget& target, std::string_view bytes,
             // The file then belongs to the program's user; its contents are what matter.
         }
     }
-    if (::fsync(fd) != 0) {
+    if (sync && ::fsync(fd) != 0) {
         return fail(errno);
     }
     if (::close(fd) != 0) {
@@ -559,13 +559,13 @@ void SyncFolder(const std::string& folder) {
     }
 }
 
-Status WriteFileAtomic(const std::string& path, std::string_view bytes) {
+Status WriteFileAtomic(const std::string& path, std::string_view bytes, bool sync) {
     SaveTarget target;
     if (Status s = CheckSaveTarget(path, target); !s) {
         return s;
     }
     std::string temp;
-    if (Status s = WriteSyncedTemp(target, bytes, path, temp); !s) {
+    if (Status s = WriteSyncedTemp(target, bytes, path, temp, sync); !s) {
         return s;
     }
     if (::rename(temp.c_str(), target.path.c_str()) != 0) {
@@ -573,7 +573,9 @@ Status WriteFileAtomic(const std::string& path, std::string_view bytes) {
         ::unlink(temp.c_str());
         return Status::Fail(Failure::Write, path, e);
     }
-    SyncFolder(FolderOf(target.path));
+    if (sync) {
+        SyncFolder(FolderOf(target.path));
+    }
     return Status::Ok();
 }
 

@@ -36,8 +36,10 @@ bool IsBlankLine(std::string_view line);
 Status ReadFileBytes(const std::string& path, std::string& bytes);
 /// Writes a whole file through a temporary file beside the file it replaces, renamed over it,
 /// so that a failed write leaves the old file untouched. A symbolic link is written through to
-/// the file it names; a file that may not be written is refused (see CheckSaveTarget).
-Status WriteFileAtomic(const std::string& path, std::string_view bytes);
+/// the file it names; a file that may not be written is refused (see CheckSaveTarget). With
+/// sync (the default) the data reaches the disk before the rename; scratch files rewritten all
+/// the time may skip that.
+Status WriteFileAtomic(const std::string& path, std::string_view bytes, bool sync = true);
 
 /// Where a save of path writes and what it keeps of the file it replaces.
 struct SaveTarget {
@@ -57,10 +59,10 @@ Status CheckSaveTarget(const std::string& path, SaveTarget& target);
 
 /// The prefix of the temporary files that saves write beside the files they replace.
 constexpr std::string_view SaveTempPrefix = ".ljt-save-";
-/// Writes bytes to a new temporary file beside target and syncs it to the disk; temp receives
-/// its path. On failure nothing is left behind; the failure names failPath.
+/// Writes bytes to a new temporary file beside target and (with sync) syncs it to the disk;
+/// temp receives its path. On failure nothing is left behind; the failure names failPath.
 Status WriteSyncedTemp(const SaveTarget& target, std::string_view bytes,
-                       const std::string& failPath, std::string& temp);
+                       const std::string& failPath, std::string& temp, bool sync = true);
 /// Syncs a folder, so that names created, renamed or removed in it survive a power loss.
 void SyncFolder(const std::string& folder);
 /// The folder part of a path ("." when there is none).
