@@ -24,6 +24,7 @@ struct Output {
     long long lastSaved = -1;
     bool refused = false;
     bool inconsistentAtStart = false;
+    bool signedIn = false;
 };
 
 Output Read(const std::string& text) {
@@ -36,6 +37,8 @@ Output Read(const std::string& text) {
             out.lastSaved = std::max(out.lastSaved, std::stoll(line.substr(6)));
         } else if (line.find("另一个朗记通窗口") != std::string::npos) {
             out.refused = true;
+        } else if (line.starts_with("signed-in")) {
+            out.signedIn = true;
         } else if (line.starts_with("inconsistent")) {
             out.inconsistentAtStart = true;
         }
@@ -72,7 +75,7 @@ TEST(ShellKillHarness, PeriodicAndSignalSavesLeaveWholeSetsAndLoseNoStudy) {
     const auto paths = core::LearnerListPaths(app, "K");
     long long baseline = 0;
     int inconsistent = 0, notFound = 0, refused = 0, signalFailures = 0, unsavedStudy = 0,
-        leftovers = 0, carriedForward = 0, runsWithSaves = 0;
+        leftovers = 0, carriedForward = 0, runsWithSaves = 0, signalsBeforeSignIn = 0;
     long long lost = 0, steps = 0;
     for (int run = 0; run < kills + signalRuns; ++run) {
         const bool signalRun = run >= kills;
@@ -104,7 +107,9 @@ TEST(ShellKillHarness, PeriodicAndSignalSavesLeaveWholeSetsAndLoseNoStudy) {
         } else if (step < saved) {
             ++notFound;
         }
-        if (signalRun) {
+        if (signalRun && !out.signedIn) {
+            ++signalsBeforeSignIn; // ended by the signal's default action: nothing to save yet
+        } else if (signalRun) {
             if (r.timedOut || !WIFEXITED(r.waitStatus) || WEXITSTATUS(r.waitStatus) != 0) {
                 ++signalFailures;
             }
@@ -118,7 +123,9 @@ TEST(ShellKillHarness, PeriodicAndSignalSavesLeaveWholeSetsAndLoseNoStudy) {
                       << ", found " << step << " (" << lists[0].size() << "/" << lists[1].size()
                       << "/" << lists[2].size() << "), status " << r.waitStatus
                       << (r.timedOut ? " timed out" : "") << "\n"
-                      << (step < 0 || out.refused || (WIFEXITED(r.waitStatus) && r.waitStatus != 0) ? r.output : "");
+                      << (step < 0 || out.refused || (WIFEXITED(r.waitStatus) && r.waitStatus != 0)
+                              ? r.output
+                              : "");
         }
         if (step >= 0) {
             steps += step - baseline;
@@ -134,6 +141,7 @@ TEST(ShellKillHarness, PeriodicAndSignalSavesLeaveWholeSetsAndLoseNoStudy) {
               << ", interrupted saves carried out: " << carriedForward
               << "; inconsistent sets: " << inconsistent
               << ", finished saves not found: " << notFound << ", lost words: " << lost
+              << ", signals before the sign-in: " << signalsBeforeSignIn
               << ", signal runs that did not end cleanly: " << signalFailures
               << ", signal runs with unsaved study: " << unsavedStudy
               << ", sign-ins refused (stale lock): " << refused
