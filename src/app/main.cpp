@@ -1,10 +1,11 @@
 // 朗记通: program entry.
-#include "host/application.h"
-#include "host/boxmessageservice.h"
-#include "host/fonts.h"
+#include "app/sessionguard.h"
 #include "app/wordmemory.h"
 #include "core/clock.h"
 #include "core/studystate.h"
+#include "host/application.h"
+#include "host/boxmessageservice.h"
+#include "host/fonts.h"
 #include "modes/hereadform.h"
 #include "modes/mywriteform.h"
 #include "modes/recordform.h"
@@ -67,6 +68,9 @@ int main(int argc, char** argv) {
     RegisterRecordWindow(window);
     RegisterLessonWindow(window);
     QObject::connect(&window, &TWordmemory::FormClosed, &app, &QCoreApplication::quit);
+    // Logout, SIGTERM, SIGHUP and Ctrl-C end the program through the window's close, which
+    // saves the lists.
+    SessionGuard guard(window);
     // Frameless windows are not maximised by every window manager (nor without one): the
     // window takes the screen's working area itself as well.
     window.setGeometry(window.screen()->availableGeometry());

@@ -23,6 +23,7 @@ enum class Failure {
     NameDots,        ///< a name is "." or ".."
     NameTooLong,     ///< a name is longer than the file system allows
     NameProgramFile, ///< a name is that of a file the program writes beside itself
+    BankEncoding,    ///< a word bank is in no encoding the program can read
 };
 
 /// What a name that failed a check stands for.

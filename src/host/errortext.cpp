@@ -92,6 +92,10 @@ QString ErrorText(const core::Status& status) {
         return NameSubject(status.role) + QStringLiteral("太长了，最多64个字符。");
     case Failure::NameProgramFile:
         return QStringLiteral("学员名字不能与程序的文件“%1”同名。").arg(Q(status.detail));
+    case Failure::BankEncoding:
+        return QStringLiteral("词库“%1”的文字编码无法识别（可用 GBK、UTF-8 或 UTF-16），"
+                              "词库没有载入。")
+            .arg(file);
     }
     return withReason(file);
 }

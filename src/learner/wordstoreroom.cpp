@@ -2,11 +2,12 @@
 
 #include "host/errortext.h"
 
-#include "host/messageservice.h"
-#include "host/uistyle.h"
 #include "core/learnerfiles.h"
 #include "core/studystate.h"
 #include "core/textfile.h"
+#include "host/messageservice.h"
+#include "host/uistyle.h"
+#include "learner/backupform.h"
 #include "learner/wordform.h"
 
 #include <QCloseEvent>
@@ -72,6 +73,8 @@ TWordstoreroom1::TWordstoreroom1(core::StudyState& state, MessageService& messag
     newMywordbook->move(455, 7);
     Formclose1 = BankButton(QStringLiteral("关  闭"), "Formclose1", Panel2);
     Formclose1->move(550, 7);
+    restoreBackup = BankButton(QStringLiteral("恢复备份"), "restoreBackup", Panel2);
+    restoreBackup->move(645, 7);
 
     connect(ListBox1, &QListWidget::itemClicked, this, &TWordstoreroom1::ListBox1Click);
     // A row chosen with the arrow keys counts as clicked, as in any list box.
@@ -79,6 +82,7 @@ TWordstoreroom1::TWordstoreroom1(core::StudyState& state, MessageService& messag
     connect(gomywordbook, &QPushButton::clicked, this, &TWordstoreroom1::gomywordbookClick);
     connect(newMywordbook, &QPushButton::clicked, this, &TWordstoreroom1::newMywordbookClick);
     connect(Formclose1, &QPushButton::clicked, this, &TWordstoreroom1::Formclose1Click);
+    connect(restoreBackup, &QPushButton::clicked, this, &TWordstoreroom1::restoreBackupClick);
 }
 
 void TWordstoreroom1::showEvent(QShowEvent* event) {
@@ -148,6 +152,38 @@ void TWordstoreroom1::newMywordbookClick() {
 
 void TWordstoreroom1::Formclose1Click() {
     hide();
+}
+
+void TWordstoreroom1::restoreBackupClick() {
+    if (state_.LearnerName.empty()) {
+        return;
+    }
+    const std::vector<core::BackupInfo> backups = state_.Backups();
+    if (backups.empty()) {
+        messages_.Inform(QStringLiteral("还没有备份。\r\n\r\n    每次保存词库时，"
+                                        "保存前的词库都会留作备份。"));
+        return;
+    }
+    TBackupForm form(backups, this);
+    if (form.exec() != QDialog::Accepted) {
+        return;
+    }
+    const std::string chosen = form.ChosenBackup();
+    if (chosen.empty()) {
+        return;
+    }
+    const core::Status restored = state_.RestoreBackup(chosen);
+    if (!restored) {
+        messages_.ShowError(ErrorText(restored));
+        return;
+    }
+    wordForm_.SelectFirstLines();
+    for (const auto& backup : backups) {
+        if (backup.name == chosen) {
+            messages_.Inform(QStringLiteral("已恢复 %1 的备份。")
+                                 .arg(QString::fromStdString(core::BackupTimeText(backup.when))));
+        }
+    }
 }
 
 void TWordstoreroom1::closeEvent(QCloseEvent* event) {

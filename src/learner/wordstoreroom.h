@@ -35,6 +35,7 @@ public:
     QPushButton* gomywordbook;  ///< "加到词库"
     QPushButton* newMywordbook; ///< "清空词库"
     QPushButton* Formclose1;    ///< "关  闭"
+    QPushButton* restoreBackup; ///< "恢复备份"
 
 public slots:
     void ListBox1Click();
@@ -44,6 +45,9 @@ public slots:
     /// "清空词库": writes the learner's settings file.
     void newMywordbookClick();
     void Formclose1Click();
+    /// "恢复备份": lists the backups by date with their word counts; the one chosen replaces
+    /// the lists (the present ones are kept as a backup first) and the lists are read anew.
+    void restoreBackupClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
