@@ -6,6 +6,9 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <string>
+
+using namespace std::string_literals;
 
 namespace fs = std::filesystem;
 
@@ -163,9 +166,9 @@ TEST_F(BankCopy, BanksInUtf8OrUtf16AreConvertedAndUnreadableOnesRefused) {
         {"UTF-8", "one[wQn]num.一\r\n", true},
         {"UTF-8 with mark", "\xEF\xBB\xBFone[wQn]num.一\r\n", true},
         {"UTF-16 with mark",
-         std::string("\xFF\xFEo\0n\0e\0[\0w\0Q\0n\0]\0n\0u\0m\0.\0\x00\x4E\r\0\n\0", 34), true},
+         "\xFF\xFEo\0n\0e\0[\0w\0Q\0n\0]\0n\0u\0m\0.\0\x00\x4E\r\0\n\0"s, true},
         {"UTF-8 mark before broken text", "\xEF\xBB\xBFone\xFF[x]\r\n", false},
-        {"binary", std::string("\x01\0\0\x02\0\0\0\x03", 8), false},
+        {"binary", "\x01\0\0\x02\0\0\0\x03"s, false},
     };
     for (const auto& c : cases) {
         WriteAll(app + "Li/Li1.bm", "old[o]n.旧\r\n");
