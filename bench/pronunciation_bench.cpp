@@ -248,8 +248,8 @@ int main(int argc, char** argv) {
         std::sort(times.begin(), times.end());
         std::printf("score a 2 s recording against its model (%s): median %.2f ms, worst %.2f ms "
                     "(goal <= 20 ms); score %.1f\n",
-                    fs::path(modelFile).filename().c_str(), times[times.size() / 2],
-                    times.back(), score);
+                    fs::path(modelFile).filename().c_str(), times[times.size() / 2], times.back(),
+                    score);
     }
 
     // The speakers' files.
@@ -278,8 +278,8 @@ int main(int argc, char** argv) {
                     continue;
                 }
                 // A different word for each pair, taken across the whole list.
-                const std::string& otherWord = words[(w + 1 + 37 * static_cast<std::size_t>(k++)) %
-                                                     words.size()];
+                const std::string& otherWord =
+                    words[(w + 1 + 37 * static_cast<std::size_t>(k++)) % words.size()];
                 const core::VoiceAnalysis& model = analysis[{modelVoice, words[w]}];
                 const core::VoiceComparison sc =
                     core::CompareVoices(model, analysis[{otherVoice, words[w]}]);
@@ -302,8 +302,7 @@ int main(int argc, char** argv) {
                 wins, pairs, 100.0 * wins / pairs, ties);
     std::printf("  same word, other voice: mean %.1f, min %.1f, max %.1f; %.1f%% at least "
                 "\"接近\" (%.0f)\n",
-                same.Mean(), same.min, same.max, 100.0 * same.above / same.count,
-                core::CloseScore);
+                same.Mean(), same.min, same.max, 100.0 * same.above / same.count, core::CloseScore);
     std::printf("  other word, same voice: mean %.1f, min %.1f, max %.1f; %.1f%% at least "
                 "\"接近\"\n",
                 different.Mean(), different.min, different.max,
@@ -352,8 +351,10 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "sox cannot stretch %s\n", path.c_str());
                 return 1;
             }
-            const core::VoiceComparison f = core::CompareVoices(model, core::AnalyseVoice(Read(fast)));
-            const core::VoiceComparison s = core::CompareVoices(model, core::AnalyseVoice(Read(slow)));
+            const core::VoiceComparison f =
+                core::CompareVoices(model, core::AnalyseVoice(Read(fast)));
+            const core::VoiceComparison s =
+                core::CompareVoices(model, core::AnalyseVoice(Read(slow)));
             faster.Add(f.score, 85);
             slower.Add(s.score, 85);
             stretchCost.Add(std::max(f.cost, s.cost), 0);

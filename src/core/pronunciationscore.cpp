@@ -82,7 +82,8 @@ int VoiceComparison::Rounded() const {
 }
 
 std::vector<Cepstrum> ComparedFeatures(const VoiceAnalysis& voice, std::size_t warp) {
-    const std::vector<Cepstrum>& cepstra = voice.cepstra[std::min(warp, VocalTractWarps.size() - 1)];
+    const std::vector<Cepstrum>& cepstra =
+        voice.cepstra[std::min(warp, VocalTractWarps.size() - 1)];
     const std::size_t n = cepstra.size();
     std::vector<Cepstrum> features(n, Cepstrum{});
     if (n == 0) {
@@ -123,8 +124,10 @@ Alignment AlignFrames(const std::vector<Cepstrum>& a, const std::vector<Cepstrum
             for (std::size_t k = 0; k < ua[i].size(); ++k) {
                 dot += ua[i][k] * ub[j][k];
             }
-            local[i * m + j] = 1.0f - dot;
-            sum += 1.0f - dot;
+            // Rounding leaves the cosine of a frame with itself a hair off 1.
+            const float d = dot > 1.0f - 1e-6f ? 0.0f : 1.0f - dot;
+            local[i * m + j] = d;
+            sum += d;
         }
     }
     // Two recordings of one steady sound: every pair alike, nothing to measure against.
@@ -187,7 +190,7 @@ Alignment AlignFrames(const std::vector<Cepstrum>& a, const std::vector<Cepstrum
 }
 
 double ScoreFromCost(double cost) {
-    if (!(cost >= 0) || std::isinf(cost)) {
+    if (std::isnan(cost) || std::isinf(cost)) {
         return 0;
     }
     return 100.0 * Closeness(cost);

@@ -118,7 +118,8 @@ public:
         for (std::size_t o = 0; o < count; ++o) {
             double centre = static_cast<double>(o) * step;
             auto base = static_cast<std::ptrdiff_t>(std::floor(centre));
-            auto phase = static_cast<int>(std::lround((centre - static_cast<double>(base)) * Phases));
+            auto phase =
+                static_cast<int>(std::lround((centre - static_cast<double>(base)) * Phases));
             const float* row = &table_[static_cast<std::size_t>(phase) * taps];
             std::ptrdiff_t first = base - reach_;
             float acc = 0;
@@ -153,7 +154,8 @@ private:
 template <typename Step>
 void RunCentred(const std::vector<float>& signal, int window, std::size_t frames, Step step) {
     Fvec hop(new_fvec(AnalysisHop));
-    auto lag = static_cast<int>(std::lround(static_cast<double>(window - AnalysisHop) / (2 * AnalysisHop)));
+    auto lag = static_cast<int>(
+        std::lround(static_cast<double>(window - AnalysisHop) / (2 * AnalysisHop)));
     std::size_t blocks = frames + static_cast<std::size_t>(lag);
     for (std::size_t b = 0; b < blocks; ++b) {
         for (int i = 0; i < AnalysisHop; ++i) {
@@ -224,11 +226,11 @@ VoiceAnalysis AnalyseVoice(const PcmSound& sound, VoicePart which) {
     if (peak < SilenceFloorDb || speechFrames < MinSpeechFrames) {
         return result;
     }
-    auto firstLoud = static_cast<std::size_t>(std::find_if(level.begin(), level.end(), loud) -
-                                              level.begin());
-    auto lastLoud = frames - 1 -
-                    static_cast<std::size_t>(std::find_if(level.rbegin(), level.rend(), loud) -
-                                             level.rbegin());
+    auto firstLoud =
+        static_cast<std::size_t>(std::find_if(level.begin(), level.end(), loud) - level.begin());
+    auto lastLoud =
+        frames - 1 -
+        static_cast<std::size_t>(std::find_if(level.rbegin(), level.rend(), loud) - level.rbegin());
     if (which == VoicePart::FirstUtterance) {
         std::size_t quiet = 0;
         for (std::size_t f = firstLoud; f <= lastLoud; ++f) {
@@ -327,7 +329,8 @@ VoiceAnalysis AnalyseVoice(const PcmSound& sound, VoicePart which) {
     result.voicedShare = static_cast<float>(voiced.size()) / static_cast<float>(count);
     result.pitch.assign(count, std::numeric_limits<float>::quiet_NaN());
     if (!voiced.empty()) {
-        std::nth_element(voiced.begin(), voiced.begin() + static_cast<std::ptrdiff_t>(voiced.size() / 2),
+        std::nth_element(voiced.begin(),
+                         voiced.begin() + static_cast<std::ptrdiff_t>(voiced.size() / 2),
                          voiced.end());
         result.medianPitchHz = voiced[voiced.size() / 2];
         for (std::size_t f = 0; f < count; ++f) {
