@@ -66,7 +66,7 @@ public:
     /// The output volume value as last set (left channel low 16 bits, right high).
     std::uint32_t Volume() const;
     /// The speech speed as last set.
-    int SpeechSpeed() const { return speechSpeed_; }
+    int SpeechSpeed() const override { return speechSpeed_; }
     /// A knob's offset on the frame (its left edge minus the frame's).
     int KnobOffset(const QWidget* knob) const;
     /// True once FormShow has run.

@@ -111,6 +111,8 @@ public:
     virtual void SpeakText(const QString& text) = 0;
     /// Sets the speech speed; a running Timer2 is paused around the change.
     virtual void SetSpeechSpeed(int speed) = 0;
+    /// The speech speed last set (150 normal).
+    virtual int SpeechSpeed() const = 0;
 
     /// Pronounces a word as every mode does: its sound file where the sound index names one
     /// (on the given or the shared player), else speech through SpeakText. A player failure

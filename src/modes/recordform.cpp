@@ -1,5 +1,7 @@
 #include "recordform.h"
 
+#include "comparisonview.h"
+
 #include "core/colourcycle.h"
 #include "core/recordingcycle.h"
 #include "core/studyperiod.h"
@@ -159,6 +161,10 @@ void TRecordForm1::BuildWindow() {
     column->addWidget(Label2);
     column->addWidget(Label5);
     column->addWidget(meaningArea, 1);
+    // Above the control bar, taking its room from the meaning's: the word, its phonetic and its
+    // meaning stay in view. It appears after the first recording.
+    Comparison = new ComparisonView(this);
+    column->addWidget(Comparison);
     column->addWidget(Panel7);
 
     Label4 = new QLabel(QStringLiteral("声音长度： "), Panel7);
@@ -241,8 +247,9 @@ void TRecordForm1::FormShow() {
 
 void TRecordForm1::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    // Nothing of the cycle goes on unseen: no timer, no sound, no recording.
+    // Nothing of the cycle goes on unseen: no timer, no sound, no recording, no comparison.
     StopAll();
+    Comparison->Cancel();
     cycle_.Abort();
     Image1->hide();
     ApplyButtons();
@@ -250,6 +257,7 @@ void TRecordForm1::hideEvent(QHideEvent* event) {
 
 void TRecordForm1::closeEvent(QCloseEvent* event) {
     StopAll();
+    Comparison->Cancel();
     event->accept();
 }
 
@@ -330,6 +338,10 @@ void TRecordForm1::ShowWord(const core::ReciteResult& recite) {
     Label1->setText(Q(recite.face.word));
     Label2->setText(Q(recite.face.phonetic));
     Label3->setText(Q(recite.face.meaning));
+    // The strip spoke of the last recording of the word shown before; it comes back with the
+    // next recording.
+    Comparison->Cancel();
+    Comparison->hide();
 
     PronounceOptions options;
     options.player = MYRecordPlayer1;
@@ -346,6 +358,12 @@ void TRecordForm1::ShowWord(const core::ReciteResult& recite) {
         // Nothing sounds, so no player would ever end the measurement: the word is spoken
         // instead, as browsing does, and the end of the speech ends it.
         host_.SpeakText(Q(recite.word));
+    }
+    // The learner repeats what was heard: the sound file, or the speech made into samples.
+    if (said.how == sound::Pronounced::Played) {
+        Comparison->SetModelFile(said.path);
+    } else {
+        Comparison->SetModelSpeech(recite.word, host_.SpeechSpeed());
     }
     Timer1->start();
 }
@@ -398,6 +416,7 @@ void TRecordForm1::BtRecordword2Click() {
     }
     Timer2->stop();
     Timer3->stop();
+    Comparison->Cancel();
     ApplyButtons();
     BeginBusy();
     const bool started = sound::StartRecording(*MYRecordPlayer2, TempWav(),
@@ -431,6 +450,10 @@ void TRecordForm1::Timer2Timer() {
     const sound::RecordingEnd end = sound::FinishRecording(
         *MYRecordPlayer2, TempWav(), [this](const QString& text) { Report(text); });
     ApplyButtons();
+    // The playback has started; the comparison runs beside it and shows when it is ready.
+    if (end.saved) {
+        Comparison->CompareRecording(TempWav());
+    }
     if (!end.playing) {
         // The recording cannot be heard: the phase ends here, reported once.
         ApplyTick(cycle_.PlaybackFailed());

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <string>
 
+class ComparisonView;
 class QCheckBox;
 class QFrame;
 class QLabel;
@@ -54,6 +55,7 @@ public:
     QPushButton* BtwordNext1;            ///< "开始", then "继续"
     QPushButton* BtwordRecite1;          ///< "朗读"
     QCheckBox* CheckBox1;                ///< "自动录放"
+    ComparisonView* Comparison;          ///< the learner's last recording against the model
     sound::MediaPlayer* MYRecordPlayer1; ///< the model sound
     sound::MediaPlayer* MYRecordPlayer2; ///< recording and playback of the learner's voice
     QTimer* Timer1;                      ///< 50 ms: measuring

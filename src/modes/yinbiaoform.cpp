@@ -1,5 +1,7 @@
 #include "yinbiaoform.h"
 
+#include "comparisonview.h"
+
 #include "core/phonetic.h"
 #include "core/studystate.h"
 #include "host/errortext.h"
@@ -116,11 +118,26 @@ void TyinbiaoForm1::BuildWindow() {
     YBWebBrowser1 = new HtmlView(yinbaioPanel1);
     YBWebBrowser1->setObjectName(QStringLiteral("YBWebBrowser1"));
     YBWebBrowser1->setGeometry(1, PanelHeight - 1 - PageHeight, PanelWidth - 2, PageHeight);
+
+    // Outside the panel, so that it covers neither a symbol nor the lesson page.
+    Comparison = new ComparisonView(this);
+    Comparison->setFixedWidth(PanelWidth);
+}
+
+void TyinbiaoForm1::PlaceComparison() {
+    const QRect panel = yinbaioPanel1->geometry();
+    constexpr int Gap = 6;
+    int top = panel.bottom() + 1 + Gap;
+    if (top + Comparison->height() > height() && panel.top() - Gap - Comparison->height() >= 0) {
+        top = panel.top() - Gap - Comparison->height();
+    }
+    Comparison->move(panel.left(), top);
 }
 
 void TyinbiaoForm1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     yinbaioPanel1->move((width() - PanelWidth) / 2, (height() - PanelHeight) / 2);
+    PlaceComparison();
 }
 
 QPushButton* TyinbiaoForm1::SymbolButton(int k) const {
@@ -193,6 +210,12 @@ void TyinbiaoForm1::ShowSymbol(int k) {
     case core::SymbolClick::Play:
         break;
     }
+    // The learner repeats the symbol once: the first utterance of its sound (which says the
+    // symbol twice and then an example word) is the model.
+    Comparison->Cancel();
+    Comparison->hide();
+    Comparison->SetModelFile(Q(core::LessonSoundPath(state_.AppDir, k)),
+                             core::VoicePart::FirstUtterance);
     try {
         sound::PlayFile(*MediaPlayer1, Q(core::LessonSoundPath(state_.AppDir, k)));
     } catch (const std::exception& e) {
@@ -219,6 +242,7 @@ void TyinbiaoForm1::SpeedButton1Click() {
         return;
     }
     yinbiaoTimer1->stop();
+    Comparison->Cancel();
     preparing_ = true;
     const bool started = sound::StartRecording(*MediaPlayer1, sound::TempWav(state_.AppDir),
                                                [this](const QString& text) { Report(text); });
@@ -253,12 +277,18 @@ void TyinbiaoForm1::yinbiaoTimer1Timer() {
     yinbiaoTimer1->stop();
     // The player's name is set to the recording file again before saving: whatever was
     // opened in between, the end of a recording writes "Temp.wav" and nothing else.
-    sound::FinishRecording(*MediaPlayer1, sound::TempWav(state_.AppDir),
-                           [this](const QString& text) { Report(text); });
+    const sound::RecordingEnd end =
+        sound::FinishRecording(*MediaPlayer1, sound::TempWav(state_.AppDir),
+                               [this](const QString& text) { Report(text); });
+    // Beside the playback, compared with the last symbol heard (none before the first).
+    if (end.saved) {
+        Comparison->CompareRecording(sound::TempWav(state_.AppDir));
+    }
 }
 
 void TyinbiaoForm1::DropRecording() {
     yinbiaoTimer1->stop();
+    Comparison->Cancel();
     recording_.Reset();
     try {
         MediaPlayer1->Stop();
@@ -280,6 +310,7 @@ bool TyinbiaoForm1::event(QEvent* event) {
 
 void TyinbiaoForm1::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
+    Comparison->Cancel();
     if (recording_.Recording() || recording_.Starting()) {
         DropRecording();
     }

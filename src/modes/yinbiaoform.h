@@ -7,6 +7,7 @@
 #include <QList>
 #include <QWidget>
 
+class ComparisonView;
 class QFrame;
 class QPushButton;
 class QTimer;
@@ -44,6 +45,7 @@ public:
     HtmlView* YBWebBrowser1;          ///< the lesson page
     sound::MediaPlayer* MediaPlayer1; ///< symbol sounds, recording and playback
     QTimer* yinbiaoTimer1;            ///< 10 ms: counts and ends a recording
+    ComparisonView* Comparison;       ///< the learner's last recording against the symbol
 
 public slots:
     /// A symbol button: plays its sound and shows its lesson.
@@ -69,6 +71,8 @@ private:
     /// Ends a recording without saving it and closes the player.
     void DropRecording();
     void Report(const QString& text);
+    /// Puts the comparison strip under the panel (or above it when there is no room below).
+    void PlaceComparison();
 
     ModeHost& host_;
     core::StudyState& state_;

@@ -22,6 +22,12 @@ std::mutex& EngineMutex() {
 }
 bool g_engineTried = false;
 int g_sampleRate = -1;
+// Set while this thread makes a text into memory: the engine calls back on the thread that
+// asked it (synchronous output), so its samples go to this buffer and not to a Voice.
+thread_local std::vector<std::int16_t>* t_memory = nullptr;
+
+/// Starts the engine once per run (the caller holds EngineMutex). False when it cannot start.
+bool StartEngine(const QString& dataPath);
 
 // Samples are handed over in pieces of this length, so that speech starts before the whole
 // text has been made.
@@ -49,6 +55,12 @@ int VoiceSynthCallback(short* wav, int numsamples, void* user) {
 namespace {
 
 int EngineCallback(short* wav, int numsamples, espeak_EVENT* events) {
+    if (t_memory != nullptr) {
+        if (wav != nullptr && numsamples > 0) {
+            t_memory->insert(t_memory->end(), wav, wav + numsamples);
+        }
+        return 0;
+    }
     void* user = nullptr;
     for (espeak_EVENT* e = events; e != nullptr; ++e) {
         user = e->user_data;
@@ -59,7 +71,45 @@ int EngineCallback(short* wav, int numsamples, espeak_EVENT* events) {
     return VoiceSynthCallback(wav, numsamples, user);
 }
 
+bool StartEngine(const QString& dataPath) {
+    if (!g_engineTried) {
+        g_engineTried = true;
+        QByteArray path = dataPath.toLocal8Bit();
+        g_sampleRate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, EngineBufferMs,
+                                         dataPath.isEmpty() ? nullptr : path.constData(),
+                                         espeakINITIALIZE_DONT_EXIT);
+        if (g_sampleRate > 0) {
+            espeak_SetSynthCallback(EngineCallback);
+        }
+    }
+    return g_sampleRate > 0;
+}
+
+bool SetEnglishVoice() {
+    return espeak_SetVoiceByName("en-us") == EE_OK || espeak_SetVoiceByName("en") == EE_OK;
+}
+
 } // namespace
+
+bool Voice::SynthesizeToMemory(const std::string& text, int speed, core::PcmSound& sound) {
+    std::lock_guard<std::mutex> lock(EngineMutex());
+    if (!StartEngine({}) || !SetEnglishVoice()) {
+        return false;
+    }
+    std::vector<std::int16_t> samples;
+    t_memory = &samples;
+    espeak_SetParameter(espeakRATE, core::WordsPerMinuteFromSpeed(speed), 0);
+    const espeak_ERROR made = espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0,
+                                           espeakCHARS_UTF8, nullptr, nullptr);
+    t_memory = nullptr;
+    if (made != EE_OK) {
+        return false;
+    }
+    sound.samples = std::move(samples);
+    sound.channels = 1;
+    sound.rate = g_sampleRate;
+    return true;
+}
 
 Voice::Voice(QObject* parent, OutputVolume* volume, QString dataPath)
     : QObject(parent), volume_(volume), dataPath_(std::move(dataPath)) {
@@ -90,19 +140,8 @@ bool Voice::Register() {
     {
         std::lock_guard<std::mutex> lock(EngineMutex());
         // The first Register of the run starts the engine; later voices share it.
-        if (!g_engineTried) {
-            g_engineTried = true;
-            QByteArray path = dataPath_.toLocal8Bit();
-            g_sampleRate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, EngineBufferMs,
-                                             dataPath_.isEmpty() ? nullptr : path.constData(),
-                                             espeakINITIALIZE_DONT_EXIT);
-            if (g_sampleRate > 0) {
-                espeak_SetSynthCallback(EngineCallback);
-            }
-        }
-        if (g_sampleRate > 0) {
-            voiceSet =
-                espeak_SetVoiceByName("en-us") == EE_OK || espeak_SetVoiceByName("en") == EE_OK;
+        if (StartEngine(dataPath_)) {
+            voiceSet = SetEnglishVoice();
         }
     }
     if (g_sampleRate <= 0 || !voiceSet) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "core/pcmwave.h"
 #include "core/speech.h"
 #include "outputvolume.h"
 
@@ -48,6 +49,13 @@ public:
     PcmOutput* Output() const { return output_.get(); }
     /// How long the engine took to make the samples of the last text, in nanoseconds.
     qint64 LastSynthesisNs() const { return lastSynthesisNs_.load(); }
+
+    /// Makes text (UTF-8) into samples in memory at speed (program units), without playing
+    /// them: the model of a word that has no sound file, for comparing the learner's voice
+    /// with it. Starts the engine with its installed data when no voice has started it.
+    /// Callable from any thread; waits while the engine makes another text. False when the
+    /// engine cannot start or refuses the text.
+    static bool SynthesizeToMemory(const std::string& text, int speed, core::PcmSound& sound);
 
 signals:
     /// The engine could not start; raised once, with the text to show.

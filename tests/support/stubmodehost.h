@@ -34,6 +34,7 @@ public:
     void RegisterMode(ModeButton button, ModeRegistration registration) override;
     void SpeakText(const QString&) override {}
     void SetSpeechSpeed(int) override {}
+    int SpeechSpeed() const override { return 150; }
     sound::Pronunciation Pronounce(sound::PronounceVariant, const std::string&,
                                    const PronounceOptions&) override;
     void ShowStudyTime(const QString&, const std::string&) override {}

@@ -1,0 +1,62 @@
+#pragma once
+#include "core/pronunciationscore.h"
+#include "core/voiceanalysis.h"
+
+#include <QWidget>
+
+#include <string>
+
+class QToolButton;
+class VoiceComparer;
+
+/// A strip that shows how the learner's last recording compares with the model: the score
+/// (0 to 100) and its verdict ("很好", "接近", "再试一次") at the left; at the right the model's
+/// loudness above the learner's, each with its pitch contour, on the model's time axis (the
+/// learner's frames aligned with the model's), the learner's row tinted where the sounds
+/// differ most. Hidden until the first comparison arrives; its "×" hides it until the next.
+/// The comparison itself runs on the VoiceComparer it owns.
+class ComparisonView : public QWidget {
+    Q_OBJECT
+public:
+    explicit ComparisonView(QWidget* parent = nullptr);
+    ~ComparisonView() override;
+
+    /// The recordings that follow are compared with this sound file (see VoiceComparer).
+    void SetModelFile(const QString& file, core::VoicePart part = core::VoicePart::Whole);
+    /// ... or with this text said by the speech engine at speed.
+    void SetModelSpeech(const std::string& text, int speed);
+    /// Compares the recording just saved in waveFile with the model; the strip shows the
+    /// result when it is ready. False when there is nothing to compare with.
+    bool CompareRecording(const QString& waveFile);
+    /// Drops a comparison that is still running (the window hides or closes).
+    void Cancel();
+
+    /// The comparison shown, and whether there is one.
+    const core::VoiceComparison& Shown() const { return shown_; }
+    bool HasResult() const { return hasResult_; }
+    /// The score as shown ("87"), "" before the first result or without a model.
+    QString ScoreText() const;
+    /// The verdict as shown ("很好", "接近", "再试一次").
+    QString VerdictText() const;
+    VoiceComparer* Comparer() const { return comparer_; }
+
+    /// The words of a verdict.
+    static QString VerdictWords(core::Verdict verdict);
+
+    QToolButton* HideButton; ///< "×": hides the strip until the next comparison
+
+signals:
+    /// A comparison has been shown (with the score shown).
+    void Updated(int score);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Show(const core::VoiceComparison& comparison);
+
+    VoiceComparer* comparer_;
+    core::VoiceComparison shown_;
+    bool hasResult_ = false;
+};

@@ -1,0 +1,81 @@
+#pragma once
+#include "core/pcmwave.h"
+#include "core/pronunciationscore.h"
+#include "core/voiceanalysis.h"
+
+#include <QObject>
+#include <QString>
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+/// Compares the learner's recordings with a model pronunciation on a worker thread of its own,
+/// so that the recording window's cycle never waits for it. The model is set when the word or
+/// symbol is shown and analysed at once (a spoken model is made into samples in memory), so
+/// that a recording, when it comes, only needs its own analysis. Results are delivered on the
+/// thread that created the comparer (the interface thread) through Compared; a result that was
+/// cancelled, or that belongs to an earlier request, is never delivered. Destroying the
+/// comparer cancels what is queued and waits for the worker.
+class VoiceComparer : public QObject {
+    Q_OBJECT
+public:
+    /// Makes text into samples at a speech speed (program units); false when it cannot.
+    using Synthesizer =
+        std::function<bool(const std::string& text, int speed, core::PcmSound& sound)>;
+
+    /// synthesize makes spoken models; empty means the speech engine's own.
+    explicit VoiceComparer(Synthesizer synthesize = {}, QObject* parent = nullptr);
+    ~VoiceComparer() override;
+    VoiceComparer(const VoiceComparer&) = delete;
+    VoiceComparer& operator=(const VoiceComparer&) = delete;
+
+    /// The model is a sound file; part says which of it the learner repeats.
+    void SetModelFile(const QString& file, core::VoicePart part = core::VoicePart::Whole);
+    /// The model is text said by the speech engine at speed.
+    void SetModelSpeech(const std::string& text, int speed);
+    /// No model: recordings are not compared.
+    void ClearModel();
+    bool HasModel() const { return hasModel_; }
+
+    /// Compares the recording in the wave file with the model. The file is read here, at once,
+    /// so that the next recording may overwrite it; the work runs on the worker. False (and
+    /// nothing follows) when there is no model or the file cannot be read.
+    bool CompareFile(const QString& waveFile);
+    /// Drops the comparisons not yet delivered; the model stays.
+    void Cancel();
+    /// True from CompareFile until its result is delivered or cancelled.
+    bool Busy() const { return waiting_; }
+
+signals:
+    /// The comparison of the latest recording with the model.
+    void Compared(const core::VoiceComparison& comparison);
+
+private:
+    struct Job;
+    Q_INVOKABLE void Deliver();
+    void WorkerLoop();
+    void Post(std::unique_ptr<Job> job);
+
+    Synthesizer synthesize_;
+    // Interface thread only.
+    bool hasModel_ = false;
+    bool waiting_ = false;    ///< a comparison was asked for and is not yet delivered
+    unsigned generation_ = 0; ///< raised by every Cancel and CompareFile
+
+    // Worker only.
+    core::VoiceAnalysis model_;
+
+    std::mutex mutex_; ///< guards what follows, between worker and interface
+    std::condition_variable wake_;
+    std::deque<std::unique_ptr<Job>> jobs_;
+    bool quit_ = false;
+    bool haveResult_ = false;
+    unsigned resultGeneration_ = 0;
+    core::VoiceComparison result_;
+    std::thread worker_;
+};
