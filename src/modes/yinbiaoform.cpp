@@ -24,6 +24,9 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
 
 #include <exception>
 
@@ -122,21 +125,32 @@ void TyinbiaoForm1::BuildWindow() {
     // Outside the panel, so that it covers neither a symbol nor the lesson page.
     Comparison = new ComparisonView(this);
     Comparison->setFixedWidth(PanelWidth);
+    connect(Comparison, &ComparisonView::Updated, this, &TyinbiaoForm1::PlaceComparison);
+    connect(Comparison->HideButton, &QToolButton::clicked, this, &TyinbiaoForm1::PlaceComparison);
 }
 
 void TyinbiaoForm1::PlaceComparison() {
-    const QRect panel = yinbaioPanel1->geometry();
     constexpr int Gap = 6;
-    int top = panel.bottom() + 1 + Gap;
-    if (top + Comparison->height() > height() && panel.top() - Gap - Comparison->height() >= 0) {
-        top = panel.top() - Gap - Comparison->height();
+    const int strip = Comparison->height() + Gap;
+    const int left = (width() - PanelWidth) / 2;
+    int panelTop = (height() - PanelHeight) / 2;
+    int stripTop = panelTop + PanelHeight + Gap;
+    // The panel stays centred; the strip goes below it, or above it. Only a window too low
+    // for either moves the panel up, and only while the strip shows.
+    if (Comparison->isVisibleTo(this) && stripTop + Comparison->height() > height()) {
+        if (panelTop - strip >= 0) {
+            stripTop = panelTop - strip;
+        } else {
+            panelTop = std::max(0, (height() - PanelHeight - strip) / 2);
+            stripTop = panelTop + PanelHeight + Gap;
+        }
     }
-    Comparison->move(panel.left(), top);
+    yinbaioPanel1->move(left, panelTop);
+    Comparison->move(left, stripTop);
 }
 
 void TyinbiaoForm1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    yinbaioPanel1->move((width() - PanelWidth) / 2, (height() - PanelHeight) / 2);
     PlaceComparison();
 }
 
@@ -214,6 +228,7 @@ void TyinbiaoForm1::ShowSymbol(int k) {
     // symbol twice and then an example word) is the model.
     Comparison->Cancel();
     Comparison->hide();
+    PlaceComparison();
     Comparison->SetModelFile(Q(core::LessonSoundPath(state_.AppDir, k)),
                              core::VoicePart::FirstUtterance);
     try {
