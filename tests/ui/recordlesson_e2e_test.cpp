@@ -8,6 +8,7 @@
 #include "core/waveheader.h"
 #include "host/fonts.h"
 #include "host/htmlview.h"
+#include "modes/comparisonview.h"
 #include "modes/recordform.h"
 #include "modes/yinbiaoform.h"
 #include "sound/pcmoutput.h"
@@ -208,6 +209,39 @@ TEST_F(RecordLessonEndToEnd, ASymbolPlaysItsSoundAndARecordingLastsItsTicks) {
     ASSERT_TRUE(RunUntil([&] { return ended.count() > 0; }, 10000))
         << "the recording was played back";
     EXPECT_EQ(player->FileName(), appDir_ + QStringLiteral("Temp.wav"));
+    EXPECT_TRUE(messages_.Messages().isEmpty()) << messages_.Texts().join('|').toStdString();
+}
+
+TEST_F(RecordLessonEndToEnd, AfterEachRecordingTheComparisonStripShowsAScore) {
+    // The sound server's source is silent: the learner "says nothing", and the strip says so,
+    // measured against the model the built data holds (a model it could not read would say
+    // "无法比较" instead).
+    state_.ContentKind = core::StudyContent::NewWords;
+    ASSERT_TRUE(state_.SoundIndex.Open(state_.AppDir + "br.tif"));
+    state_.NewList.Replace({"good[gud]adj.好的"});
+    RealShell().btrecordword->click();
+    auto* w = qobject_cast<TRecordForm1*>(RealShell().SlotWindow(ModeSlot::Recording));
+    ASSERT_NE(w, nullptr);
+    w->BtwordNext1->click();
+    ASSERT_TRUE(RunUntil([&] { return w->Comparison->HasResult(); }, 30000))
+        << "no comparison after the recording: " << w->Label4->text().toStdString();
+    EXPECT_TRUE(w->Timer3->isActive() || w->Label4->text() == QStringLiteral("请继续： "))
+        << "shown during the playback phase or after it";
+    EXPECT_FALSE(w->Comparison->isHidden());
+    EXPECT_TRUE(w->Comparison->Shown().modelSpeech) << "the word's sound file was analysed";
+    EXPECT_EQ(w->Comparison->ScoreText(), QStringLiteral("0"));
+    EXPECT_EQ(w->Comparison->VerdictText(), QStringLiteral("再试一次"));
+    EXPECT_TRUE(w->Comparison->accessibleName().contains(QStringLiteral("再试一次")));
+
+    // The lessons compare with the symbol's own sound.
+    RealShell().SpeedButton1->click();
+    auto* lesson = qobject_cast<TyinbiaoForm1*>(RealShell().SlotWindow(ModeSlot::Phonetic));
+    ASSERT_NE(lesson, nullptr);
+    lesson->SymbolButton(9)->click();
+    lesson->SpeedButton1->click();
+    ASSERT_TRUE(RunUntil([&] { return lesson->Comparison->HasResult(); }, 10000));
+    EXPECT_TRUE(lesson->Comparison->Shown().modelSpeech) << "yb48_9.wav was analysed";
+    EXPECT_EQ(lesson->Comparison->VerdictText(), QStringLiteral("再试一次"));
     EXPECT_TRUE(messages_.Messages().isEmpty()) << messages_.Texts().join('|').toStdString();
 }
 
