@@ -2,15 +2,21 @@
 // real sound server, and prints figures:
 //   - symbol click -> first sample of its sound handed to the output (target 30 ms);
 //   - symbol click -> its lesson page in the view (target 20 ms);
-//   - "录放" -> first recorded sample written (target 100 ms).
+//   - "录放" -> first recorded sample written (target 100 ms);
+//   - end of a recording (its playback starts) -> comparison strip drawn with the score, for a
+//     2-second recording of a voice (target 50 ms).
 // Run by hand with a PulseAudio server, after building the appdata target:
 //   build/bench/modes_bench [repetitions]
 #include "app/wordmemory.h"
 #include "core/clock.h"
+#include "core/pcmwave.h"
 #include "core/studystate.h"
+#include "core/voiceanalysis.h"
+#include "core/waveheader.h"
 #include "host/fonts.h"
 #include "host/htmlview.h"
 #include "host/messageservice.h"
+#include "modes/comparisonview.h"
 #include "modes/recordform.h"
 #include "modes/yinbiaoform.h"
 #include "sound/pcmoutput.h"
@@ -82,6 +88,49 @@ void Print(const char* what, std::vector<double> ms, double target) {
                 "ms: %s)\n",
                 what, ms.size(), ms.front(), median, p90, ms.back(), target,
                 median <= target ? "met" : "MISSED");
+}
+
+/// Notes when a widget is painted.
+class PaintClock : public QObject {
+public:
+    explicit PaintClock(QWidget* widget) : widget_(widget) { widget->installEventFilter(this); }
+    qint64 paintedNs = -1;
+    QElapsedTimer clock;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == widget_ && event->type() == QEvent::Paint && paintedNs < 0) {
+            paintedNs = clock.nsecsElapsed();
+        }
+        return false;
+    }
+
+private:
+    QWidget* widget_;
+};
+
+/// The model word as the program records a learner: 44.1 kHz, two channels, 2 seconds, the
+/// word after 0.3 s.
+bool WriteRecording(const QString& model, const QString& path) {
+    core::PcmSound sound;
+    if (!core::ReadPcmWave(model.toStdString(), sound)) {
+        return false;
+    }
+    const std::vector<float> mono = core::MonoAtRate(sound, 44100);
+    std::vector<std::int16_t> samples(2 * 2 * 44100, 0);
+    for (std::size_t i = 0; i < mono.size() && 2 * (i + 13230) + 1 < samples.size(); ++i) {
+        const auto v =
+            static_cast<std::int16_t>(std::clamp(mono[i] * 32767.0f, -32768.0f, 32767.0f));
+        samples[2 * (i + 13230)] = v;
+        samples[2 * (i + 13230) + 1] = v;
+    }
+    const auto bytes = static_cast<std::uint32_t>(samples.size() * 2);
+    const auto header = core::WaveHeader(2, 16, 44100, bytes);
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) &&
+           f.write(reinterpret_cast<const char*>(header.data()), header.size()) ==
+               static_cast<qint64>(header.size()) &&
+           f.write(reinterpret_cast<const char*>(samples.data()), bytes) == bytes;
 }
 
 double Ms(qint64 ns) {
@@ -211,6 +260,38 @@ int main(int argc, char** argv) {
         }
     }
     Print("\"录放\" -> first recorded sample", recordMs, 100);
+
+    // The comparison strip: from the end of a recording (the window starts the playback and
+    // hands the saved file to the strip) to the strip drawn with its score.
+    {
+        const QString model = appDir + QStringLiteral("br/g/good.wav");
+        const QString learner = appDir + QStringLiteral("Learner.wav");
+        if (!WriteRecording(model, learner)) {
+            std::printf("strip: cannot make a recording from %s\n",
+                        model.toLocal8Bit().constData());
+            return 1;
+        }
+        ComparisonView view;
+        view.resize(800, 96);
+        view.SetModelFile(model);
+        std::vector<double> stripMs;
+        int score = -1;
+        for (int i = 0; i <= reps; ++i) {
+            PaintClock painted(&view);
+            painted.clock.start();
+            view.CompareRecording(learner);
+            if (!RunUntil([&] { return painted.paintedNs >= 0 && view.HasResult(); }, 5000)) {
+                std::printf("strip: not drawn\n");
+                return 1;
+            }
+            score = view.Shown().Rounded();
+            if (i > 0) { // the first also waits for the model's analysis
+                stripMs.push_back(Ms(painted.paintedNs));
+            }
+        }
+        Print("recording end -> comparison strip drawn", stripMs, 50);
+        std::printf("(score of the word against itself recorded: %d)\n", score);
+    }
     std::printf("messages shown: %d\n", messages.count);
     return 0;
 }
