@@ -37,7 +37,7 @@ constexpr double TargetRms = 0.1;
 
 // Pitch: frames whose estimate is less sure than this, or outside the range of voices, count
 // as unvoiced.
-constexpr float MinPitchConfidence = 0.7f;
+constexpr float MinPitchConfidence = 0.5f;
 constexpr float MinPitchHz = 60.0f;
 constexpr float MaxPitchHz = 500.0f;
 
