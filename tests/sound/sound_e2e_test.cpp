@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -105,6 +106,36 @@ TEST_F(SoundEndToEnd, SpokenWordIsSpeakingUntilItHasSounded) {
         << "still speaking after 10 s";
     EXPECT_GE(clock.elapsed(), 250) << "speech ended before a word could sound";
     EXPECT_EQ(finished.count(), 1);
+}
+
+TEST_F(SoundEndToEnd, SpeechMadeIntoMemoryOnAnotherThreadLeavesTheSpokenTextAlone) {
+    sound::Voice voice;
+    ASSERT_TRUE(voice.Register()) << voice.LastError().toStdString();
+    voice.SpeakText("hello");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !voice.IsSpeaking(); }, 10000));
+    const qint64 alone = voice.Output()->TotalBytesWritten();
+
+    // The same text spoken while another thread makes texts into memory, at two speeds.
+    core::PcmSound slow;
+    core::PcmSound fast;
+    bool made = false;
+    voice.SpeakText("hello");
+    std::thread maker([&] {
+        made = sound::Voice::SynthesizeToMemory("hello", 80, slow) &&
+               sound::Voice::SynthesizeToMemory("hello", 290, fast);
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !voice.IsSpeaking(); }, 10000));
+    maker.join();
+    ASSERT_TRUE(made);
+    // Give or take a few samples of the output's buffering: the words made into memory are
+    // thousands of samples long.
+    EXPECT_NEAR(static_cast<double>(voice.Output()->TotalBytesWritten() - alone),
+                static_cast<double>(alone), alone / 100.0)
+        << "the speech got none of the samples made into memory, and lost none of its own";
+    EXPECT_EQ(slow.channels, 1);
+    EXPECT_GE(slow.rate, 16000);
+    EXPECT_GT(static_cast<double>(fast.Frames()) / fast.rate, 0.2) << "a word was made";
+    EXPECT_GT(slow.Frames(), fast.Frames() * 3 / 2) << "at the speed asked for";
 }
 
 TEST_F(SoundEndToEnd, TextsGivenWhileSpeakingFollowInTurn) {

@@ -125,6 +125,7 @@ TEST_F(RecordComparisonTest, ARecordingOfTheSoundFileScoresAndTheStripShowsIt) {
     EXPECT_LE(w->Comparison->geometry().bottom(), w->Panel7->geometry().top());
     EXPECT_GE(w->Comparison->geometry().top(), w->Label5->geometry().bottom());
     EXPECT_FALSE(w->Comparison->geometry().intersects(w->Label3->parentWidget()->geometry()));
+    Snap(w, QStringLiteral("record-comparison"));
     EXPECT_TRUE(messages_.Messages().isEmpty()) << messages_.Texts().join('|').toStdString();
 
     // Its "×" hides it; the next word hides it too, until its own recording.
@@ -228,6 +229,7 @@ TEST_F(LessonComparisonTest, ARecordingIsComparedWithTheSymbolSaidOnce) {
     // Outside the panel: no symbol and no part of the page is covered.
     EXPECT_FALSE(w->Comparison->geometry().intersects(w->yinbaioPanel1->geometry()));
     EXPECT_TRUE(w->rect().contains(w->Comparison->geometry()));
+    Snap(w, QStringLiteral("lesson-comparison"));
 
     // A symbol without its sound file: the strip says there is nothing to compare with.
     w->SymbolButton(2)->click();
