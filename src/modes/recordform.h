@@ -26,7 +26,8 @@ class MediaPlayer;
 /// long the model pronunciation lasts, records the learner for that length plus half a
 /// second into "Temp.wav", and plays the recording back. With "自动录放" the recording follows
 /// the model by itself; without it the learner presses "录放". Timer1 measures, Timer2
-/// records, Timer3 plays back (50 ms each), Timer4 cycles the label colours (1500 ms).
+/// records, Timer3 plays back (50 ms each), Timer4 cycles the label colours (1500 ms). While a
+/// recording plays back, a strip above the control bar compares it with the model.
 class TRecordForm1 : public QWidget, public ModeWindow {
     Q_OBJECT
 public:

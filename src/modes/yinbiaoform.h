@@ -23,7 +23,8 @@ class MediaPlayer;
 /// The phonetic-symbol lessons ("音标学习(&P)"): 48 symbol buttons above a page. Opening
 /// shows the overview of the six symbol groups; a symbol plays its model sound and shows its
 /// lesson (symbol and category, pronunciation rule, letter combinations). The record button
-/// records about 0.8 s of the learner's voice and plays it straight back.
+/// records about 0.8 s of the learner's voice and plays it straight back; a strip below the
+/// panel then compares it with the last symbol heard.
 class TyinbiaoForm1 : public QWidget, public ModeWindow {
     Q_OBJECT
 public:
