@@ -1,12 +1,14 @@
 #include "voiceanalysis.h"
 
 #include <aubio/aubio.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <type_traits>
 
 namespace core {
 
@@ -41,6 +43,66 @@ constexpr float MinPitchConfidence = 0.5f;
 constexpr float MinPitchHz = 60.0f;
 constexpr float MaxPitchHz = 500.0f;
 
+// aubio is loaded when the first recording is analysed, not when the program starts: it
+// brings the media libraries it was built with (FFmpeg among them), whose loading would slow
+// every start of the program.
+struct AubioLibrary {
+    decltype(&::aubio_mfcc_do) aubio_mfcc_do = nullptr;
+    decltype(&::aubio_mfcc_set_mel_coeffs) aubio_mfcc_set_mel_coeffs = nullptr;
+    decltype(&::aubio_pitch_do) aubio_pitch_do = nullptr;
+    decltype(&::aubio_pitch_get_confidence) aubio_pitch_get_confidence = nullptr;
+    decltype(&::aubio_pitch_set_silence) aubio_pitch_set_silence = nullptr;
+    decltype(&::aubio_pitch_set_unit) aubio_pitch_set_unit = nullptr;
+    decltype(&::aubio_pvoc_do) aubio_pvoc_do = nullptr;
+    decltype(&::del_aubio_mfcc) del_aubio_mfcc = nullptr;
+    decltype(&::del_aubio_pitch) del_aubio_pitch = nullptr;
+    decltype(&::del_aubio_pvoc) del_aubio_pvoc = nullptr;
+    decltype(&::del_cvec) del_cvec = nullptr;
+    decltype(&::del_fvec) del_fvec = nullptr;
+    decltype(&::new_aubio_mfcc) new_aubio_mfcc = nullptr;
+    decltype(&::new_aubio_pitch) new_aubio_pitch = nullptr;
+    decltype(&::new_aubio_pvoc) new_aubio_pvoc = nullptr;
+    decltype(&::new_cvec) new_cvec = nullptr;
+    decltype(&::new_fvec) new_fvec = nullptr;
+    bool loaded = false;
+};
+
+const AubioLibrary& Aubio() {
+    static const AubioLibrary library = [] {
+        AubioLibrary library;
+        void* handle = dlopen(LJT_AUBIO_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr) {
+            return library;
+        }
+        bool found = true;
+        auto Load = [&](auto& function, const char* name) {
+            function =
+                reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(handle, name));
+            found = found && function != nullptr;
+        };
+        Load(library.aubio_mfcc_do, "aubio_mfcc_do");
+        Load(library.aubio_mfcc_set_mel_coeffs, "aubio_mfcc_set_mel_coeffs");
+        Load(library.aubio_pitch_do, "aubio_pitch_do");
+        Load(library.aubio_pitch_get_confidence, "aubio_pitch_get_confidence");
+        Load(library.aubio_pitch_set_silence, "aubio_pitch_set_silence");
+        Load(library.aubio_pitch_set_unit, "aubio_pitch_set_unit");
+        Load(library.aubio_pvoc_do, "aubio_pvoc_do");
+        Load(library.del_aubio_mfcc, "del_aubio_mfcc");
+        Load(library.del_aubio_pitch, "del_aubio_pitch");
+        Load(library.del_aubio_pvoc, "del_aubio_pvoc");
+        Load(library.del_cvec, "del_cvec");
+        Load(library.del_fvec, "del_fvec");
+        Load(library.new_aubio_mfcc, "new_aubio_mfcc");
+        Load(library.new_aubio_pitch, "new_aubio_pitch");
+        Load(library.new_aubio_pvoc, "new_aubio_pvoc");
+        Load(library.new_cvec, "new_cvec");
+        Load(library.new_fvec, "new_fvec");
+        library.loaded = found;
+        return library;
+    }();
+    return library;
+}
+
 // aubio plans its transforms with FFTW, whose planner must not run on two threads at once:
 // making and freeing aubio objects holds this lock.
 std::mutex& AubioMutex() {
@@ -49,27 +111,27 @@ std::mutex& AubioMutex() {
 }
 
 struct FvecDeleter {
-    void operator()(fvec_t* v) const { del_fvec(v); }
+    void operator()(fvec_t* v) const { Aubio().del_fvec(v); }
 };
 struct CvecDeleter {
-    void operator()(cvec_t* v) const { del_cvec(v); }
+    void operator()(cvec_t* v) const { Aubio().del_cvec(v); }
 };
 struct PvocDeleter {
     void operator()(aubio_pvoc_t* p) const {
         std::lock_guard<std::mutex> lock(AubioMutex());
-        del_aubio_pvoc(p);
+        Aubio().del_aubio_pvoc(p);
     }
 };
 struct MfccDeleter {
     void operator()(aubio_mfcc_t* m) const {
         std::lock_guard<std::mutex> lock(AubioMutex());
-        del_aubio_mfcc(m);
+        Aubio().del_aubio_mfcc(m);
     }
 };
 struct PitchDeleter {
     void operator()(aubio_pitch_t* p) const {
         std::lock_guard<std::mutex> lock(AubioMutex());
-        del_aubio_pitch(p);
+        Aubio().del_aubio_pitch(p);
     }
 };
 using Fvec = std::unique_ptr<fvec_t, FvecDeleter>;
@@ -153,7 +215,7 @@ private:
 // describes the window centred on frame f of the input.
 template <typename Step>
 void RunCentred(const std::vector<float>& signal, int window, std::size_t frames, Step step) {
-    Fvec hop(new_fvec(AnalysisHop));
+    Fvec hop(Aubio().new_fvec(AnalysisHop));
     auto lag = static_cast<int>(
         std::lround(static_cast<double>(window - AnalysisHop) / (2 * AnalysisHop)));
     std::size_t blocks = frames + static_cast<std::size_t>(lag);
@@ -199,7 +261,9 @@ std::vector<float> MonoAtRate(const PcmSound& sound, int rate) {
 
 VoiceAnalysis AnalyseVoice(const PcmSound& sound, VoicePart which) {
     VoiceAnalysis result;
-    if (sound.rate < MinAnalysedRate || sound.rate > MaxAnalysedRate || sound.channels <= 0) {
+    // Without aubio nothing can be heard: the comparison then says there is nothing to compare.
+    if (sound.rate < MinAnalysedRate || sound.rate > MaxAnalysedRate || sound.channels <= 0 ||
+        !Aubio().loaded) {
         return result;
     }
     std::vector<float> signal = MonoAtRate(sound, AnalysisRate);
@@ -277,21 +341,21 @@ VoiceAnalysis AnalyseVoice(const PcmSound& sound, VoicePart which) {
         std::array<std::unique_ptr<aubio_mfcc_t, MfccDeleter>, VocalTractWarps.size()> mfcc;
         {
             std::lock_guard<std::mutex> lock(AubioMutex());
-            pvoc.reset(new_aubio_pvoc(SpectrumWindow, AnalysisHop));
+            pvoc.reset(Aubio().new_aubio_pvoc(SpectrumWindow, AnalysisHop));
             for (std::size_t w = 0; w < mfcc.size(); ++w) {
                 mfcc[w].reset(
-                    new_aubio_mfcc(SpectrumWindow, MelFilters, CepstrumSize, AnalysisRate));
-                aubio_mfcc_set_mel_coeffs(mfcc[w].get(), MelLowHz * VocalTractWarps[w],
-                                          MelHighHz * VocalTractWarps[w]);
+                    Aubio().new_aubio_mfcc(SpectrumWindow, MelFilters, CepstrumSize, AnalysisRate));
+                Aubio().aubio_mfcc_set_mel_coeffs(mfcc[w].get(), MelLowHz * VocalTractWarps[w],
+                                                  MelHighHz * VocalTractWarps[w]);
             }
         }
-        Cvec spectrum(new_cvec(SpectrumWindow));
-        Fvec coeffs(new_fvec(CepstrumSize));
+        Cvec spectrum(Aubio().new_cvec(SpectrumWindow));
+        Fvec coeffs(Aubio().new_fvec(CepstrumSize));
         RunCentred(part, SpectrumWindow, count, [&](std::size_t f, fvec_t* hop) {
-            aubio_pvoc_do(pvoc.get(), hop, spectrum.get());
+            Aubio().aubio_pvoc_do(pvoc.get(), hop, spectrum.get());
             if (f < count) {
                 for (std::size_t w = 0; w < mfcc.size(); ++w) {
-                    aubio_mfcc_do(mfcc[w].get(), spectrum.get(), coeffs.get());
+                    Aubio().aubio_mfcc_do(mfcc[w].get(), spectrum.get(), coeffs.get());
                     std::copy_n(coeffs->data, CepstrumSize, result.cepstra[w][f].begin());
                 }
             }
@@ -304,16 +368,16 @@ VoiceAnalysis AnalyseVoice(const PcmSound& sound, VoicePart which) {
         std::unique_ptr<aubio_pitch_t, PitchDeleter> pitch;
         {
             std::lock_guard<std::mutex> lock(AubioMutex());
-            pitch.reset(new_aubio_pitch("yinfast", PitchWindow, AnalysisHop, AnalysisRate));
+            pitch.reset(Aubio().new_aubio_pitch("yinfast", PitchWindow, AnalysisHop, AnalysisRate));
         }
-        aubio_pitch_set_unit(pitch.get(), "Hz");
-        aubio_pitch_set_silence(pitch.get(), -45.0f);
-        Fvec out(new_fvec(1));
+        Aubio().aubio_pitch_set_unit(pitch.get(), "Hz");
+        Aubio().aubio_pitch_set_silence(pitch.get(), -45.0f);
+        Fvec out(Aubio().new_fvec(1));
         RunCentred(part, PitchWindow, count, [&](std::size_t f, fvec_t* hop) {
-            aubio_pitch_do(pitch.get(), hop, out.get());
+            Aubio().aubio_pitch_do(pitch.get(), hop, out.get());
             if (f < count) {
                 float estimate = out->data[0];
-                if (aubio_pitch_get_confidence(pitch.get()) >= MinPitchConfidence &&
+                if (Aubio().aubio_pitch_get_confidence(pitch.get()) >= MinPitchConfidence &&
                     estimate >= MinPitchHz && estimate <= MaxPitchHz) {
                     hz[f] = estimate;
                 }
