@@ -13,6 +13,37 @@ namespace {
 constexpr std::size_t MaxNameChars = 64;
 constexpr std::size_t MaxNameBytes = 255 - 4;
 
+bool InRange(char32_t c, char32_t first, char32_t last) {
+    return c >= first && c <= last;
+}
+
+/// Control characters, the line and paragraph separators among them.
+bool IsControl(char32_t c) {
+    return c < 0x20 || InRange(c, 0x7F, 0x9F) || c == 0x2028 || c == 0x2029;
+}
+
+/// Format characters: invisible, yet they change how the text around them is shown (zero
+/// width spaces and joiners, direction marks, embeddings, overrides and isolates, the byte
+/// order mark, tags...).
+bool IsFormat(char32_t c) {
+    return c == 0xAD || InRange(c, 0x600, 0x605) || c == 0x61C || c == 0x6DD || c == 0x70F ||
+           InRange(c, 0x890, 0x891) || c == 0x8E2 || c == 0x180E || InRange(c, 0x200B, 0x200F) ||
+           InRange(c, 0x202A, 0x202E) || InRange(c, 0x2060, 0x2064) || InRange(c, 0x2066, 0x206F) ||
+           c == 0xFEFF || InRange(c, 0xFFF9, 0xFFFB) || c == 0x110BD || c == 0x110CD ||
+           InRange(c, 0x13430, 0x1343F) || InRange(c, 0x1BCA0, 0x1BCA3) ||
+           InRange(c, 0x1D173, 0x1D17A) || c == 0xE0001 || InRange(c, 0xE0020, 0xE007F);
+}
+
+/// Characters that draw nothing of their own: spaces of every width, blank fillers, and
+/// marks and selectors that only change the character before them.
+bool DrawsNothing(char32_t c) {
+    return c == ' ' || c == '\t' || c == 0xA0 || c == 0x1680 || InRange(c, 0x2000, 0x200A) ||
+           c == 0x202F || c == 0x205F || c == 0x3000 || c == 0x2800 || c == 0x3164 ||
+           InRange(c, 0x115F, 0x1160) || c == 0xFFA0 || InRange(c, 0x300, 0x36F) ||
+           InRange(c, 0x1AB0, 0x1AFF) || InRange(c, 0x1DC0, 0x1DFF) || InRange(c, 0x20D0, 0x20FF) ||
+           InRange(c, 0xFE00, 0xFE0F) || InRange(c, 0xFE20, 0xFE2F) || InRange(c, 0xE0100, 0xE01EF);
+}
+
 Status CheckComponent(std::string_view name, NameRole what) {
     bool onlyBlanks = true;
     for (unsigned char c : name) {
@@ -30,6 +61,25 @@ Status CheckComponent(std::string_view name, NameRole what) {
         if (c < 32 || c == 127) {
             return Status::BadName(Failure::NameControl, what);
         }
+    }
+    // A name is shown in the sign-in field, the banner and as a folder name: every character
+    // must be one the learner can see, or at least a plain space between them.
+    bool visible = false;
+    for (std::size_t i = 0; i < name.size();) {
+        const Utf8Char c = DecodeUtf8At(name, i);
+        i += c.size;
+        if (!c.valid || IsFormat(c.code)) {
+            return Status::BadName(Failure::NameFormat, what);
+        }
+        if (IsControl(c.code)) {
+            return Status::BadName(Failure::NameControl, what);
+        }
+        if (!DrawsNothing(c.code)) {
+            visible = true;
+        }
+    }
+    if (!visible) {
+        return Status::BadName(Failure::NameInvisible, what);
     }
     if (name == "." || name == "..") {
         return Status::BadName(Failure::NameDots, what);

@@ -8,7 +8,9 @@
 namespace core {
 
 /// Checks that name can serve as one folder and file-name component below the program folder.
-/// Refuses empty names, "/" and "\\", NUL and other control characters, "." and "..", and names
+/// Refuses empty names, "/" and "\\", NUL and other control characters, invisible format
+/// characters (zero-width spaces, direction marks and overrides), names without a visible
+/// character (only spaces of any width), "." and "..", and names
 /// longer than 64 characters, and the names of the files the program writes beside itself
 /// ("Temp.wav", "1.htm", "2.htm", "3.htm"). Trailing blanks are allowed (they make a distinct
 /// learner).

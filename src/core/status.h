@@ -19,6 +19,8 @@ enum class Failure {
     NameEmpty,       ///< a name is empty or only blanks
     NameSeparator,   ///< a name holds "/" or "\"
     NameControl,     ///< a name holds a control character
+    NameFormat,      ///< a name holds an invisible format character (zero width, direction)
+    NameInvisible,   ///< a name has no visible character (only spaces of any kind)
     NameDots,        ///< a name is "." or ".."
     NameTooLong,     ///< a name is longer than the file system allows
     NameProgramFile, ///< a name is that of a file the program writes beside itself

@@ -84,6 +84,12 @@ QString ErrorText(const core::Status& status) {
         return NameSubject(status.role) + QStringLiteral("不能包含“/”或“\\”。");
     case Failure::NameControl:
         return NameSubject(status.role) + QStringLiteral("不能包含控制字符。");
+    case Failure::NameFormat:
+        return NameSubject(status.role) +
+               QStringLiteral("不能包含零宽空格、文字方向控制符等看不见的格式字符。");
+    case Failure::NameInvisible:
+        return NameSubject(status.role) +
+               QStringLiteral("中至少要有一个看得见的字符，不能只有空格。");
     case Failure::NameDots:
         return NameSubject(status.role) + QStringLiteral("不能是“.”或“..”。");
     case Failure::NameTooLong:

@@ -1,5 +1,6 @@
 #include "voice.h"
 
+#include "core/speechtext.h"
 #include "core/volume.h"
 #include "pcmoutput.h"
 #include "sounderror.h"
@@ -8,6 +9,7 @@
 
 #include <QAudioFormat>
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMetaObject>
 
@@ -66,6 +68,7 @@ Voice::Voice(QObject* parent, OutputVolume* volume, QString dataPath)
 }
 
 Voice::~Voice() {
+    // The worker is stopped and joined first, so that no sample comes after this point.
     abort_ = true;
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -76,7 +79,15 @@ Voice::~Voice() {
     if (worker_.joinable()) {
         worker_.join();
     }
-    output_.reset();
+    // The samples and ends it handed over but that were not yet delivered are dropped: the
+    // audio sink runs the event loop while it is destroyed, and they must not reach a voice
+    // whose output is going.
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+    if (output_) {
+        output_->disconnect(this);
+        std::unique_ptr<PcmOutput> output = std::move(output_);
+        output.reset();
+    }
 }
 
 bool Voice::Register() {
@@ -138,9 +149,10 @@ void Voice::SpeakText(const std::string& text) {
     }
     ++textsInFlight_;
     speaking_ = true;
+    lastSpokenText_ = core::SpokenText(text);
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        jobs_.push_back(Job{text, core::WordsPerMinuteFromSpeed(speed_)});
+        jobs_.push_back(Job{lastSpokenText_, core::WordsPerMinuteFromSpeed(speed_)});
     }
     wake_.notify_one();
 }
@@ -171,7 +183,7 @@ void Voice::WorkerLoop() {
 }
 
 void Voice::ReceiveSamples(QByteArray samples) {
-    if (outputBroken_) {
+    if (!output_ || outputBroken_) {
         return;
     }
     if (!output_->IsActive()) {
@@ -192,6 +204,9 @@ void Voice::ReceiveSamples(QByteArray samples) {
 }
 
 void Voice::TextDone() {
+    if (!output_) {
+        return;
+    }
     --textsInFlight_;
     if (textsInFlight_ == 0 && output_->IsActive()) {
         output_->Finish();
@@ -200,7 +215,7 @@ void Voice::TextDone() {
 }
 
 void Voice::MaybeFinished() {
-    if (!speaking_ || textsInFlight_ > 0 || output_->IsActive()) {
+    if (!output_ || !speaking_ || textsInFlight_ > 0 || output_->IsActive()) {
         return;
     }
     speaking_ = false;

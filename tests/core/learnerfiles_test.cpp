@@ -63,6 +63,39 @@ TEST(LearnerName, SafeNamesPassAndHostileNamesAreRefused) {
     }
 }
 
+TEST(LearnerName, NamesThatShowNothingOrHideCharactersAreRefusedWithTheirReason) {
+    using F = core::Failure;
+    struct Case {
+        const char* name;
+        F failure; // F::None: accepted
+    };
+    const Case cases[] = {
+        {"\u3000\u3000", F::NameInvisible},                    // full-width spaces only
+        {"\u00A0", F::NameInvisible},                          // a non-breaking space
+        {" \u2003\u202F\u205F\u2800\u3164", F::NameInvisible}, // other widths, blank fillers
+        {"\u0301\uFE0F", F::NameInvisible},                    // marks with no letter to go on
+        {"\u200B", F::NameFormat},                             // a zero-width space
+        {"Tom\u200B", F::NameFormat},
+        {"\u202Emoc.evil", F::NameFormat}, // a right-to-left override
+        {"a\u2066b\u2069", F::NameFormat}, // a direction isolate
+        {"\uFEFFTom", F::NameFormat},      // a byte order mark
+        {"Tom\u00AD", F::NameFormat},      // a soft hyphen
+        {"bad\xFF", F::NameFormat},        // not UTF-8
+        {"line\u2028sep", F::NameControl}, // a line separator
+        {"c1\u0085", F::NameControl},      // a control of the second set
+        {"小\u3000明", F::None},           // a full-width space inside
+        {"Jose\u0301", F::None},           // a mark on a letter
+        {"\u00A0Tom", F::None},
+    };
+    for (const Case& c : cases) {
+        for (const core::Status& s :
+             {core::CheckLearnerName(c.name), core::CheckBankName(c.name)}) {
+            EXPECT_EQ(s.ok, c.failure == F::None) << c.name;
+            EXPECT_EQ(s.what, c.failure) << c.name;
+        }
+    }
+}
+
 TEST(LearnerFiles, CreateMakesFolderAndThreeEmptyLists) {
     TestDir dir;
     const std::string app = dir.AppDir();

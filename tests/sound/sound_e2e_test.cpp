@@ -1,5 +1,6 @@
 // End to end on the sound server: files play and notify, speech starts and ends, a recording
 // gives a wave file whose header matches it, and the volume reaches the output.
+#include "core/speechtext.h"
 #include "core/volume.h"
 #include "core/waveheader.h"
 #include "sound/outputvolume.h"
@@ -20,6 +21,9 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
 
 namespace {
 
@@ -125,6 +129,27 @@ TEST_F(SoundEndToEnd, TextsGivenWhileSpeakingFollowInTurn) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !voice.IsSpeaking(); }, 15000));
     // Speaking ended only once both texts had sounded.
     EXPECT_GT(voice.Output()->TotalBytesWritten() - before, 3 * oneBytes);
+}
+
+TEST_F(SoundEndToEnd, VoiceEndsCleanlyWhileALongWordIsSounding) {
+    // A list word of 20,000 characters is being made into samples and played when the
+    // program ends: the engine's worker and its output must go without a late callback.
+    std::string longWord;
+    while (longWord.size() < 20000) {
+        longWord += "abcdefghij";
+    }
+    for (int round = 0; round < 3; ++round) {
+        auto voice = std::make_unique<sound::Voice>();
+        ASSERT_TRUE(voice->Register()) << voice->LastError().toStdString();
+        voice->SpeakText(longWord);
+        EXPECT_EQ(voice->LastSpokenText(), longWord.substr(0, core::MaxSpokenChars))
+            << "only the beginning of a word that long is spoken";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return voice->Output()->Sink() != nullptr; }, 10000));
+        QTest::qWait(30 * round);
+        voice.reset();
+        // Samples the worker handed over just before the end must find no voice to play.
+        QTest::qWait(50);
+    }
 }
 
 TEST_F(SoundEndToEnd, OneSecondRecordingGivesAMatchingWaveFile) {
