@@ -28,21 +28,8 @@ int main(int argc, char** argv) {
     sound::Voice voice;
     QObject::connect(&voice, &sound::Voice::EngineFailed, &app,
                      [&messages](const QString& message) { messages.ShowError(message); });
-    // Speech that cannot reach the sound output is reported once: a learner without a
-    // working output would otherwise get a box for every word.
-    QObject::connect(&voice, &sound::Voice::SpeechFailed, &app,
-                     [&messages, reported = false](const QString& message) mutable {
-                         if (!reported) {
-                             reported = true;
-                             messages.ShowError(message);
-                         }
-                     });
     voice.Register();
     sound::QtMediaPlayer mediaPlayer;
-    // A sound file that fails after its play has started (the start itself reports through
-    // the general error display).
-    QObject::connect(&mediaPlayer, &sound::QtMediaPlayer::Failed, &app,
-                     [&messages](const QString& message) { messages.ShowError(message); });
     sound::OutputVolume& volume = sound::OutputVolume::Instance();
 
     ShellServices services{state, clock, messages};
@@ -53,6 +40,11 @@ int main(int argc, char** argv) {
     services.writeVolume = [&volume](std::uint32_t value) { volume.Set(value); };
 
     TWordmemory window(services);
+    // Speech that cannot reach the sound output is reported like the players' device
+    // failures: once in the run, not for every word.
+    QObject::connect(
+        &voice, &sound::Voice::SpeechFailed, &window,
+        [&window](const core::Status& failure) { window.ReportSoundFailure(failure); });
     // The mode windows plug into their buttons here, through window.RegisterMode, before the
     // window is first shown.
     RegisterCardWindow(window);

@@ -10,11 +10,13 @@
 #include "core/studyperiod.h"
 #include "core/studystate.h"
 #include "core/volume.h"
+#include "core/waveheader.h"
 #include "learner/wordform.h"
 #include "learner/wordfriend.h"
 #include "learner/wordstoreroom.h"
 #include "host/modewindow.h"
 #include "sound/mediaplayer.h"
+#include "sound/sounderror.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -36,6 +38,7 @@ const QColor Teal(0, 128, 128);
 const QColor Maroon(128, 0, 0);
 const QColor Black(0, 0, 0);
 const QColor LightBlue(238, 238, 255); // colour value 16772846, hex FFEEEE
+const QColor Unchanged;                // invalid: the button leaves the colour as it is
 
 QLabel* StatLabel(const QString& text, int x, QWidget* parent, const char* name) {
     auto* label = new QLabel(text, parent);
@@ -81,6 +84,7 @@ const TWordmemory::ButtonRule& TWordmemory::Rule(ModeButton button) {
           .timer1Off = true,
           .closePlayer = true,
           .closes = {S::Lookup, S::Spelling, S::Cards, S::Phonetic, S::ChoiceTest},
+          .colour = Unchanged,
           .slot = S::Recording}},
         {ModeButton::lookword,
          {.closes = {S::Spelling, S::Recording, S::ChoiceTest, S::Phonetic, S::Lookup},
@@ -107,11 +111,13 @@ const TWordmemory::ButtonRule& TWordmemory::Rule(ModeButton button) {
          {.stop = Stop::IfRunning,
           .timer1Off = true,
           .closes = {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards, S::Lookup},
+          .colour = Unchanged,
           .slot = S::WordBank}},
         {ModeButton::SpeedButton13,
          {.stop = Stop::IfRunning,
           .timer1Off = true,
           .closes = {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards, S::Lookup},
+          .colour = Unchanged,
           .ownWindow = true,
           .slot = S::WordBank}},
         {ModeButton::SpeedButton1,
@@ -165,6 +171,10 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
     SetSpeechSpeed(core::DefaultSpeechSpeed);
     if (mediaPlayer_ != nullptr) {
         connect(mediaPlayer_, &sound::MediaPlayer::Notify, this, &TWordmemory::MediaPlayer1Notify);
+        // A sound file that fails after its play has started (the start itself reports
+        // through Pronounce).
+        connect(mediaPlayer_, &sound::MediaPlayer::Failed, this,
+                qOverload<const QString&>(&TWordmemory::ReportSoundFailure));
     }
     timer3_->start();
 
@@ -543,23 +553,69 @@ sound::Pronunciation TWordmemory::Pronounce(sound::PronounceVariant variant,
     request.entry = state_.CurrentEntry;
     request.cardSoundFile = options.cardSoundFile;
     request.spokenText = options.spokenText;
+    // A word's sound that has not ended after this long is stopped and reported, so that a
+    // file whose header lies cannot hold a mode up.
+    player->SetPlayLimit(static_cast<int>(core::WordSoundLimitMs));
+    QString recordingMessage;
+    core::Status failure;
     try {
         // No speech object here: speech goes through SpeakText, which watches its end.
-        result = sound::PronounceWord(request, state_.AppDir, state_.SoundIndex, *player, nullptr,
-                                      [this](const QString& text) { messages_.Inform(text); });
+        result = sound::PronounceWord(
+            request, state_.AppDir, state_.SoundIndex, *player, nullptr,
+            [&recordingMessage](const QString& text) { recordingMessage = text; });
+    } catch (const sound::SoundError& e) {
+        failure = e.Failure();
     } catch (const std::exception& e) {
-        messages_.ShowError(QString::fromUtf8(e.what()));
+        failure = core::Status::Fail(core::Failure::SoundUnplayable, e.what());
+    }
+    if (!failure.ok) {
+        ReportSoundFailure(failure);
         result = sound::Pronunciation{};
         result.how = sound::Pronounced::Failed;
+        result.failure = failure;
         if (options.speakOnFailure) {
             SpeakText(QString::fromStdString(spoken));
         }
         return result;
     }
+    if (result.how == sound::Pronounced::Failed && FirstSoundReport(result.failure)) {
+        // The recording mode's own message, shown like any other sound failure: once for the
+        // device, once for each file.
+        messages_.Inform(recordingMessage);
+    }
     if (result.how == sound::Pronounced::Spoken) {
         SpeakText(QString::fromStdString(spoken));
     }
     return result;
+}
+
+bool TWordmemory::FirstSoundReport(const core::Status& failure) {
+    if (sound::IsDeviceFailure(failure)) {
+        // A missing or broken device fails every sound and every spoken word alike.
+        const bool first = !deviceFailureReported_;
+        deviceFailureReported_ = true;
+        return first;
+    }
+    const QString key = QString::number(static_cast<int>(failure.what)) + QLatin1Char(' ') +
+                        QString::fromStdString(failure.file);
+    if (reportedSounds_.contains(key)) {
+        return false;
+    }
+    reportedSounds_.insert(key);
+    return true;
+}
+
+void TWordmemory::ReportSoundFailure(const core::Status& failure) {
+    if (FirstSoundReport(failure)) {
+        messages_.ShowError(ErrorText(failure));
+    }
+}
+
+void TWordmemory::ReportSoundFailure(const QString& text) {
+    if (!reportedSounds_.contains(text)) {
+        reportedSounds_.insert(text);
+        messages_.ShowError(text);
+    }
 }
 
 std::uint32_t TWordmemory::Volume() const {

@@ -3,6 +3,7 @@
 #include "app/shellservices.h"
 
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -53,6 +54,8 @@ public:
     void SetSpeechSpeed(int speed) override;
     sound::Pronunciation Pronounce(sound::PronounceVariant variant, const std::string& word,
                                    const PronounceOptions& options = {}) override;
+    void ReportSoundFailure(const core::Status& failure) override;
+    void ReportSoundFailure(const QString& text) override;
     void ShowStudyTime(const QString& prefix, const std::string& timeText) override;
     core::RandomSource& Random() override { return *random_; }
 
@@ -130,6 +133,9 @@ private:
     void LoadVolumeControl();
     void PlaceInPanel(QWidget* window, bool deleteOnClose);
     void ShowWordBank();
+    /// True the first time a failure is reported: a file's failure of one kind once, the
+    /// devices' failures once in all.
+    bool FirstSoundReport(const core::Status& failure);
 
     core::StudyState& state_;
     const core::Clock& clock_;
@@ -168,6 +174,9 @@ private:
     QColor colour_;
     std::uint32_t volume_ = 0xFFFFFFFFu;
     int speechSpeed_ = 150;
+    /// Sound failures shown so far: files (and texts) once each, the devices once.
+    QSet<QString> reportedSounds_;
+    bool deviceFailureReported_ = false;
     bool formShowQueued_ = false;
     bool started_ = false;
 };

@@ -14,8 +14,19 @@ enum class Failure {
     NotFound,        ///< a file that must be there is missing
     SoundUnreadable, ///< a sound file could not be read
     SoundIncomplete, ///< a sound file is shorter than its header says
-    SoundOpen,       ///< a sound file could not be opened for writing its header
-    SoundWrite,      ///< a sound file's header could not be written
+    SoundOpen,       ///< a sound file could not be opened
+    SoundWrite,      ///< a sound file (its header, a recording) could not be written
+    SoundCreate,     ///< a sound file could not be created
+    SoundMissing,    ///< a sound file to play is not there
+    SoundNoFileName, ///< a player was opened without a file name
+    SoundUnplayable, ///< a sound file is empty, damaged or of a kind that cannot be played
+    SoundTooLong,    ///< a play did not end within the time its file can need; it was stopped
+    SoundNotOpen,    ///< play or record without an open file
+    SoundNoRecord,   ///< the open file cannot take a recording
+    SoundNoOutput,   ///< there is no sound output device
+    SoundOutputOpen, ///< the sound output device cannot be opened
+    SoundNoInput,    ///< there is no recording device
+    SoundInputOpen,  ///< the recording device cannot be opened
     NameEmpty,       ///< a name is empty or only blanks
     NameSeparator,   ///< a name holds "/" or "\"
     NameControl,     ///< a name holds a control character

@@ -1,7 +1,8 @@
 #include "errortext.h"
 
+#include "sound/sounderror.h"
+
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -16,6 +17,8 @@ QString NameSubject(core::NameRole role) {
 } // namespace
 
 QString SystemErrorText(int error) {
+    // The system's own texts are English; a learner gets one of these, or at least the
+    // number, never a sentence in a language the program does not speak.
     switch (error) {
     case ENOENT:
         return QStringLiteral("文件或文件夹不存在");
@@ -23,29 +26,66 @@ QString SystemErrorText(int error) {
     case EPERM:
         return QStringLiteral("没有权限");
     case EEXIST:
-        return QStringLiteral("已经有同名的文件");
+        return QStringLiteral("已经有同名的文件或文件夹");
     case EISDIR:
         return QStringLiteral("这是一个文件夹");
     case ENOTDIR:
         return QStringLiteral("路径中有一部分不是文件夹");
+    case ENOTEMPTY:
+        return QStringLiteral("文件夹不是空的");
     case ENOSPC:
     case EDQUOT:
         return QStringLiteral("磁盘空间不足");
     case EROFS:
         return QStringLiteral("磁盘是只读的");
     case EFBIG:
+    case EOVERFLOW:
         return QStringLiteral("文件太大");
     case ENAMETOOLONG:
         return QStringLiteral("文件名太长");
+    case ELOOP:
+        return QStringLiteral("路径中的链接太多，可能指向了自己");
+    case EMLINK:
+        return QStringLiteral("链接或子文件夹太多");
+    case EXDEV:
+        return QStringLiteral("不能在不同的磁盘之间移动");
     case EIO:
         return QStringLiteral("磁盘读写错误");
     case EMFILE:
     case ENFILE:
         return QStringLiteral("打开的文件太多");
     case EBUSY:
+    case ETXTBSY:
         return QStringLiteral("文件正被占用");
+    case EAGAIN:
+        return QStringLiteral("暂时无法完成，请稍后再试");
+    case EINTR:
+        return QStringLiteral("操作被中断");
+    case ENOMEM:
+        return QStringLiteral("内存不足");
+    case EINVAL:
+        return QStringLiteral("无效的参数");
+    case EBADF:
+        return QStringLiteral("文件没有正确打开");
+    case ENXIO:
+    case ENODEV:
+        return QStringLiteral("设备不存在");
+    case ENOLCK:
+        return QStringLiteral("无法锁定文件");
+    case ENOSYS:
+    case ENOTSUP:
+        return QStringLiteral("系统不支持这个操作");
+    case ESTALE:
+        return QStringLiteral("网络文件已失效");
+    case ETIMEDOUT:
+        return QStringLiteral("操作超时");
+    case ENOTCONN:
+    case ECONNREFUSED:
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+        return QStringLiteral("无法连接");
     default:
-        return QString::fromLocal8Bit(std::strerror(error));
+        return QStringLiteral("系统错误（错误号 %1）").arg(error);
     }
 }
 
@@ -71,13 +111,22 @@ QString ErrorText(const core::Status& status) {
         // The word-bank window's report for a missing bank keeps the text learners know.
         return QStringLiteral("File not found: “%1”").arg(file);
     case Failure::SoundUnreadable:
-        return QStringLiteral("无法读取声音文件 %1").arg(file);
     case Failure::SoundIncomplete:
-        return QStringLiteral("声音文件不完整 %1").arg(file);
     case Failure::SoundOpen:
-        return QStringLiteral("无法打开声音文件 %1").arg(file);
     case Failure::SoundWrite:
-        return QStringLiteral("无法写入声音文件 %1").arg(file);
+    case Failure::SoundCreate:
+    case Failure::SoundMissing:
+    case Failure::SoundNoFileName:
+    case Failure::SoundUnplayable:
+    case Failure::SoundTooLong:
+    case Failure::SoundNotOpen:
+    case Failure::SoundNoRecord:
+    case Failure::SoundNoOutput:
+    case Failure::SoundOutputOpen:
+    case Failure::SoundNoInput:
+    case Failure::SoundInputOpen:
+        // The sound layer's rows of this table: its errors carry their text as well.
+        return withReason(sound::SoundFailureText(status));
     case Failure::NameEmpty:
         return NameSubject(status.role) + QStringLiteral("不能为空。");
     case Failure::NameSeparator:

@@ -242,9 +242,13 @@ void THeReadForm1::ShowCard() {
 
     ShowFace(shown.face);
     Label3->setVisible(cards_.View().meaning);
-    // A recording that cannot be played is reported, and the card stays usable: its answers
-    // are still offered and "不清楚" speaks the word instead (no stored sound value).
-    cardSoundFile_ = host_.Pronounce(sound::PronounceVariant::CardNext, cards_.Word()).value;
+    // A recording that cannot be played is reported once, and the card stays usable: the
+    // word is spoken instead, its answers are still offered and "不清楚" speaks the word (no
+    // stored sound value).
+    PronounceOptions options;
+    options.speakOnFailure = true;
+    cardSoundFile_ =
+        host_.Pronounce(sound::PronounceVariant::CardNext, cards_.Word(), options).value;
     ApplyView(true);
 }
 
@@ -264,6 +268,7 @@ void THeReadForm1::BtMyDimnessClick() {
     ApplyView(true);
     PronounceOptions options;
     options.cardSoundFile = cardSoundFile_;
+    options.speakOnFailure = true;
     host_.Pronounce(sound::PronounceVariant::CardUnclear, cards_.Word(), options);
 }
 

@@ -7,6 +7,7 @@
 #include <QAudioFormat>
 #include <QByteArray>
 #include <QFile>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -57,10 +58,12 @@ public:
 private:
     enum class Device { None, Wave, Media };
 
-    [[noreturn]] void Fail(const QString& what) const;
+    [[noreturn]] void Fail(core::Failure what, const QString& file) const;
     void EnsureMediaPlayer();
     void StopRecording();
     void ApplyVolume();
+    void StartPlayWatch(qint64 limitMs);
+    void PlayTooLong();
 
     OutputVolume* volume_;
     QString fileName_;
@@ -76,6 +79,9 @@ private:
     QAudioOutput* audioOutput_ = nullptr;
     QObject* videoOutput_ = nullptr;
     bool mediaPlaying_ = false;
+    bool mediaFailed_ = false; ///< the open media file has been reported as unplayable
+    // Stops a play that has gone on longer than its file can need.
+    QTimer playWatch_;
     // Recording.
     QAudioSource* source_ = nullptr;
     QFile recordFile_;

@@ -196,7 +196,7 @@ void Voice::ReceiveSamples(QByteArray samples) {
         } catch (const SoundError& e) {
             // The texts still in the engine are made and dropped; the speech counts as ended.
             outputBroken_ = true;
-            emit SpeechFailed(QString::fromStdString(e.what()));
+            emit SpeechFailed(e.Failure());
             return;
         }
     }

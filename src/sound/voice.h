@@ -1,5 +1,6 @@
 #pragma once
 #include "core/speech.h"
+#include "core/status.h"
 #include "outputvolume.h"
 
 #include <QObject>
@@ -54,8 +55,9 @@ public:
 signals:
     /// The engine could not start; raised once, with the text to show.
     void EngineFailed(const QString& message);
-    /// Speech could not be played (the text names the cause); the speech counts as ended.
-    void SpeechFailed(const QString& message);
+    /// Speech could not be played (the sound output is missing or cannot be opened); the
+    /// speech counts as ended.
+    void SpeechFailed(const core::Status& failure);
     /// The last queued text has sounded.
     void SpeakingFinished();
 

@@ -3,6 +3,7 @@
 #include "shellfixture.h"
 
 #include "host/fonts.h"
+#include "core/waveheader.h"
 #include "core/wordentry.h"
 #include "learner/wordform.h"
 #include "learner/wordfriend.h"
@@ -18,6 +19,8 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -299,6 +302,50 @@ TEST_F(CardWindowTest, CardSoundsComeFromTheIndexWithTheirFolderLetters) {
     Click("猜对了");
     EXPECT_EQ(Word(), QStringLiteral(" cat"));
     EXPECT_EQ(Spoken().back(), "cat");
+}
+
+TEST_F(CardWindowTest, SoundFailuresAreShownOnceAndTheWordIsSpokenInstead) {
+    SoundIndex({"[Mywav]", "good=good0001.wav", "bad=bad0001.wav"});
+    Lists({}, {"good[gud]adj.好的", "bad[bAd]adj.坏的"}, {});
+    state_.ContentKind = core::StudyContent::Mastered;
+    const QString bad = appDir_ + "/br/b/bad0001.wav";
+    player_.MarkMissing(bad);
+    Shell().Btfollow->click();
+    EXPECT_EQ(player_.PlayLimit(), core::WordSoundLimitMs) << "a word's sound is bounded";
+    // A file that cannot be played: one box however often its word comes; the word is
+    // spoken every time.
+    for (int round = 0; round < 3; ++round) {
+        Click("我知道");
+        Click("猜对了");
+        ASSERT_EQ(Word(), QStringLiteral(" bad"));
+        Click("我知道");
+        Click("猜对了");
+        ASSERT_EQ(Word(), QStringLiteral(" good"));
+    }
+    ASSERT_EQ(messages_.Texts(Kind::Error).size(), 1);
+    EXPECT_NE(messages_.Texts(Kind::Error)[0].indexOf(bad), -1);
+    const Lines spoken = Spoken();
+    EXPECT_EQ(std::count(spoken.begin(), spoken.end(), "bad"), 6) << "card and 我知道";
+
+    // A play that fails later (a damaged file, a play stopped as too long): once per text.
+    messages_.Clear();
+    player_.EmitFailed(QStringLiteral("无法播放声音文件：x.wav"));
+    player_.EmitFailed(QStringLiteral("无法播放声音文件：x.wav"));
+    player_.EmitFailed(QStringLiteral("无法播放声音文件：y.wav"));
+    EXPECT_EQ(messages_.Texts(Kind::Error).size(), 2);
+
+    // No sound device: every play fails, and so does speech; one box in the whole run.
+    messages_.Clear();
+    player_.FailOn(sound::ScriptedPlayer::Op::Play, true, core::Failure::SoundNoOutput);
+    for (int card = 0; card < 4; ++card) {
+        Click("我知道");
+        Click("猜对了");
+    }
+    Shell().ReportSoundFailure(core::Status::Fail(core::Failure::SoundOutputOpen, "语音"));
+    ASSERT_EQ(messages_.Texts(Kind::Error).size(), 1);
+    EXPECT_TRUE(
+        messages_.Texts(Kind::Error)[0].startsWith(QStringLiteral("没有可用的声音输出设备")));
+    EXPECT_EQ(Offered(), Judge) << "the cards go on";
 }
 
 // Entries come from word banks and learners' own lists: markup in them is text to show, never

@@ -63,6 +63,7 @@ TEST_F(SignInTest, NamesAndButtons) {
         {"..", "SbOpen1", false, "", 0, nullptr, true},
         {"x\\y", "SBfriend", false, "", 0, nullptr, true},
         {"   ", "SBfriend", false, "", 0, nullptr, true},
+        {"\u3000\u200B", "SBfriend", false, "", 0, nullptr, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.typed) + " / " + c.button);
