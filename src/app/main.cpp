@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     Application app(argc, argv);
     app.setApplicationName(QStringLiteral("langjitong"));
     const QString appDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    InstallFonts(appDir);
+    const core::Status fonts = InstallFonts(appDir);
 
     core::StudyState state;
     core::SystemClock clock;
@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
     services.voice = &voice;
     services.mediaPlayer = &mediaPlayer;
     services.appDir = appDir;
+    services.fontStatus = fonts;
     services.readVolume = [&volume] { return volume.Get(); };
     services.writeVolume = [&volume](std::uint32_t value) { volume.Set(value); };
 

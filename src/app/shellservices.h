@@ -1,4 +1,5 @@
 #pragma once
+#include "core/status.h"
 #include "learner/signinoptions.h"
 
 #include <QString>
@@ -36,6 +37,9 @@ struct ShellServices {
     /// them the main window keeps the value itself.
     std::function<std::uint32_t()> readVolume;
     std::function<void(std::uint32_t)> writeVolume;
+    /// How installing the fonts went; a failure (the phonetic font missing or broken) is
+    /// shown once when the window is first shown.
+    core::Status fontStatus;
     /// How the sign-in window runs (tests skip the video).
     SignInOptions signIn;
     /// False: the start-up runs only when FormShow is called, not at the first showing (tests).

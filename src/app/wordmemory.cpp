@@ -136,7 +136,8 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
       clock_(services.clock), messages_(services.messages), voice_(services.voice),
       mediaPlayer_(services.mediaPlayer), appDir_(services.appDir),
       readVolume_(std::move(services.readVolume)), writeVolume_(std::move(services.writeVolume)),
-      signIn_(services.signIn), startUpOnShow_(services.startUpOnShow) {
+      signIn_(services.signIn), fontStatus_(std::move(services.fontStatus)),
+      startUpOnShow_(services.startUpOnShow) {
     random_ = services.random;
     if (random_ == nullptr) {
         ownRandom_ = std::make_unique<core::SeededRandom>();
@@ -688,6 +689,11 @@ void TWordmemory::FormShow() {
         return;
     }
     started_ = true;
+    // Without the phonetic font every phonetic shows as plain letters: the learner hears why
+    // once, before anything else.
+    if (!fontStatus_) {
+        messages_.ShowError(ErrorText(fontStatus_));
+    }
     label4_->setText(QStringLiteral("一份努力     一份收获"));
     state_.ColourCycle1 = 100;
     state_.ColourCycle2 = 25;

@@ -146,6 +146,7 @@ private:
     std::function<std::uint32_t()> readVolume_;
     std::function<void(std::uint32_t)> writeVolume_;
     SignInOptions signIn_;
+    core::Status fontStatus_;
     bool startUpOnShow_;
 
     QTimer* timer1_;

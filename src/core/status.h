@@ -27,6 +27,8 @@ enum class Failure {
     SoundOutputOpen, ///< the sound output device cannot be opened
     SoundNoInput,    ///< there is no recording device
     SoundInputOpen,  ///< the recording device cannot be opened
+    FontMissing,     ///< the phonetic font file is not there
+    FontUnusable,    ///< the phonetic font file cannot be loaded
     NameEmpty,       ///< a name is empty or only blanks
     NameSeparator,   ///< a name holds "/" or "\"
     NameControl,     ///< a name holds a control character

@@ -127,6 +127,10 @@ QString ErrorText(const core::Status& status) {
     case Failure::SoundInputOpen:
         // The sound layer's rows of this table: its errors carry their text as well.
         return withReason(sound::SoundFailureText(status));
+    case Failure::FontMissing:
+        return QStringLiteral("找不到音标字体文件“%1”，音标将显示为普通字母。").arg(file);
+    case Failure::FontUnusable:
+        return QStringLiteral("音标字体文件“%1”已损坏，无法使用，音标将显示为普通字母。").arg(file);
     case Failure::NameEmpty:
         return NameSubject(status.role) + QStringLiteral("不能为空。");
     case Failure::NameSeparator:

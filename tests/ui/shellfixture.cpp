@@ -80,6 +80,7 @@ TWordmemory& ShellTest::Shell() {
         services.appDir = appDir_;
         services.readVolume = [this] { return volume_; };
         services.writeVolume = [this](std::uint32_t v) { volume_ = v; };
+        services.fontStatus = fontStatus_;
         services.signIn.playVideo = false;
         services.startUpOnShow = false;
         shell_ = std::make_unique<TWordmemory>(services);

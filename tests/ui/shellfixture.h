@@ -69,6 +69,7 @@ protected:
     sound::ScriptedSpeech speech_;
     sound::ScriptedPlayer player_;
     std::uint32_t volume_ = 0xFFFFFFFFu;
+    core::Status fontStatus_; ///< how installing the fonts went, as main tells the window
     std::vector<std::string> catalogue_;
     std::unique_ptr<TWordmemory> shell_;
 };
