@@ -38,7 +38,6 @@ const QColor Teal(0, 128, 128);
 const QColor Maroon(128, 0, 0);
 const QColor Black(0, 0, 0);
 const QColor LightBlue(238, 238, 255); // colour value 16772846, hex FFEEEE
-const QColor Unchanged;                // invalid: the button leaves the colour as it is
 
 QLabel* StatLabel(const QString& text, int x, QWidget* parent, const char* name) {
     auto* label = new QLabel(text, parent);
@@ -73,6 +72,10 @@ struct TWordmemory::ButtonRule {
 const TWordmemory::ButtonRule& TWordmemory::Rule(ModeButton button) {
     using S = ModeSlot;
     using Stop = ButtonRule::Stop;
+    // Each row names only what differs from the defaults; GCC 12 still warns about the
+    // fields a designated initializer leaves out, which is the point of naming them.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
     static const std::map<ModeButton, ButtonRule> rules = {
         {ModeButton::Btfollow,
          {.stop = Stop::Always,
@@ -84,7 +87,6 @@ const TWordmemory::ButtonRule& TWordmemory::Rule(ModeButton button) {
           .timer1Off = true,
           .closePlayer = true,
           .closes = {S::Lookup, S::Spelling, S::Cards, S::Phonetic, S::ChoiceTest},
-          .colour = Unchanged,
           .slot = S::Recording}},
         {ModeButton::lookword,
          {.closes = {S::Spelling, S::Recording, S::ChoiceTest, S::Phonetic, S::Lookup},
@@ -111,13 +113,11 @@ const TWordmemory::ButtonRule& TWordmemory::Rule(ModeButton button) {
          {.stop = Stop::IfRunning,
           .timer1Off = true,
           .closes = {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards, S::Lookup},
-          .colour = Unchanged,
           .slot = S::WordBank}},
         {ModeButton::SpeedButton13,
          {.stop = Stop::IfRunning,
           .timer1Off = true,
           .closes = {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards, S::Lookup},
-          .colour = Unchanged,
           .ownWindow = true,
           .slot = S::WordBank}},
         {ModeButton::SpeedButton1,
@@ -128,6 +128,7 @@ const TWordmemory::ButtonRule& TWordmemory::Rule(ModeButton button) {
           .colour = LightBlue,
           .slot = S::Phonetic}},
     };
+#pragma GCC diagnostic pop
     return rules.at(button);
 }
 
@@ -212,6 +213,26 @@ void TWordmemory::BuildWindow() {
     }
     root->addWidget(bands_);
 
+    BuildBanner();
+    BuildModeColumn();
+    BuildClientPanel();
+    BuildStatistics();
+
+    middle_->addWidget(Panel3);
+    middle_->addWidget(panel1_);
+    middle_->setStretchFactor(0, 0);
+    middle_->setStretchFactor(1, 1);
+    middle_->setSizes({156, 636});
+    bands_->addWidget(Panel6);
+    bands_->addWidget(middle_);
+    bands_->addWidget(Panel4);
+    bands_->setStretchFactor(0, 0);
+    bands_->setStretchFactor(1, 1);
+    bands_->setStretchFactor(2, 0);
+    bands_->setSizes({81, 433, 38});
+}
+
+void TWordmemory::BuildBanner() {
     // Top band: banner and the "×".
     Panel6 = new QFrame;
     Panel6->setObjectName(QStringLiteral("Panel6"));
@@ -233,7 +254,9 @@ void TWordmemory::BuildWindow() {
     SetTextColour(Formclose1, Green);
     connect(Formclose1, &QPushButton::clicked, this, &QWidget::close);
     Panel6->installEventFilter(this);
+}
 
+void TWordmemory::BuildModeColumn() {
     // Left column: the mode buttons in their frame and the volume control.
     Panel3 = new QFrame;
     Panel3->setObjectName(QStringLiteral("Panel3"));
@@ -297,7 +320,9 @@ void TWordmemory::BuildWindow() {
     Image1->onDrop = [this](QObject* source, int x) { Image1DragDrop(source, x); };
     Image2->onDragEnd = [this] { ImageEndDrag(Image2); };
     Image3->onDragEnd = [this] { ImageEndDrag(Image3); };
+}
 
+void TWordmemory::BuildClientPanel() {
     // Client panel.
     panel1_ = new QWidget;
     panel1_->setObjectName(QStringLiteral("Panel1"));
@@ -307,7 +332,9 @@ void TWordmemory::BuildWindow() {
     Label1->adjustSize();
     SetTextColour(Label1, Green);
     panel1_->installEventFilter(this);
+}
 
+void TWordmemory::BuildStatistics() {
     // Bottom band: the statistics.
     Panel4 = new QFrame;
     Panel4->setObjectName(QStringLiteral("Panel4"));
@@ -318,19 +345,6 @@ void TWordmemory::BuildWindow() {
     LbreviewCount = StatLabel(QStringLiteral("需复习单词000个"), 330, Panel4, "LbreviewCount");
     LBzhongCount = StatLabel(QStringLiteral("单词总数量000个"), 480, Panel4, "LBzhongCount");
     lbtimecount_ = StatLabel(QStringLiteral("学习时间15分钟"), 632, Panel4, "Lbtimecount");
-
-    middle_->addWidget(Panel3);
-    middle_->addWidget(panel1_);
-    middle_->setStretchFactor(0, 0);
-    middle_->setStretchFactor(1, 1);
-    middle_->setSizes({156, 636});
-    bands_->addWidget(Panel6);
-    bands_->addWidget(middle_);
-    bands_->addWidget(Panel4);
-    bands_->setStretchFactor(0, 0);
-    bands_->setStretchFactor(1, 1);
-    bands_->setStretchFactor(2, 0);
-    bands_->setSizes({81, 433, 38});
 }
 
 void TWordmemory::SetColour(const QColor& colour) {
