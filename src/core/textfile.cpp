@@ -177,6 +177,14 @@ std::string Gb18030ToUtf8(std::string_view bytes) {
                     i += 2;
                     continue;
                 }
+                // A few two-byte codes stand for characters beyond the Basic Multilingual
+                // Plane, which the table does not hold: iconv reads them whole.
+                const std::string wide = Convert("UTF-8", "GB18030", bytes.substr(i, 2), {}, 2);
+                if (!wide.empty()) {
+                    put(wide);
+                    i += 2;
+                    continue;
+                }
             } else if (t >= 0x30 && t <= 0x39 && i + 3 < n) {
                 // A four-byte code: rare, left to iconv.
                 put(Convert("UTF-8", "GB18030", bytes.substr(i, 4), Replacement8, 1));
