@@ -54,7 +54,10 @@ template <typename Visit> void ForEachWideGram(std::string_view text, Visit&& vi
 /// Least-significant-digit radix sort of 64-bit values, 16 bits a pass; passes whose digit
 /// is the same for every value are skipped.
 void RadixSort(std::vector<std::uint64_t>& values) {
-    if (values.size() < 2) {
+    // Each pass walks 65,536 counters: below a few thousand values a comparison sort is
+    // quicker (small banks, the index of a test).
+    if (values.size() < 4096) {
+        std::sort(values.begin(), values.end());
         return;
     }
     std::vector<std::uint64_t> buffer(values.size());
