@@ -19,7 +19,9 @@ int main(int argc, char** argv) {
     Application app(argc, argv);
     app.setApplicationName(QStringLiteral("langjitong"));
     const QString appDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    const core::Status fonts = InstallFonts(appDir);
+    // The typefaces the windows name are mapped at once; the phonetic font is registered
+    // after the sign-in window's first frame, which has no phonetics.
+    InstallFontSubstitutes();
 
     core::StudyState state;
     core::SystemClock clock;
@@ -27,11 +29,11 @@ int main(int argc, char** argv) {
     app.SetMessages(&messages);
 
     // The speech object lives for the whole run; an engine that cannot start is reported once
-    // and the program goes on without speech.
+    // and the program goes on without speech. The engine starts right after the sign-in
+    // window's first frame (or at the first word spoken, should that come first).
     sound::Voice voice;
     QObject::connect(&voice, &sound::Voice::EngineFailed, &app,
                      [&messages](const QString& message) { messages.ShowError(message); });
-    voice.Register();
     sound::QtMediaPlayer mediaPlayer;
     sound::OutputVolume& volume = sound::OutputVolume::Instance();
 
@@ -39,7 +41,10 @@ int main(int argc, char** argv) {
     services.voice = &voice;
     services.mediaPlayer = &mediaPlayer;
     services.appDir = appDir;
-    services.fontStatus = fonts;
+    services.afterFirstFrame = [&voice, appDir] {
+        voice.Register();
+        return InstallPhoneticFont(appDir);
+    };
     services.readVolume = [&volume] { return volume.Get(); };
     services.writeVolume = [&volume](std::uint32_t value) { volume.Set(value); };
 

@@ -37,9 +37,11 @@ struct ShellServices {
     /// them the main window keeps the value itself.
     std::function<std::uint32_t()> readVolume;
     std::function<void(std::uint32_t)> writeVolume;
-    /// How installing the fonts went; a failure (the phonetic font missing or broken) is
-    /// shown once when the window is first shown.
-    core::Status fontStatus;
+    /// Brings up what the first frame of the sign-in window does not need (the speech engine,
+    /// the phonetic font). Runs once, right after that frame (or when the sign-in ends, should
+    /// it never have been drawn); a failure it returns (the phonetic font missing or broken)
+    /// is shown once.
+    std::function<core::Status()> afterFirstFrame;
     /// How the sign-in window runs (tests skip the video).
     SignInOptions signIn;
     /// False: the start-up runs only when FormShow is called, not at the first showing (tests).

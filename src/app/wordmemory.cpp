@@ -137,7 +137,7 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
       clock_(services.clock), messages_(services.messages), voice_(services.voice),
       mediaPlayer_(services.mediaPlayer), appDir_(services.appDir),
       readVolume_(std::move(services.readVolume)), writeVolume_(std::move(services.writeVolume)),
-      signIn_(services.signIn), fontStatus_(std::move(services.fontStatus)),
+      signIn_(services.signIn), afterFirstFrame_(std::move(services.afterFirstFrame)),
       startUpOnShow_(services.startUpOnShow) {
     random_ = services.random;
     if (random_ == nullptr) {
@@ -694,6 +694,8 @@ void TWordmemory::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (startUpOnShow_ && !formShowQueued_) {
         formShowQueued_ = true;
+        // The sign-in window comes up over this one at once; its first frame goes first.
+        setUpdatesEnabled(false);
         QTimer::singleShot(0, this, &TWordmemory::FormShow);
     }
 }
@@ -703,11 +705,6 @@ void TWordmemory::FormShow() {
         return;
     }
     started_ = true;
-    // Without the phonetic font every phonetic shows as plain letters: the learner hears why
-    // once, before anything else.
-    if (!fontStatus_) {
-        messages_.ShowError(ErrorText(fontStatus_));
-    }
     label4_->setText(QStringLiteral("一份努力     一份收获"));
     state_.ColourCycle1 = 100;
     state_.ColourCycle2 = 25;
@@ -720,10 +717,12 @@ void TWordmemory::FormShow() {
 
     {
         Twordfriend wordfriend(state_, clock_, messages_, signIn_, this);
+        connect(&wordfriend, &Twordfriend::FirstFrameShown, this, &TWordmemory::AfterFirstFrame);
         wordfriend.setGeometry(screen()->availableGeometry());
         wordfriend.setWindowState(Qt::WindowMaximized);
         wordfriend.exec();
     }
+    AfterFirstFrame();
 
     if (!state_.LearnerName.empty()) {
         if (wordForm1_->MYSBt1Click()) {
@@ -739,6 +738,22 @@ void TWordmemory::FormShow() {
         close();
     }
     LoadVolumeControl();
+}
+
+void TWordmemory::AfterFirstFrame() {
+    // The sign-in window covers this one: it is drawn now, behind it, rather than before it.
+    setUpdatesEnabled(true);
+    if (!afterFirstFrame_) {
+        return;
+    }
+    const auto bringUp = std::move(afterFirstFrame_);
+    afterFirstFrame_ = nullptr;
+    // Without the phonetic font every phonetic shows as plain letters: the learner hears why,
+    // once.
+    const core::Status status = bringUp();
+    if (!status) {
+        messages_.ShowError(ErrorText(status));
+    }
 }
 
 void TWordmemory::closeEvent(QCloseEvent* event) {

@@ -141,6 +141,8 @@ private:
     void LoadVolumeControl();
     void PlaceInPanel(QWidget* window, bool deleteOnClose);
     void ShowWordBank();
+    /// Runs afterFirstFrame once and shows its failure.
+    void AfterFirstFrame();
     /// True the first time a failure is reported: a file's failure of one kind once, the
     /// devices' failures once in all.
     bool FirstSoundReport(const core::Status& failure);
@@ -154,7 +156,7 @@ private:
     std::function<std::uint32_t()> readVolume_;
     std::function<void(std::uint32_t)> writeVolume_;
     SignInOptions signIn_;
-    core::Status fontStatus_;
+    std::function<core::Status()> afterFirstFrame_;
     bool startUpOnShow_;
 
     QTimer* timer1_;

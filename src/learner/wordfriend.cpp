@@ -107,13 +107,19 @@ Twordfriend::Twordfriend(core::StudyState& state, const core::Clock& clock,
     connect(SbOpen1, &QPushButton::clicked, this, &Twordfriend::SbOpen1Click);
     connect(SBfriend, &QPushButton::clicked, this, &Twordfriend::SBfriendClick);
     connect(SBclose, &QPushButton::clicked, this, &Twordfriend::SBcloseClick);
+}
 
-    // The video is opened when the window is created and shown in the upper part of Panel1,
-    // above the name field.
+void Twordfriend::OpenVideo() {
+    // The video is shown in the upper part of Panel1, above the name field. Its player and
+    // view take longer to make than the whole window (the media framework and a video
+    // surface come up with them), so they are made right after the window's first frame
+    // rather than before it: the learner sees the window at once and the video a moment
+    // later.
     const QFileInfo video(options_.videoFile);
-    if (options_.playVideo && video.isFile()) {
+    if (options_.playVideo && video.isFile() && isVisible() && MyPlayer1 == nullptr) {
         VideoView = new QVideoWidget(Panel1);
         VideoView->setGeometry(0, 0, 400, 300);
+        VideoView->show();
         MyPlayer1 = new QMediaPlayer(this);
         MyPlayer1->setVideoOutput(VideoView);
         connect(MyPlayer1, &QMediaPlayer::mediaStatusChanged, this,
@@ -126,6 +132,23 @@ Twordfriend::Twordfriend(core::StudyState& state, const core::Clock& clock,
         connect(MyPlayer1, &QMediaPlayer::errorOccurred, this, [this] { MyPlayer1Notify(); });
         MyPlayer1->setSource(QUrl::fromLocalFile(video.absoluteFilePath()));
     }
+    // Without a playable video the controls appear at once, so that the learner is never
+    // locked out of signing in. A video that has not started within the time limit counts as
+    // one that cannot be played.
+    if (MyPlayer1 == nullptr) {
+        MyPlayer1Notify();
+        return;
+    }
+    MyPlayer1->play();
+    startWatch_ = new QTimer(this);
+    startWatch_->setSingleShot(true);
+    connect(startWatch_, &QTimer::timeout, this, [this] {
+        if (MyPlayer1->playbackState() != QMediaPlayer::PlayingState ||
+            MyPlayer1->position() <= 0) {
+            MyPlayer1Notify();
+        }
+    });
+    startWatch_->start(options_.startTimeoutMs);
 }
 
 Twordfriend::~Twordfriend() {
@@ -154,23 +177,22 @@ void Twordfriend::showEvent(QShowEvent* event) {
 
 void Twordfriend::FormShow() {
     Edit1->setReadOnly(true);
-    // Without a playable video the controls appear at once, so that the learner is never
-    // locked out of signing in. A video that has not started within the time limit counts as
-    // one that cannot be played.
-    if (MyPlayer1 == nullptr) {
+    // Without a video to wait for, the controls are there in the first frame.
+    if (!options_.playVideo || !QFileInfo(options_.videoFile).isFile()) {
         MyPlayer1Notify();
-        return;
     }
-    MyPlayer1->play();
-    startWatch_ = new QTimer(this);
-    startWatch_->setSingleShot(true);
-    connect(startWatch_, &QTimer::timeout, this, [this] {
-        if (MyPlayer1->playbackState() != QMediaPlayer::PlayingState ||
-            MyPlayer1->position() <= 0) {
-            MyPlayer1Notify();
-        }
-    });
-    startWatch_->start(options_.startTimeoutMs);
+}
+
+void Twordfriend::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    if (!firstFrame_) {
+        firstFrame_ = true;
+        // Queued: the frame reaches the screen when this paint returns.
+        QTimer::singleShot(0, this, [this] {
+            OpenVideo();
+            emit FirstFrameShown();
+        });
+    }
 }
 
 void Twordfriend::MyPlayer1Notify() {

@@ -81,7 +81,12 @@ TWordmemory& ShellTest::Shell() {
         services.appDir = appDir_;
         services.readVolume = [this] { return volume_; };
         services.writeVolume = [this](std::uint32_t v) { volume_ = v; };
-        services.fontStatus = fontStatus_;
+        services.afterFirstFrame = [this] {
+            ++afterFirstFrameRuns_;
+            auto* signIn = qobject_cast<Twordfriend*>(QApplication::activeModalWidget());
+            signInDrawnBeforeDeferred_ = signIn != nullptr && signIn->FirstFrameDrawn();
+            return fontStatus_;
+        };
         services.signIn.playVideo = false;
         services.startUpOnShow = false;
         shell_ = std::make_unique<TWordmemory>(services);

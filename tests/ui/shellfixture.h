@@ -72,7 +72,11 @@ protected:
     /// The modes' random source, seeded the same in every run of the tests.
     core::SeededRandom random_{20241207};
     std::uint32_t volume_ = 0xFFFFFFFFu;
-    core::Status fontStatus_; ///< how installing the fonts went, as main tells the window
+    /// What the deferred start-up returns (how installing the phonetic font went), how often
+    /// it ran, and whether the sign-in window had drawn its first frame by then.
+    core::Status fontStatus_;
+    int afterFirstFrameRuns_ = 0;
+    bool signInDrawnBeforeDeferred_ = false;
     std::vector<std::string> catalogue_;
     std::unique_ptr<TWordmemory> shell_;
 };
