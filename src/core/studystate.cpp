@@ -87,7 +87,7 @@ void StudyState::CountMastered() {
 Status StudyState::LoadLearnerLists() {
     WordList* lists[] = {&NewList, &MasteredList, &ReviewList};
     for (int which = 1; which <= 3; ++which) {
-        const std::string path = LearnerListPath(AppDir, LearnerName, which);
+        const std::string path = LearnerListPath(DataHome(), LearnerName, which);
         std::vector<std::string> lines;
         Status s = ReadTextLines(path, lines);
         if (!s) {
@@ -120,12 +120,29 @@ Status StudyState::SaveLearnerLists() {
     const WordList* lists[] = {&NewList, &MasteredList, &ReviewList};
     for (int which = 1; which <= 3; ++which) {
         Status s =
-            WriteTextLines(LearnerListPath(AppDir, LearnerName, which), lists[which - 1]->Lines());
+            WriteTextLines(LearnerListPath(DataHome(), LearnerName, which), lists[which - 1]->Lines());
         if (!s) {
             return s;
         }
     }
     return Status::Ok();
+}
+
+StudyState::ImportCount StudyState::AddImportedWords(const std::vector<std::string>& lines) {
+    ImportCount count;
+    for (const std::string& line : lines) {
+        // A word the learner has mastered or is reviewing is not new to them.
+        if (line.empty() || NewList.ContainsIgnoringCase(line) ||
+            MasteredList.ContainsIgnoringCase(line) || ReviewList.ContainsIgnoringCase(line)) {
+            ++count.alreadyListed;
+            continue;
+        }
+        NewList.Append(line);
+        ++count.added;
+    }
+    NewCount += static_cast<int>(count.added);
+    PublishLoadTexts();
+    return count;
 }
 
 std::string StudyState::StatisticText(StatText which) const {
