@@ -24,7 +24,6 @@ enum class Failure {
     NameProgramFile, ///< a name is that of a file the program writes beside itself
     BankExists,      ///< a new word bank would take the name of one that exists
     // Reading words from another trainer's file (line: where the fault is).
-    ImportUnknownFormat, ///< the file is none of the formats the program reads
     ImportEncoding,      ///< a line is not UTF-8 text
     ImportNoColumns,     ///< a line has one column only: no word and meaning
     ImportColumnCount,   ///< a line has another number of columns than the first

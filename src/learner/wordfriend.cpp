@@ -209,7 +209,7 @@ void Twordfriend::SbOpen1Click() {
     if (!TakeName()) {
         return;
     }
-    if (core::LearnerKnown(state_.AppDir, state_.LearnerName)) {
+    if (core::LearnerKnown(state_.DataHome(), state_.LearnerName)) {
         state_.ReturningLearner = 1;
         signedIn_ = true;
         accept();
@@ -223,13 +223,13 @@ void Twordfriend::SBfriendClick() {
     if (!TakeName()) {
         return;
     }
-    if (core::LearnerKnown(state_.AppDir, state_.LearnerName)) {
+    if (core::LearnerKnown(state_.DataHome(), state_.LearnerName)) {
         messages_.Inform(
             QStringLiteral("您和我的老朋友同名。\r\n\r\n    这样不行，你得另起一个名字!  "
                            "\r\n\r\n    谢谢！"));
         return;
     }
-    const core::Status created = core::CreateLearnerFiles(state_.AppDir, state_.LearnerName);
+    const core::Status created = core::CreateLearnerFiles(state_.DataHome(), state_.LearnerName);
     if (!created) {
         messages_.ShowError(ErrorText(created));
         return;

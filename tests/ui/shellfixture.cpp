@@ -78,6 +78,7 @@ TWordmemory& ShellTest::Shell() {
         services.voice = &speech_;
         services.mediaPlayer = &player_;
         services.appDir = appDir_;
+        services.learnerDir = learnerDir_;
         services.readVolume = [this] { return volume_; };
         services.writeVolume = [this](std::uint32_t v) { volume_ = v; };
         services.signIn.playVideo = false;
