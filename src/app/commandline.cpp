@@ -22,12 +22,13 @@ QString HelpText(const ProgramFolders& folders) {
                "  langjitong --import 文件 --bank 词库名称\n"
                "  langjitong --import 文件 --to-list 学员\n"
                "\n"
-               "在脚本中导出和导入单词表。请在朗记通的窗口关闭时运行：窗口关闭时会写回学员的单词表。\n"
+               "在脚本中导出和导入单词表。请在朗记通的窗口关闭时运行：\n"
+               "窗口关闭时会写回学员的单词表。\n"
                "\n"
                "选项：\n"
                "  --export 学员      把学员的单词表写入输出文件\n"
-               "  --list 单词表      new（未学的单词）、mastered（已掌握单词）、review（需复习单词）\n"
-               "                     或 all（三个单词表，默认）\n"
+               "  --list 单词表      new（未学的单词）、mastered（已掌握单词）、\n"
+               "                     review（需复习单词）或 all（三个单词表，默认）\n"
                "  --format 格式      csv：逗号分隔，UTF-8，带标题行 word,ipa,meaning；\n"
                "                     anki：Anki 可以作为笔记导入的制表符分隔文本；\n"
                "                     kvtml：KDE Parley 和 KWordQuiz 的 KVTML 2 文件。\n"
@@ -81,9 +82,9 @@ int Export(const QCommandLineParser& parser, const ProgramFolders& folders, QTex
         return 2;
     }
     const QString path = rest.front();
-    const auto lists = exchange::ListsNamed(
-        parser.isSet(QStringLiteral("list")) ? parser.value(QStringLiteral("list"))
-                                             : QStringLiteral("all"));
+    const auto lists = exchange::ListsNamed(parser.isSet(QStringLiteral("list"))
+                                                ? parser.value(QStringLiteral("list"))
+                                                : QStringLiteral("all"));
     if (!lists) {
         err << QStringLiteral("--list 只能是 new、mastered、review 或 all。") << Qt::endl;
         return 2;

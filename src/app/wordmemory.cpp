@@ -129,9 +129,9 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), state_(services.state),
       clock_(services.clock), messages_(services.messages), voice_(services.voice),
       mediaPlayer_(services.mediaPlayer), appDir_(services.appDir),
-      learnerDir_(services.learnerDir),
-      readVolume_(std::move(services.readVolume)), writeVolume_(std::move(services.writeVolume)),
-      signIn_(services.signIn), startUpOnShow_(services.startUpOnShow) {
+      learnerDir_(services.learnerDir), readVolume_(std::move(services.readVolume)),
+      writeVolume_(std::move(services.writeVolume)), signIn_(services.signIn),
+      startUpOnShow_(services.startUpOnShow) {
     random_ = services.random;
     if (random_ == nullptr) {
         ownRandom_ = std::make_unique<core::SeededRandom>();

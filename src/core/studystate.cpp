@@ -119,8 +119,8 @@ Status StudyState::SaveLearnerLists() {
     }
     const WordList* lists[] = {&NewList, &MasteredList, &ReviewList};
     for (int which = 1; which <= 3; ++which) {
-        Status s =
-            WriteTextLines(LearnerListPath(DataHome(), LearnerName, which), lists[which - 1]->Lines());
+        Status s = WriteTextLines(LearnerListPath(DataHome(), LearnerName, which),
+                                  lists[which - 1]->Lines());
         if (!s) {
             return s;
         }

@@ -217,14 +217,22 @@ enum class HeaderName { None, Word, Ipa, Meaning, List };
 
 HeaderName NameOfHeader(const std::string& cell) {
     static const std::pair<std::string_view, HeaderName> names[] = {
-        {"word", HeaderName::Word},         {"单词", HeaderName::Word},
-        {"english", HeaderName::Word},      {"英文", HeaderName::Word},
-        {"front", HeaderName::Word},        {"ipa", HeaderName::Ipa},
-        {"phonetic", HeaderName::Ipa},      {"pronunciation", HeaderName::Ipa},
-        {"音标", HeaderName::Ipa},          {"meaning", HeaderName::Meaning},
-        {"translation", HeaderName::Meaning}, {"back", HeaderName::Meaning},
-        {"释义", HeaderName::Meaning},      {"词义", HeaderName::Meaning},
-        {"中文", HeaderName::Meaning},      {"list", HeaderName::List},
+        {"word", HeaderName::Word},
+        {"单词", HeaderName::Word},
+        {"english", HeaderName::Word},
+        {"英文", HeaderName::Word},
+        {"front", HeaderName::Word},
+        {"ipa", HeaderName::Ipa},
+        {"phonetic", HeaderName::Ipa},
+        {"pronunciation", HeaderName::Ipa},
+        {"音标", HeaderName::Ipa},
+        {"meaning", HeaderName::Meaning},
+        {"translation", HeaderName::Meaning},
+        {"back", HeaderName::Meaning},
+        {"释义", HeaderName::Meaning},
+        {"词义", HeaderName::Meaning},
+        {"中文", HeaderName::Meaning},
+        {"list", HeaderName::List},
         {"列表", HeaderName::List},
     };
     const std::string key = Lower(Trim(cell));
@@ -542,8 +550,8 @@ Status ReadAnkiText(std::string_view bytes, std::vector<ExchangeWord>& words) {
                 }
             } else if (key == "html") {
                 html = value == "true";
-            } else if (key == "tags column" || key == "notetype column" ||
-                       key == "deck column" || key == "guid column") {
+            } else if (key == "tags column" || key == "notetype column" || key == "deck column" ||
+                       key == "guid column") {
                 const int column = value.find_first_not_of("0123456789") == std::string::npos &&
                                            !value.empty() && value.size() < 4
                                        ? std::stoi(value)

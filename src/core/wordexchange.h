@@ -40,8 +40,8 @@ ExchangeGroup GroupFromLines(ExchangeList list, const std::vector<std::string>& 
 
 /// Builds the entry line of a word read from a file: word and phonetic trimmed (a phonetic
 /// written between slashes loses them), the IPA written back in DFPhonetic codes, line breaks
-/// and other control characters but the tab in any field turned into blanks. Fails naming the word's
-/// line when the word is empty or holds "[" or "]", or the phonetic holds "]".
+/// and other control characters but the tab in any field turned into blanks. Fails naming the
+/// word's line when the word is empty or holds "[" or "]", or the phonetic holds "]".
 Status EntryFromWord(const ExchangeWord& word, std::string& entry);
 
 /// The entry lines of words read from a file, in file order.

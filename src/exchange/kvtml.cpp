@@ -258,8 +258,7 @@ core::Status ReadKvtml(const QByteArray& bytes, std::vector<core::ExchangeWord>&
     for (const Entry& entry : entries) {
         core::ExchangeWord word;
         word.line = entry.line;
-        if (const auto found = entry.translations.find(wordId);
-            found != entry.translations.end()) {
+        if (const auto found = entry.translations.find(wordId); found != entry.translations.end()) {
             word.word = found->second.text.toStdString();
             word.ipa = found->second.pronunciation.toStdString();
         }

@@ -28,8 +28,8 @@ std::string Path(const QString& path) {
 /// True when the text, past a byte-order mark and blanks, starts like an XML document.
 bool LooksLikeXml(const std::string& bytes) {
     std::size_t i = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' ||
-                                bytes[i] == '\n')) {
+    while (i < bytes.size() &&
+           (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n')) {
         ++i;
     }
     return i < bytes.size() && bytes[i] == '<';

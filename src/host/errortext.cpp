@@ -99,13 +99,14 @@ QString ErrorText(const core::Status& status) {
     case Failure::BankExists:
         return QStringLiteral("已经有名为“%1”的词库，请换一个名字。").arg(Q(status.detail));
     case Failure::ImportEncoding:
-        return AtLine(status) + QStringLiteral("不是UTF-8编码的文字。请把文件另存为UTF-8编码后再导入。");
+        return AtLine(status) +
+               QStringLiteral("不是UTF-8编码的文字。请把文件另存为UTF-8编码后再导入。");
     case Failure::ImportNoColumns:
         return AtLine(status) + QStringLiteral("只有一列：每行至少要有单词和释义两列。");
     case Failure::ImportColumnCount: {
         const QStringList counts = Q(status.detail).split(QLatin1Char('/'));
-        return AtLine(status) + QStringLiteral("有%1列，与第一行的%2列不同。")
-                                    .arg(counts.value(0), counts.value(1));
+        return AtLine(status) +
+               QStringLiteral("有%1列，与第一行的%2列不同。").arg(counts.value(0), counts.value(1));
     }
     case Failure::ImportUnclosedQuote:
         return AtLine(status) + QStringLiteral("的引号一直到文件末尾都没有结束。");

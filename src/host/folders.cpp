@@ -43,10 +43,9 @@ QString LearnerDataHome() {
 }
 
 ProgramFolders RunFolders() {
-    const ProgramFolders folders =
-        DecideFolders(QCoreApplication::applicationDirPath(),
-                      QStringLiteral(LJT_DATA_FROM_PROGRAM), LearnerDataHome(),
-                      [](const QString& dir) { return QFileInfo(dir).isWritable(); });
+    const ProgramFolders folders = DecideFolders(
+        QCoreApplication::applicationDirPath(), QStringLiteral(LJT_DATA_FROM_PROGRAM),
+        LearnerDataHome(), [](const QString& dir) { return QFileInfo(dir).isWritable(); });
     if (folders.learnerDir != folders.dataDir) {
         QDir().mkpath(folders.learnerDir);
     }

@@ -2,12 +2,12 @@
 
 #include "host/errortext.h"
 
-#include "host/messageservice.h"
-#include "host/uistyle.h"
 #include "core/learnerfiles.h"
 #include "core/studystate.h"
 #include "core/textfile.h"
 #include "exchange/wordfiles.h"
+#include "host/messageservice.h"
+#include "host/uistyle.h"
 #include "learner/wordform.h"
 
 #include <QCloseEvent>
@@ -269,7 +269,8 @@ void TWordstoreroom1::exportWordsClick() {
         {ExchangeList::Review},
     };
     const int chosen = qBound(0, CbExportList->currentIndex(), 3);
-    const QString suggested = QDir::home().filePath(Text(state_.LearnerName) + QStringLiteral(".csv"));
+    const QString suggested =
+        QDir::home().filePath(Text(state_.LearnerName) + QStringLiteral(".csv"));
     const QString path = ChooseFile(true, suggested);
     if (path.isEmpty()) {
         return;

@@ -39,11 +39,11 @@ public:
     QPushButton* Formclose1;    ///< "关  闭"
     // Word lists in and out of the program (CSV, Anki text, KVTML).
     QWidget* Panel4;
-    QPushButton* importBank;   ///< "导入词库": a file becomes a new bank
-    QPushButton* importWords;  ///< "导入生词": a file's words join the new-word list
-    QLabel* Label4;            ///< "导出单词表："
-    QComboBox* CbExportList;   ///< which lists "导出单词" writes
-    QPushButton* exportWords;  ///< "导出单词"
+    QPushButton* importBank;  ///< "导入词库": a file becomes a new bank
+    QPushButton* importWords; ///< "导入生词": a file's words join the new-word list
+    QLabel* Label4;           ///< "导出单词表："
+    QComboBox* CbExportList;  ///< which lists "导出单词" writes
+    QPushButton* exportWords; ///< "导出单词"
 
     /// Asks for a file to read (save false) or to write (save true, suggested name given);
     /// returns its path, or an empty text when the learner cancels. Tests replace it.

@@ -220,7 +220,8 @@ TEST_P(OwnBanks, ANewBankIsListedFoundAndLoaded) {
     EXPECT_EQ(Catalogue(), std::vector<std::string>{"GRE"});
     ASSERT_TRUE(core::CreateWordBank(data, learner, "我的", {"cat[kAt]n.猫", "dog[dCg]n.狗"}));
     EXPECT_EQ(Catalogue(), (std::vector<std::string>{"GRE", "我的"}));
-    EXPECT_EQ(ReadAll(learner + "Worddata/我的.dst"), "cat[kAt]n.\xC3\xA8\r\ndog[dCg]n.\xB9\xB7\r\n");
+    EXPECT_EQ(ReadAll(learner + "Worddata/我的.dst"),
+              "cat[kAt]n.\xC3\xA8\r\ndog[dCg]n.\xB9\xB7\r\n");
     EXPECT_EQ(core::FindWordBank(data, learner, "我的"), learner + "Worddata/我的.dst");
     EXPECT_EQ(core::FindWordBank(data, learner, "GRE"), data + "Worddata/GRE.dst");
     // The installed catalogue is untouched when the learner's folder is another one.
@@ -241,8 +242,7 @@ TEST_P(OwnBanks, ANameInUseIsRefusedAndNothingChanges) {
         EXPECT_FALSE(s) << name;
         EXPECT_EQ(ReadAll(learner + "Ebook.txt"), catalogue);
     }
-    EXPECT_EQ(core::CreateWordBank(data, learner, "GRE", {"x[]y"}).what,
-              core::Failure::BankExists);
+    EXPECT_EQ(core::CreateWordBank(data, learner, "GRE", {"x[]y"}).what, core::Failure::BankExists);
     EXPECT_EQ(ReadAll(data + "Worddata/GRE.dst"), "abate[E'beit]v.\xBC\xF5\xC7\xE1\r\n");
 }
 

@@ -77,8 +77,7 @@ TEST_F(CommandLine, OnlyItsOwnOptionsTakeTheWindowsAway) {
         {{QStringLiteral("--exports")}, false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(WantsCommand(QStringList{QStringLiteral("langjitong")} + c.arguments),
-                  c.command)
+        EXPECT_EQ(WantsCommand(QStringList{QStringLiteral("langjitong")} + c.arguments), c.command)
             << c.arguments.join(' ').toStdString();
     }
 }
@@ -148,8 +147,7 @@ TEST_F(CommandLine, ExportedListsComeBackThroughEveryFormat) {
         EXPECT_EQ(Read(folders_.learnerDir + "Worddata/" + bank + ".dst"), everything);
     }
     // The learner's own catalogue lists the three banks; the installed one is untouched.
-    EXPECT_EQ(Read(folders_.learnerDir + "Ebook.txt"),
-              (Lines{"all_csv", "all_txt", "all_kvtml"}));
+    EXPECT_EQ(Read(folders_.learnerDir + "Ebook.txt"), (Lines{"all_csv", "all_txt", "all_kvtml"}));
     EXPECT_EQ(Read(folders_.dataDir + "Ebook.txt"), Lines{"GRE"});
     EXPECT_EQ(Run({"--import", File("all.csv"), "--bank", "GRE"}), 1);
     EXPECT_TRUE(err_.contains(QStringLiteral("已经有名为“GRE”的词库")));
@@ -172,8 +170,7 @@ TEST_F(CommandLine, ABadFileNamesItsLineAndWritesNothing) {
     EXPECT_EQ(Run({"--import", in, "--to-list", "小明"}), 1);
     EXPECT_FALSE(QFile::exists(folders_.learnerDir + "Worddata/坏.dst"));
     EXPECT_FALSE(QFile::exists(folders_.learnerDir + "Ebook.txt"));
-    EXPECT_EQ(Read(folders_.learnerDir + "小明/小明1.bm"),
-              (Lines{"cat[kAt]n.猫", "dog[dCg]n.狗"}));
+    EXPECT_EQ(Read(folders_.learnerDir + "小明/小明1.bm"), (Lines{"cat[kAt]n.猫", "dog[dCg]n.狗"}));
 }
 
 } // namespace

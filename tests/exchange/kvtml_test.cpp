@@ -33,8 +33,8 @@ TEST(Kvtml, ExportedListsComeBackAsTheSameLines) {
     QTemporaryDir dir;
     core::StudyState state;
     state.LearnerName = "小明";
-    state.NewList.Replace({"word[wE:d]n.词；单词", "ice cream['ais kri:m]n.冰淇淋", "",
-                           "not an entry"});
+    state.NewList.Replace(
+        {"word[wE:d]n.词；单词", "ice cream['ais kri:m]n.冰淇淋", "", "not an entry"});
     state.MasteredList.Replace({"say \"hi\"[sei]v.<说>&讲", "x[]", "t[t]n.\t制表"});
     state.ReviewList.Replace({"z[][旧]释义", "WORD[wE:d]n.词；单词"});
     struct Case {
@@ -145,8 +145,7 @@ TEST(WordFiles, TheFormatComesFromTheContentThenTheName) {
     EXPECT_EQ(exchange::FormatNamed(QStringLiteral("anki")), exchange::Format::Anki);
     EXPECT_FALSE(exchange::FormatNamed(QStringLiteral("xls")));
     EXPECT_EQ(exchange::ListsNamed(QStringLiteral("all"))->size(), 3u);
-    EXPECT_EQ(exchange::ListsNamed(QStringLiteral("review"))->front(),
-              core::ExchangeList::Review);
+    EXPECT_EQ(exchange::ListsNamed(QStringLiteral("review"))->front(), core::ExchangeList::Review);
     EXPECT_FALSE(exchange::ListsNamed(QStringLiteral("old")));
 }
 
