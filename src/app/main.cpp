@@ -8,6 +8,9 @@
 #include "core/clock.h"
 #include "core/studystate.h"
 #include "modes/hereadform.h"
+#include "modes/mywriteform.h"
+#include "modes/selecttestform.h"
+#include "modes/wordsentenceforrm.h"
 #include "sound/outputvolume.h"
 #include "sound/qtmediaplayer.h"
 #include "sound/voice.h"
@@ -76,6 +79,9 @@ int main(int argc, char** argv) {
     // The mode windows plug into their buttons here, through window.RegisterMode, before the
     // window is first shown.
     RegisterCardWindow(window);
+    RegisterSpellingWindow(window);
+    RegisterChoiceTestWindow(window);
+    RegisterLookupWindow(window);
     QObject::connect(&window, &TWordmemory::FormClosed, &app, &QCoreApplication::quit);
     // Frameless windows are not maximised by every window manager (nor without one): the
     // window takes the screen's working area itself as well.

@@ -70,6 +70,10 @@ struct TWordmemory::ButtonRule {
 const TWordmemory::ButtonRule& TWordmemory::Rule(ModeButton button) {
     using S = ModeSlot;
     using Stop = ButtonRule::Stop;
+    // Each row names only what differs from the defaults; GCC 12 still warns about the
+    // fields a designated initializer leaves out, which is the point of naming them.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
     static const std::map<ModeButton, ButtonRule> rules = {
         {ModeButton::Btfollow,
          {.stop = Stop::Always,
@@ -122,6 +126,7 @@ const TWordmemory::ButtonRule& TWordmemory::Rule(ModeButton button) {
           .colour = LightBlue,
           .slot = S::Phonetic}},
     };
+#pragma GCC diagnostic pop
     return rules.at(button);
 }
 
@@ -205,6 +210,26 @@ void TWordmemory::BuildWindow() {
     }
     root->addWidget(bands_);
 
+    BuildBanner();
+    BuildModeColumn();
+    BuildClientPanel();
+    BuildStatistics();
+
+    middle_->addWidget(Panel3);
+    middle_->addWidget(panel1_);
+    middle_->setStretchFactor(0, 0);
+    middle_->setStretchFactor(1, 1);
+    middle_->setSizes({156, 636});
+    bands_->addWidget(Panel6);
+    bands_->addWidget(middle_);
+    bands_->addWidget(Panel4);
+    bands_->setStretchFactor(0, 0);
+    bands_->setStretchFactor(1, 1);
+    bands_->setStretchFactor(2, 0);
+    bands_->setSizes({81, 433, 38});
+}
+
+void TWordmemory::BuildBanner() {
     // Top band: banner and the "×".
     Panel6 = new QFrame;
     Panel6->setObjectName(QStringLiteral("Panel6"));
@@ -226,7 +251,9 @@ void TWordmemory::BuildWindow() {
     SetTextColour(Formclose1, Green);
     connect(Formclose1, &QPushButton::clicked, this, &QWidget::close);
     Panel6->installEventFilter(this);
+}
 
+void TWordmemory::BuildModeColumn() {
     // Left column: the mode buttons in their frame and the volume control.
     Panel3 = new QFrame;
     Panel3->setObjectName(QStringLiteral("Panel3"));
@@ -290,7 +317,9 @@ void TWordmemory::BuildWindow() {
     Image1->onDrop = [this](QObject* source, int x) { Image1DragDrop(source, x); };
     Image2->onDragEnd = [this] { ImageEndDrag(Image2); };
     Image3->onDragEnd = [this] { ImageEndDrag(Image3); };
+}
 
+void TWordmemory::BuildClientPanel() {
     // Client panel.
     panel1_ = new QWidget;
     panel1_->setObjectName(QStringLiteral("Panel1"));
@@ -300,7 +329,9 @@ void TWordmemory::BuildWindow() {
     Label1->adjustSize();
     SetTextColour(Label1, Green);
     panel1_->installEventFilter(this);
+}
 
+void TWordmemory::BuildStatistics() {
     // Bottom band: the statistics.
     Panel4 = new QFrame;
     Panel4->setObjectName(QStringLiteral("Panel4"));
@@ -311,19 +342,6 @@ void TWordmemory::BuildWindow() {
     LbreviewCount = StatLabel(QStringLiteral("需复习单词000个"), 330, Panel4, "LbreviewCount");
     LBzhongCount = StatLabel(QStringLiteral("单词总数量000个"), 480, Panel4, "LBzhongCount");
     lbtimecount_ = StatLabel(QStringLiteral("学习时间15分钟"), 632, Panel4, "Lbtimecount");
-
-    middle_->addWidget(Panel3);
-    middle_->addWidget(panel1_);
-    middle_->setStretchFactor(0, 0);
-    middle_->setStretchFactor(1, 1);
-    middle_->setSizes({156, 636});
-    bands_->addWidget(Panel6);
-    bands_->addWidget(middle_);
-    bands_->addWidget(Panel4);
-    bands_->setStretchFactor(0, 0);
-    bands_->setStretchFactor(1, 1);
-    bands_->setStretchFactor(2, 0);
-    bands_->setSizes({81, 433, 38});
 }
 
 void TWordmemory::SetColour(const QColor& colour) {

@@ -124,6 +124,14 @@ private:
     struct ButtonRule;
     static const ButtonRule& Rule(ModeButton button);
     void BuildWindow();
+    /// Top band: banner and the "×".
+    void BuildBanner();
+    /// Left column: the mode buttons in their frame and the volume control.
+    void BuildModeColumn();
+    /// The client panel Panel1 with its greeting.
+    void BuildClientPanel();
+    /// Bottom band: the statistics line.
+    void BuildStatistics();
     void ShowText(core::StatText which, const std::string& text);
     void SetKnobOffset(QWidget* knob, int offset);
     void SetOutputVolume(std::uint32_t volume);

@@ -66,6 +66,18 @@ bool StudyState::AddToReview() {
     return true;
 }
 
+bool StudyState::AddToNewList(const std::string& entry) {
+    const std::string line = Trim(entry);
+    if (line.empty() || NewList.ContainsIgnoringCase(line)) {
+        return false;
+    }
+    NewList.Append(line);
+    ++NewCount;
+    Publish(StatText::Total);
+    Publish(StatText::Summary);
+    return true;
+}
+
 void StudyState::RemoveFromNew(long long pos) {
     NewList.RemoveAt(pos);
 }

@@ -102,6 +102,9 @@ public:
     bool AddToMastered();
     /// Appends CurrentEntry to ReviewList unless it is there already (case ignored) or empty.
     bool AddToReview();
+    /// Appends entry (trimmed) to NewList unless it is empty or there already (case ignored);
+    /// NewCount goes up by 1 and the total and summary texts are rewritten.
+    bool AddToNewList(const std::string& entry);
     /// Deletes the line at pos from NewList; no counter changes.
     void RemoveFromNew(long long pos);
     /// Deletes the line at pos from ReviewList; with count, ReviewCount goes down by 1 first.

@@ -303,7 +303,7 @@ Status ReadFileBytes(const std::string& path, std::string& bytes) {
     return Status::Ok();
 }
 
-Status WriteFileAtomic(const std::string& path, std::string_view bytes) {
+Status WriteFileAtomic(const std::string& path, std::string_view bytes, bool sync) {
     const std::string folder = FolderOf(path);
     std::string pattern = folder + "/.ljt-save-XXXXXX";
     int fd = ::mkstemp(pattern.data());
@@ -337,7 +337,7 @@ Status WriteFileAtomic(const std::string& path, std::string_view bytes) {
         mode = st.st_mode & 07777;
     }
     ::fchmod(fd, mode);
-    if (::fsync(fd) != 0) {
+    if (sync && ::fsync(fd) != 0) {
         int e = errno;
         ::close(fd);
         ::unlink(temp.c_str());

@@ -21,8 +21,9 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines);
 /// Reads a whole file as bytes.
 Status ReadFileBytes(const std::string& path, std::string& bytes);
 /// Writes a whole file through a temporary file in the same folder renamed over the target,
-/// so that a failed write leaves the old file untouched.
-Status WriteFileAtomic(const std::string& path, std::string_view bytes);
+/// so that a failed write leaves the old file untouched. With sync (the default) the data
+/// reaches the disk before the rename; scratch files rewritten all the time may skip that.
+Status WriteFileAtomic(const std::string& path, std::string_view bytes, bool sync = true);
 
 /// Reads a GB18030 text file into UTF-8 lines.
 Status ReadTextLines(const std::string& path, std::vector<std::string>& lines);

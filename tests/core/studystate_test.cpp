@@ -147,6 +147,37 @@ TEST_F(StudyStateTest, AddToReviewIgnoresDuplicatesInAnotherCase) {
     EXPECT_EQ(state.ReviewList.size(), 4u);
 }
 
+TEST_F(StudyStateTest, AddToNewListIgnoresDuplicatesAndCountsTheTotal) {
+    state.NewList.Replace({"apple[A]n.苹果"});
+    state.NewCount = 1;
+    state.MasteredCount = 2;
+    state.ReviewCount = 3;
+    struct Case {
+        const char* entry;
+        bool added;
+    };
+    const Case cases[] = {
+        {"APPLE[a]N.苹果", false},   // same letters, another case
+        {"  pear[pZE]n.梨  ", true}, // trimmed, then added
+        {"pear[pZE]n.梨", false},
+        {" \t ", false}, // never an empty entry
+    };
+    int expected = 1;
+    for (const auto& c : cases) {
+        texts.clear();
+        EXPECT_EQ(state.AddToNewList(c.entry), c.added) << c.entry;
+        if (c.added) {
+            ++expected;
+            EXPECT_EQ(texts[StatText::Total], core::CountText("单词总数量", expected + 5));
+            EXPECT_EQ(texts.count(StatText::Summary), 1u);
+        } else {
+            EXPECT_TRUE(texts.empty()) << c.entry;
+        }
+        EXPECT_EQ(state.NewCount, expected);
+    }
+    EXPECT_EQ(state.NewList.Lines(), (Lines{"apple[A]n.苹果", "pear[pZE]n.梨"}));
+}
+
 TEST_F(StudyStateTest, AddToMasteredAndCountMastered) {
     state.MasteredList.Replace({"a[a]1"});
     state.MasteredCount = 1;

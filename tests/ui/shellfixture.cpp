@@ -77,6 +77,7 @@ TWordmemory& ShellTest::Shell() {
         ShellServices services(state_, clock_, messages_);
         services.voice = &speech_;
         services.mediaPlayer = &player_;
+        services.random = &random_;
         services.appDir = appDir_;
         services.learnerDir = learnerDir_;
         services.readVolume = [this] { return volume_; };

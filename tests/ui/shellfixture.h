@@ -3,6 +3,7 @@
 #include "support/messagerecorder.h"
 #include "app/wordmemory.h"
 #include "core/clock.h"
+#include "core/random.h"
 #include "core/studystate.h"
 #include "support/scriptedplayer.h"
 #include "support/scriptedspeech.h"
@@ -71,6 +72,8 @@ protected:
     MessageRecorder messages_;
     sound::ScriptedSpeech speech_;
     sound::ScriptedPlayer player_;
+    /// The modes' random source, seeded the same in every run of the tests.
+    core::SeededRandom random_{20241207};
     std::uint32_t volume_ = 0xFFFFFFFFu;
     std::vector<std::string> catalogue_;
     std::unique_ptr<TWordmemory> shell_;

@@ -7,6 +7,8 @@
 #include "learner/wordform.h"
 #include "learner/wordfriend.h"
 #include "learner/wordstoreroom.h"
+#include "modes/mywriteform.h"
+#include "modes/selecttestform.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -27,6 +29,24 @@ protected:
             return;
         }
         EXPECT_TRUE(InstallFonts(appDir_)) << "DFPhonetic.ttf registers";
+        RegisterSpellingWindow(Shell());
+        RegisterChoiceTestWindow(Shell());
+    }
+    /// Signs a new learner in and loads the first bank of the catalogue.
+    void LoadFirstBank() {
+        WhenSignInReady([](Twordfriend& signIn) {
+            signIn.Edit1->setText(QStringLiteral("小红"));
+            signIn.SBfriend->click();
+        });
+        Shell().show();
+        Shell().FormShow();
+        Settle();
+        TWordstoreroom1* bank = Shell().Wordstoreroom1();
+        ASSERT_NE(bank, nullptr);
+        bank->ListBox1->setCurrentRow(0);
+        bank->Edit1->setText(bank->ListBox1->item(0)->text());
+        bank->gomywordbook->click();
+        ASSERT_GT(state_.NewList.size(), 2u);
     }
 };
 
@@ -73,6 +93,46 @@ TEST_F(WalkthroughTest, NewLearnerLoadsTheFirstBank) {
     EXPECT_EQ(ReadLines(QStringLiteral("小明/小明1.bm")).size(), bankLines);
     EXPECT_TRUE(Exists(QStringLiteral("小明/小明2.bm")));
     EXPECT_TRUE(Exists(QStringLiteral("小明/小明3.bm")));
+}
+
+TEST_F(WalkthroughTest, SpellingAndChoiceTestOnTheFirstBank) {
+    LoadFirstBank();
+    ASSERT_FALSE(HasFatalFailure());
+    const std::string first = state_.NewList.Line(0);
+
+    Shell().SpeedButton9->click();
+    auto* spelling = qobject_cast<TMyWriteForm1*>(Shell().SlotWindow(ModeSlot::Spelling));
+    ASSERT_NE(spelling, nullptr);
+    Snap(&Shell(), "5-spelling");
+    spelling->Edit1->setText(QString::fromStdString(first.substr(0, first.find('['))));
+    QTest::keyClick(spelling->Edit1, Qt::Key_Return);
+    EXPECT_EQ(player_.Played().last(), appDir_ + "br/g/good0001.wav");
+    EXPECT_EQ(state_.MasteredList.Lines(), std::vector<std::string>{first});
+
+    Shell().BtSelectTest1->click();
+    Settle();
+    EXPECT_EQ(Shell().SlotWindow(ModeSlot::Spelling), nullptr);
+    auto* choice = qobject_cast<TSelectTestForm1*>(Shell().SlotWindow(ModeSlot::ChoiceTest));
+    ASSERT_NE(choice, nullptr);
+    for (core::ChoiceMarker m :
+         {core::ChoiceMarker::Neutral, core::ChoiceMarker::Right, core::ChoiceMarker::Wrong}) {
+        EXPECT_TRUE(choice->Markers().FromFile(m)) << "the installed pictures are read";
+    }
+    Snap(&Shell(), "6-choicetest");
+    const std::string asked = state_.CurrentEntry;
+    const core::ChoicePanelView& upper = choice->Test().Panel(core::ChoicePanel::Upper);
+    for (int k = 0; k < 4; ++k) {
+        if (upper.rows[static_cast<std::size_t>(k)].text == upper.pending) {
+            QTest::mouseClick(choice->MYwordLabel[static_cast<std::size_t>(k)], Qt::LeftButton);
+            break;
+        }
+    }
+    EXPECT_EQ(choice->Label15->text(), QStringLiteral("正确选择：1个"));
+    EXPECT_TRUE(messages_.Texts().isEmpty()) << messages_.Texts().join('|').toStdString();
+
+    EXPECT_TRUE(Shell().close());
+    const std::vector<std::string> mastered = ReadLines(QStringLiteral("小红/小红2.bm"));
+    EXPECT_EQ(mastered, (std::vector<std::string>{first, asked}));
 }
 
 } // namespace
