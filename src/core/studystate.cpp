@@ -153,7 +153,8 @@ StudyState::ImportCount StudyState::AddImportedWords(const std::vector<std::stri
         ++count.added;
     }
     NewCount += static_cast<int>(count.added);
-    PublishLoadTexts();
+    Publish(StatText::Total);
+    Publish(StatText::Summary);
     return count;
 }
 

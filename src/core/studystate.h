@@ -118,7 +118,7 @@ public:
         std::size_t alreadyListed = 0; ///< lines one of the three lists holds already
     };
     /// Appends the lines to NewList, except those one of the three lists already holds
-    /// (letter case ignored); NewCount follows and the load texts are written again.
+    /// (letter case ignored); NewCount follows, with the texts that show it.
     ImportCount AddImportedWords(const std::vector<std::string>& lines);
 
     /// Reads the learner's three list files; see the failure rule in the source.

@@ -5,6 +5,7 @@
 #include "core/textfile.h"
 #include "learner/wordform.h"
 #include "learner/wordstoreroom.h"
+#include "modes/wordsentenceforrm.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 
 namespace {
 
@@ -184,6 +186,8 @@ protected:
         learnerDir_ = home_.path() + QLatin1Char('/');
         MakePictures();
         MakeBank("数字", {"one[wQn]num.一", "two[tu:]num.二"});
+        WriteLines("Worddata/sentence34085.txt", {"Three cats.‖三只猫。"});
+        RegisterLookupWindow(Shell());
         before_ = Entries(appDir_);
     }
     static QStringList Entries(const QString& dir) {
@@ -195,6 +199,10 @@ protected:
         }
         all.sort();
         return all;
+    }
+    static QByteArray ReadFile(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     QTemporaryDir home_;
     QStringList before_;
@@ -220,14 +228,24 @@ TEST_F(ReadOnlyProgramTest, EverythingWrittenGoesToTheLearnerDataFolder) {
     bank->Edit1->setText(QStringLiteral("数字"));
     bank->gomywordbook->click();
     bank->newMywordbook->click();
+
+    // The lookup searches the learner's own bank too; its pages go to the learner's folder.
+    Shell().closelookword->click();
+    auto* lookup = qobject_cast<TWordSentenceForrm*>(Shell().SlotWindow(ModeSlot::Lookup));
+    ASSERT_NE(lookup, nullptr);
+    lookup->Edit1->setText(QStringLiteral("three"));
+    lookup->BiInput1->click();
+    ASSERT_TRUE(QTest::qWaitFor([lookup] { return !lookup->SearchBusy(); }, 10000));
+    const std::string page = core::Gb18030ToUtf8(ReadFile(learnerDir_ + "1.htm").toStdString());
+    EXPECT_NE(page.find("自己的"), std::string::npos) << page;
     EXPECT_TRUE(messages_.Texts(MessageRecorder::Kind::Error).isEmpty())
         << messages_.Texts().join('|').toStdString();
     ASSERT_TRUE(Shell().close());
 
     EXPECT_EQ(Entries(appDir_), before_);
     EXPECT_EQ(Entries(learnerDir_),
-              (QStringList{"Ann", "Ann/Ann.bm", "Ann/Ann1.bm", "Ann/Ann2.bm", "Ann/Ann3.bm",
-                           "Ebook.txt", "Worddata", "Worddata/自己的.dst"}));
+              (QStringList{"1.htm", "2.htm", "Ann", "Ann/Ann.bm", "Ann/Ann1.bm", "Ann/Ann2.bm",
+                           "Ann/Ann3.bm", "Ebook.txt", "Worddata", "Worddata/自己的.dst"}));
     std::vector<std::string> lines;
     ASSERT_TRUE(core::ReadTextLines((learnerDir_ + "Ann/Ann1.bm").toStdString(), lines));
     EXPECT_EQ(lines, (Lines{"one[wQn]num.一", "two[tu:]num.二"}));
