@@ -1,16 +1,19 @@
 // 朗记通: program entry.
+#include "app/commandline.h"
+#include "app/sessionguard.h"
+#include "app/wordmemory.h"
+#include "core/clock.h"
+#include "core/studystate.h"
 #include "host/application.h"
 #include "host/boxmessageservice.h"
 #include "host/folders.h"
 #include "host/fonts.h"
-#include "app/commandline.h"
-#include "app/wordmemory.h"
-#include "core/clock.h"
-#include "core/studystate.h"
 #include "modes/hereadform.h"
 #include "modes/mywriteform.h"
+#include "modes/recordform.h"
 #include "modes/selecttestform.h"
 #include "modes/wordsentenceforrm.h"
+#include "modes/yinbiaoform.h"
 #include "sound/outputvolume.h"
 #include "sound/qtmediaplayer.h"
 #include "sound/voice.h"
@@ -82,7 +85,12 @@ int main(int argc, char** argv) {
     RegisterSpellingWindow(window);
     RegisterChoiceTestWindow(window);
     RegisterLookupWindow(window);
+    RegisterRecordWindow(window);
+    RegisterLessonWindow(window);
     QObject::connect(&window, &TWordmemory::FormClosed, &app, &QCoreApplication::quit);
+    // Logout, SIGTERM, SIGHUP and Ctrl-C end the program through the window's close, which
+    // saves the lists.
+    SessionGuard guard(window);
     // Frameless windows are not maximised by every window manager (nor without one): the
     // window takes the screen's working area itself as well.
     window.setGeometry(window.screen()->availableGeometry());

@@ -42,4 +42,7 @@ struct ShellServices {
     SignInOptions signIn;
     /// False: the start-up runs only when FormShow is called, not at the first showing (tests).
     bool startUpOnShow = true;
+    /// The periodic save runs this long after the first change not yet saved, so that a crash
+    /// or a power loss costs at most that much study.
+    int autosaveMs = 60000;
 };

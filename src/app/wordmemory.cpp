@@ -4,16 +4,16 @@
 #include "host/uistyle.h"
 
 #include "app/knobimage.h"
-#include "host/messageservice.h"
 #include "core/random.h"
 #include "core/speech.h"
 #include "core/studyperiod.h"
 #include "core/studystate.h"
 #include "core/volume.h"
+#include "host/messageservice.h"
+#include "host/modewindow.h"
 #include "learner/wordform.h"
 #include "learner/wordfriend.h"
 #include "learner/wordstoreroom.h"
-#include "host/modewindow.h"
 #include "sound/mediaplayer.h"
 
 #include <QCoreApplication>
@@ -165,6 +165,13 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
     timer3_->setObjectName(QStringLiteral("Timer3"));
     timer3_->setInterval(1000);
     connect(timer3_, &QTimer::timeout, this, &TWordmemory::SpeechWatch);
+    // The periodic save starts with the first change not yet saved and is not pushed back by
+    // later ones, so that steady study is saved too.
+    autosave_ = new QTimer(this);
+    autosave_->setObjectName(QStringLiteral("Autosave"));
+    autosave_->setSingleShot(true);
+    autosave_->setInterval(services.autosaveMs);
+    connect(autosave_, &QTimer::timeout, this, &TWordmemory::AutosaveTimeout);
 
     BuildWindow();
     SetColour(Black);
@@ -182,6 +189,11 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
     state_.OnText = [this](core::StatText which, const std::string& text) {
         ShowText(which, text);
     };
+    state_.OnListsChanged = [this] {
+        if (!autosave_->isActive()) {
+            autosave_->start();
+        }
+    };
 
     ModeRegistration wordBank;
     wordBank.create = [this](QWidget* parent) -> ::ModeWindow* {
@@ -192,6 +204,7 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
 
 TWordmemory::~TWordmemory() {
     state_.OnText = nullptr;
+    state_.OnListsChanged = nullptr;
     // Mode windows may refer to the host while they are destroyed; end them first.
     for (auto& slot : slots_) {
         delete slot.window.data();
@@ -666,7 +679,7 @@ void TWordmemory::FormShow() {
     state_.LearnerDataDir = learnerDir_.toStdString();
 
     {
-        Twordfriend wordfriend(state_, clock_, messages_, signIn_, this);
+        Twordfriend wordfriend(state_, clock_, messages_, signIn_, this, &learnerLock_);
         wordfriend.setGeometry(screen()->availableGeometry());
         wordfriend.setWindowState(Qt::WindowMaximized);
         wordfriend.exec();
@@ -698,9 +711,34 @@ void TWordmemory::closeEvent(QCloseEvent* event) {
     timer1_->stop();
     timer2_->stop();
     timer3_->stop();
+    autosave_->stop();
     wordForm1_->hide();
+    learnerLock_.Release();
     event->accept();
+    emit ListsSaved();
     emit FormClosed();
+}
+
+core::Status TWordmemory::SaveLists(SaveReport report) {
+    const core::Status saved = wordForm1_->MYSaveClick();
+    if (saved) {
+        autosaveReported_ = false;
+        emit ListsSaved();
+        return saved;
+    }
+    if (report == SaveReport::Always || (report == SaveReport::Once && !autosaveReported_)) {
+        messages_.ShowError(ErrorText(saved));
+    }
+    if (report == SaveReport::Once) {
+        autosaveReported_ = true;
+    }
+    return saved;
+}
+
+void TWordmemory::AutosaveTimeout() {
+    if (!SaveLists(SaveReport::Once)) {
+        autosave_->start(); // tried again a period later; the close tries as well
+    }
 }
 
 void TWordmemory::keyPressEvent(QKeyEvent* event) {

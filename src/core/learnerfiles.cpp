@@ -1,5 +1,8 @@
 #include "learnerfiles.h"
 
+#include "fileset.h"
+#include "listbackup.h"
+#include "textencoding.h"
 #include "textfile.h"
 #include "utf8.h"
 
@@ -72,6 +75,11 @@ std::string LearnerListPath(const std::string& appDir, const std::string& name, 
     return LearnerFolderPath(appDir, name) + name + std::to_string(which) + ".bm";
 }
 
+std::array<std::string, 3> LearnerListPaths(const std::string& appDir, const std::string& name) {
+    return {LearnerListPath(appDir, name, 1), LearnerListPath(appDir, name, 2),
+            LearnerListPath(appDir, name, 3)};
+}
+
 std::string LearnerSettingsPath(const std::string& appDir, const std::string& name) {
     return LearnerFolderPath(appDir, name) + name + ".bm";
 }
@@ -116,12 +124,12 @@ Status WriteLearnerSettings(const std::string& appDir, const std::string& name) 
 }
 
 BankCopyResult CopyBankToNewList(const std::string& appDir, const std::string& name,
-                                 const std::string& bank) {
-    return CopyBankToNewList(appDir, appDir, name, bank);
+                                 const std::string& bank, TimePoint now) {
+    return CopyBankToNewList(appDir, appDir, name, bank, now);
 }
 
 BankCopyResult CopyBankToNewList(const std::string& dataDir, const std::string& learnerDir,
-                                 const std::string& name, const std::string& bank) {
+                                 const std::string& name, const std::string& bank, TimePoint now) {
     BankCopyResult result;
     if (Status s = CheckLearnerName(name); !s) {
         result.status = s;
@@ -141,18 +149,44 @@ BankCopyResult CopyBankToNewList(const std::string& dataDir, const std::string& 
         result.status = s;
         return result;
     }
+    std::string text;
+    if (!ConvertToGb18030(bytes, DetectTextEncoding(bytes), text)) {
+        result.status = Status::Fail(Failure::BankEncoding, bankPath);
+        return result;
+    }
     const std::string listPath = LearnerListPath(learnerDir, name, 1);
     result.newListWasMissing = !FileExists(listPath);
-    // Lines are copied as bytes, unchanged: GB18030 never uses CR or LF inside a character.
+    // Lines are copied as bytes: GB18030 never uses CR or LF inside a character. A blank line
+    // would read as the end of the list, so none is copied.
     std::vector<std::string> lines;
-    for (auto& line : SplitLines(bytes)) {
-        if (!line.empty()) {
+    for (auto& line : SplitLines(text)) {
+        if (!IsBlankLine(line)) {
             lines.push_back(std::move(line));
         }
     }
+    // The new words the bank replaces stay in a backup. An interrupted save of the lists is
+    // finished first, so that it cannot later overwrite the copy.
+    std::string folder = LearnerFolderPath(learnerDir, name);
+    folder.pop_back();
+    const auto paths = LearnerListPaths(learnerDir, name);
+    const std::vector<std::string> files(paths.begin(), paths.end());
+    if (Status s = RecoverFileSet(folder, files); !s) {
+        result.status = s;
+        return result;
+    }
+    SaveTarget target;
+    if (Status s = CheckSaveTarget(listPath, target); !s) {
+        result.status = s;
+        return result;
+    }
+    std::string backup;
+    const bool backedUp = FileExists(listPath) && BackupFiles(folder, files, now, backup).ok;
     result.status = WriteFileAtomic(listPath, JoinLinesCrLf(lines));
     if (result.status) {
         result.linesCopied = lines.size();
+        PruneBackups(folder, now);
+    } else if (backedUp) {
+        RemoveBackup(folder, backup);
     }
     return result;
 }

@@ -12,6 +12,7 @@ enum class Failure {
     Write,           ///< a file could not be written or replaced
     CreateFolder,    ///< a folder could not be made
     NotFound,        ///< a file that must be there is missing
+    TooFewLines,     ///< a data file has fewer lines than the program needs (detail: how many)
     SoundUnreadable, ///< a sound file could not be read
     SoundIncomplete, ///< a sound file is shorter than its header says
     SoundOpen,       ///< a sound file could not be opened for writing its header
@@ -22,6 +23,7 @@ enum class Failure {
     NameDots,        ///< a name is "." or ".."
     NameTooLong,     ///< a name is longer than the file system allows
     NameProgramFile, ///< a name is that of a file the program writes beside itself
+    BankEncoding,    ///< a word bank is in no encoding the program can read
     BankExists,      ///< a new word bank would take the name of one that exists
     // Reading words from another trainer's file (line: where the fault is).
     ImportEncoding,      ///< a line is not UTF-8 text
@@ -45,7 +47,8 @@ struct Status {
     std::string file;              ///< the file or folder that failed; empty when none
     int sysError = 0;              ///< the system's error number, 0 when none
     NameRole role = NameRole::None; ///< for the name checks: which name
-    std::string detail;            ///< the clashing program file for NameProgramFile
+    std::string detail;             ///< the clashing program file for NameProgramFile; the
+                                    ///< number of lines found for TooFewLines
     int line = 0;                  ///< the line of file at fault (1-based), 0 when none
 
     static Status Ok() { return {}; }

@@ -1,5 +1,6 @@
 #include "wordlist.h"
 
+#include "textfile.h"
 #include "wordentry.h"
 
 #include <algorithm>
@@ -28,7 +29,7 @@ void WordList::Replace(std::vector<std::string> lines) {
 }
 
 bool WordList::Append(std::string line) {
-    if (line.empty()) {
+    if (IsBlankLine(line)) {
         return false;
     }
     index_.Add(line);
@@ -48,9 +49,13 @@ bool WordList::RemoveAt(long long pos) {
     return true;
 }
 
-void WordList::Notify(Change change, std::size_t pos) const {
+void WordList::Notify(Change change, std::size_t pos) {
+    ++generation_;
     if (observer_) {
         observer_(change, pos);
+    }
+    if (changeHook_) {
+        changeHook_();
     }
 }
 

@@ -76,6 +76,8 @@ QString ErrorText(const core::Status& status) {
     case Failure::NotFound:
         // The word-bank window's report for a missing bank keeps the text learners know.
         return QStringLiteral("File not found: “%1”").arg(file);
+    case Failure::TooFewLines:
+        return QStringLiteral("文件“%1”不完整：只有%2行").arg(file, Q(status.detail));
     case Failure::SoundUnreadable:
         return QStringLiteral("无法读取声音文件 %1").arg(file);
     case Failure::SoundIncomplete:
@@ -96,6 +98,10 @@ QString ErrorText(const core::Status& status) {
         return NameSubject(status.role) + QStringLiteral("太长了，最多64个字符。");
     case Failure::NameProgramFile:
         return QStringLiteral("学员名字不能与程序的文件“%1”同名。").arg(Q(status.detail));
+    case Failure::BankEncoding:
+        return QStringLiteral("词库“%1”的文字编码无法识别（可用 GBK、UTF-8 或 UTF-16），"
+                              "词库没有载入。")
+            .arg(file);
     case Failure::BankExists:
         return QStringLiteral("已经有名为“%1”的词库，请换一个名字。").arg(Q(status.detail));
     case Failure::ImportEncoding:

@@ -8,6 +8,7 @@
 #include "exchange/wordfiles.h"
 #include "host/messageservice.h"
 #include "host/uistyle.h"
+#include "learner/backupform.h"
 #include "learner/wordform.h"
 
 #include <QCloseEvent>
@@ -103,6 +104,8 @@ TWordstoreroom1::TWordstoreroom1(core::StudyState& state, MessageService& messag
     newMywordbook->move(455, 7);
     Formclose1 = BankButton(QStringLiteral("关  闭"), "Formclose1", Panel2);
     Formclose1->move(550, 7);
+    restoreBackup = BankButton(QStringLiteral("恢复备份"), "restoreBackup", Panel2);
+    restoreBackup->move(645, 7);
 
     Panel4 = new QWidget(this);
     importBank = BankButton(QStringLiteral("导入词库"), "importBank", Panel4);
@@ -132,6 +135,7 @@ TWordstoreroom1::TWordstoreroom1(core::StudyState& state, MessageService& messag
     connect(gomywordbook, &QPushButton::clicked, this, &TWordstoreroom1::gomywordbookClick);
     connect(newMywordbook, &QPushButton::clicked, this, &TWordstoreroom1::newMywordbookClick);
     connect(Formclose1, &QPushButton::clicked, this, &TWordstoreroom1::Formclose1Click);
+    connect(restoreBackup, &QPushButton::clicked, this, &TWordstoreroom1::restoreBackupClick);
     connect(importBank, &QPushButton::clicked, this, &TWordstoreroom1::importBankClick);
     connect(importWords, &QPushButton::clicked, this, &TWordstoreroom1::importWordsClick);
     connect(exportWords, &QPushButton::clicked, this, &TWordstoreroom1::exportWordsClick);
@@ -236,11 +240,6 @@ void TWordstoreroom1::importBankClick() {
 }
 
 void TWordstoreroom1::importWordsClick() {
-    // Lists that did not load completely are never written back; words cannot join them.
-    if (!wordForm_.ListsLoaded()) {
-        messages_.ShowError(QStringLiteral("您的单词表没有完整读入，不能加入单词。"));
-        return;
-    }
     const QString path = ChooseFile(false, QString());
     if (path.isEmpty()) {
         return;
@@ -293,6 +292,38 @@ void TWordstoreroom1::exportWordsClick() {
                     .arg(result.skipped);
     }
     messages_.Inform(text);
+}
+
+void TWordstoreroom1::restoreBackupClick() {
+    if (state_.LearnerName.empty()) {
+        return;
+    }
+    const std::vector<core::BackupInfo> backups = state_.Backups();
+    if (backups.empty()) {
+        messages_.Inform(QStringLiteral("还没有备份。\r\n\r\n    每次保存词库时，"
+                                        "保存前的词库都会留作备份。"));
+        return;
+    }
+    TBackupForm form(backups, this);
+    if (form.exec() != QDialog::Accepted) {
+        return;
+    }
+    const std::string chosen = form.ChosenBackup();
+    if (chosen.empty()) {
+        return;
+    }
+    const core::Status restored = state_.RestoreBackup(chosen);
+    if (!restored) {
+        messages_.ShowError(ErrorText(restored));
+        return;
+    }
+    wordForm_.SelectFirstLines();
+    for (const auto& backup : backups) {
+        if (backup.name == chosen) {
+            messages_.Inform(QStringLiteral("已恢复 %1 的备份。")
+                                 .arg(QString::fromStdString(core::BackupTimeText(backup.when))));
+        }
+    }
 }
 
 void TWordstoreroom1::closeEvent(QCloseEvent* event) {

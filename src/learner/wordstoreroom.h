@@ -37,6 +37,7 @@ public:
     QPushButton* gomywordbook;  ///< "加到词库"
     QPushButton* newMywordbook; ///< "清空词库"
     QPushButton* Formclose1;    ///< "关  闭"
+    QPushButton* restoreBackup; ///< "恢复备份"
     // Word lists in and out of the program (CSV, Anki text, KVTML).
     QWidget* Panel4;
     QPushButton* importBank;  ///< "导入词库": a file becomes a new bank
@@ -57,6 +58,9 @@ public slots:
     /// "清空词库": writes the learner's settings file.
     void newMywordbookClick();
     void Formclose1Click();
+    /// "恢复备份": lists the backups by date with their word counts; the one chosen replaces
+    /// the lists (the present ones are kept as a backup first) and the lists are read anew.
+    void restoreBackupClick();
     /// "导入词库": the chosen file becomes a new bank named after the file; the catalogue is
     /// shown again with the new bank chosen, ready for "加到词库".
     void importBankClick();

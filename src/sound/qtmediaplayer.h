@@ -6,6 +6,7 @@
 
 #include <QAudioFormat>
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <memory>
@@ -23,7 +24,9 @@ class PcmOutput;
 /// The real media player. The device follows the file type: a PCM or float ".wav" file plays
 /// through the wave device (its samples straight to the audio output, which starts at once);
 /// every other file plays through QMediaPlayer. Recording writes PCM from QAudioSource after
-/// the header that CreateWav put into the file; Save makes the header's sizes match.
+/// the header that CreateWav put into the file; Save makes the header's sizes match. A
+/// recording holds exactly the time it ran: sound the server had buffered before Record is
+/// dropped, and what the device has not yet delivered when it stops is filled with silence.
 class QtMediaPlayer : public MediaPlayer {
     Q_OBJECT
 public:
@@ -53,6 +56,12 @@ public:
     QAudioOutput* MediaAudioOutput() const { return audioOutput_; }
     /// The format the last recording was made in.
     QAudioFormat RecordedFormat() const { return recordFormat_; }
+    /// Nanoseconds between Record and the first recorded sample written; -1 until then.
+    qint64 RecordToFirstSampleNs() const { return firstRecordedNs_; }
+
+signals:
+    /// The first samples of a recording reached the file.
+    void FirstRecordedSample();
 
 private:
     enum class Device { None, Wave, Media };
@@ -60,6 +69,8 @@ private:
     [[noreturn]] void Fail(const QString& what) const;
     void EnsureMediaPlayer();
     void StopRecording();
+    void TakeRecorded();
+    qint64 RecordedTimeBytes() const;
     void ApplyVolume();
 
     OutputVolume* volume_;
@@ -78,6 +89,10 @@ private:
     bool mediaPlaying_ = false;
     // Recording.
     QAudioSource* source_ = nullptr;
+    QIODevice* sourceIo_ = nullptr;
+    QElapsedTimer recordClock_;
+    qint64 recordedBytes_ = 0;
+    qint64 firstRecordedNs_ = -1;
     QFile recordFile_;
     QString recordedName_;
     QAudioFormat recordFormat_;

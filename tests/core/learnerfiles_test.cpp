@@ -1,4 +1,5 @@
 #include "core/learnerfiles.h"
+#include "core/listbackup.h"
 #include "core/textfile.h"
 
 #include "test_dir.h"
@@ -142,17 +143,57 @@ protected:
     std::string app = dir.AppDir();
 };
 
-TEST_F(BankCopy, CopiesNonEmptyLinesUnchangedAndReplacesOldWords) {
-    // GBK bytes for "单词" inside a line, an empty line, a line of blanks, LF and CR endings.
-    WriteAll(app + "Worddata/初中.dst", "a[a]\xB5\xA5\xB4\xCA\r\n\r\n   \nb[b]x\rc[c]y");
+TEST_F(BankCopy, CopiesLinesUnchangedWithoutBlankOnesAndReplacesOldWords) {
+    // GBK bytes for "单词" inside a line, an empty line, a line of blanks (it would read as
+    // the end of the list), LF and CR endings, and a byte that is no GBK character.
+    WriteAll(app + "Worddata/初中.dst", "a[a]\xB5\xA5\xB4\xCA\r\n\r\n   \n \t\r\nb[b]x\rc[c]y\xFF");
     WriteAll(app + "Li/Li1.bm", "old[o]n.旧\r\n");
     for (int round = 0; round < 2; ++round) {
         core::BankCopyResult r = core::CopyBankToNewList(app, "Li", "初中");
         ASSERT_TRUE(r.status) << r.status.file;
         EXPECT_FALSE(r.newListWasMissing);
-        EXPECT_EQ(r.linesCopied, 4u);
-        EXPECT_EQ(ReadAll(app + "Li/Li1.bm"), "a[a]\xB5\xA5\xB4\xCA\r\n   \r\nb[b]x\r\nc[c]y\r\n");
+        EXPECT_EQ(r.linesCopied, 3u);
+        EXPECT_EQ(ReadAll(app + "Li/Li1.bm"), "a[a]\xB5\xA5\xB4\xCA\r\nb[b]x\r\nc[c]y\xFF\r\n");
     }
+}
+
+TEST_F(BankCopy, BanksInUtf8OrUtf16AreConvertedAndUnreadableOnesRefused) {
+    struct Case {
+        const char* name;
+        std::string bank;
+        bool copied;
+    };
+    const Case cases[] = {
+        {"UTF-8", "one[wQn]num.一\r\n", true},
+        {"UTF-8 with mark", "\xEF\xBB\xBFone[wQn]num.一\r\n", true},
+        {"UTF-16 with mark",
+         std::string("\xFF\xFEo\0n\0e\0[\0w\0Q\0n\0]\0n\0u\0m\0.\0\x00\x4E\r\0\n\0", 34), true},
+        {"UTF-8 mark before broken text", "\xEF\xBB\xBFone\xFF[x]\r\n", false},
+        {"binary", std::string("\x01\0\0\x02\0\0\0\x03", 8), false},
+    };
+    for (const auto& c : cases) {
+        WriteAll(app + "Li/Li1.bm", "old[o]n.旧\r\n");
+        WriteAll(app + "Worddata/b.dst", c.bank);
+        core::BankCopyResult r = core::CopyBankToNewList(app, "Li", "b");
+        EXPECT_EQ(r.status.ok, c.copied) << c.name;
+        if (c.copied) {
+            // 一 in GBK is D2 BB.
+            EXPECT_EQ(ReadAll(app + "Li/Li1.bm"), "one[wQn]num.\xD2\xBB\r\n") << c.name;
+        } else {
+            EXPECT_EQ(r.status.what, core::Failure::BankEncoding) << c.name;
+            EXPECT_EQ(r.status.file, app + "Worddata/b.dst") << c.name;
+            EXPECT_EQ(ReadAll(app + "Li/Li1.bm"), "old[o]n.旧\r\n") << c.name;
+        }
+    }
+}
+
+TEST_F(BankCopy, TheReplacedNewWordsStayInABackup) {
+    WriteAll(app + "Worddata/b.dst", "a[a]x\r\n");
+    WriteAll(app + "Li/Li1.bm", "old[o]n.旧\r\n");
+    ASSERT_TRUE(core::CopyBankToNewList(app, "Li", "b").status);
+    const auto backups = core::ListBackups(app + "Li", {"Li1.bm", "Li2.bm", "Li3.bm"});
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(ReadAll(app + "Li/backup/" + backups[0].name + "/Li1.bm"), "old[o]n.旧\r\n");
 }
 
 TEST_F(BankCopy, MissingBankWritesNothing) {
