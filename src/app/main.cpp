@@ -1,10 +1,12 @@
 // 朗记通: program entry.
+#include "app/commandline.h"
 #include "app/sessionguard.h"
 #include "app/wordmemory.h"
 #include "core/clock.h"
 #include "core/studystate.h"
 #include "host/application.h"
 #include "host/boxmessageservice.h"
+#include "host/folders.h"
 #include "host/fonts.h"
 #include "modes/hereadform.h"
 #include "modes/mywriteform.h"
@@ -17,12 +19,28 @@
 #include "sound/voice.h"
 
 #include <QScreen>
+#include <QTextStream>
 
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    // Commands for scripts run without windows, so that they work without a display.
+    if (WantsCommand(arguments)) {
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("langjitong"));
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return RunCommand(QCoreApplication::arguments(), RunFolders(), out, err);
+    }
+
     Application app(argc, argv);
     app.setApplicationName(QStringLiteral("langjitong"));
-    const QString appDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    InstallFonts(appDir);
+    // Run from its own writable folder the program keeps everything there; installed, it
+    // reads the installed data and writes to the learner data folder.
+    const ProgramFolders folders = RunFolders();
+    InstallFonts(folders.dataDir);
 
     core::StudyState state;
     core::SystemClock clock;
@@ -54,7 +72,9 @@ int main(int argc, char** argv) {
     ShellServices services{state, clock, messages};
     services.voice = &voice;
     services.mediaPlayer = &mediaPlayer;
-    services.appDir = appDir;
+    services.appDir = folders.dataDir;
+    services.learnerDir = folders.learnerDir;
+    services.signIn.videoFile = WelcomeVideo(folders);
     services.readVolume = [&volume] { return volume.Get(); };
     services.writeVolume = [&volume](std::uint32_t value) { volume.Set(value); };
 

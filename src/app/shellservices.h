@@ -32,6 +32,8 @@ struct ShellServices {
     sound::MediaPlayer* mediaPlayer = nullptr;
     /// The program folder, ending in "/"; empty means the folder of the program file.
     QString appDir;
+    /// The folder that receives what the program writes, ending in "/"; empty means appDir.
+    QString learnerDir;
     /// Reads and writes the output volume (left channel low 16 bits, right high). Without
     /// them the main window keeps the value itself.
     std::function<std::uint32_t()> readVolume;

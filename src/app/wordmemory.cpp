@@ -134,8 +134,9 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), state_(services.state),
       clock_(services.clock), messages_(services.messages), voice_(services.voice),
       mediaPlayer_(services.mediaPlayer), appDir_(services.appDir),
-      readVolume_(std::move(services.readVolume)), writeVolume_(std::move(services.writeVolume)),
-      signIn_(services.signIn), startUpOnShow_(services.startUpOnShow) {
+      learnerDir_(services.learnerDir), readVolume_(std::move(services.readVolume)),
+      writeVolume_(std::move(services.writeVolume)), signIn_(services.signIn),
+      startUpOnShow_(services.startUpOnShow) {
     random_ = services.random;
     if (random_ == nullptr) {
         ownRandom_ = std::make_unique<core::SeededRandom>();
@@ -145,6 +146,9 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
         appDir_ = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     } else if (!appDir_.endsWith(QLatin1Char('/'))) {
         appDir_ += QLatin1Char('/');
+    }
+    if (!learnerDir_.isEmpty() && !learnerDir_.endsWith(QLatin1Char('/'))) {
+        learnerDir_ += QLatin1Char('/');
     }
     setObjectName(QStringLiteral("Wordmemory"));
     setWindowTitle(QStringLiteral("朗记通"));
@@ -672,6 +676,7 @@ void TWordmemory::FormShow() {
     state_.BrowseMode = 0;
     state_.SpellAdvance = 0;
     state_.AppDir = appDir_.toStdString();
+    state_.LearnerDataDir = learnerDir_.toStdString();
 
     {
         Twordfriend wordfriend(state_, clock_, messages_, signIn_, this, &learnerLock_);

@@ -164,6 +164,7 @@ private:
     core::Speech* voice_;
     sound::MediaPlayer* mediaPlayer_;
     QString appDir_;
+    QString learnerDir_;
     std::function<std::uint32_t()> readVolume_;
     std::function<void(std::uint32_t)> writeVolume_;
     SignInOptions signIn_;

@@ -211,7 +211,7 @@ bool Twordfriend::TakeLock() {
         return true;
     }
     QString folder =
-        QString::fromStdString(core::LearnerFolderPath(state_.AppDir, state_.LearnerName));
+        QString::fromStdString(core::LearnerFolderPath(state_.DataHome(), state_.LearnerName));
     folder.chop(1); // the trailing "/"
     // A folder where no lock can be made (read-only) does not keep the learner out: saving
     // there is reported when it fails.
@@ -230,7 +230,7 @@ void Twordfriend::SbOpen1Click() {
     if (!TakeName()) {
         return;
     }
-    if (core::LearnerKnown(state_.AppDir, state_.LearnerName)) {
+    if (core::LearnerKnown(state_.DataHome(), state_.LearnerName)) {
         if (!TakeLock()) {
             return;
         }
@@ -247,13 +247,13 @@ void Twordfriend::SBfriendClick() {
     if (!TakeName()) {
         return;
     }
-    if (core::LearnerKnown(state_.AppDir, state_.LearnerName)) {
+    if (core::LearnerKnown(state_.DataHome(), state_.LearnerName)) {
         messages_.Inform(
             QStringLiteral("您和我的老朋友同名。\r\n\r\n    这样不行，你得另起一个名字!  "
                            "\r\n\r\n    谢谢！"));
         return;
     }
-    const core::Status created = core::CreateLearnerFiles(state_.AppDir, state_.LearnerName);
+    const core::Status created = core::CreateLearnerFiles(state_.DataHome(), state_.LearnerName);
     if (!created) {
         messages_.ShowError(ErrorText(created));
         return;

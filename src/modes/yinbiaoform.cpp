@@ -203,7 +203,8 @@ void TyinbiaoForm1::ShowSymbol(int k) {
 }
 
 void TyinbiaoForm1::ShowPage(const std::string& page) {
-    const std::string path = core::LessonPagePath(state_.AppDir);
+    // The page goes where the program writes (the learner data folder when installed).
+    const std::string path = core::LessonPagePath(state_.DataHome());
     const core::Status written = core::WriteLessonPage(path, page);
     if (!written) {
         host_.Messages().ShowError(ErrorText(written));
@@ -220,7 +221,7 @@ void TyinbiaoForm1::SpeedButton1Click() {
     }
     yinbiaoTimer1->stop();
     preparing_ = true;
-    const bool started = sound::StartRecording(*MediaPlayer1, sound::TempWav(state_.AppDir),
+    const bool started = sound::StartRecording(*MediaPlayer1, sound::TempWav(state_.DataHome()),
                                                [this](const QString& text) { Report(text); });
     preparing_ = false;
     if (deletePending_) {
@@ -253,7 +254,7 @@ void TyinbiaoForm1::yinbiaoTimer1Timer() {
     yinbiaoTimer1->stop();
     // The player's name is set to the recording file again before saving: whatever was
     // opened in between, the end of a recording writes "Temp.wav" and nothing else.
-    sound::FinishRecording(*MediaPlayer1, sound::TempWav(state_.AppDir),
+    sound::FinishRecording(*MediaPlayer1, sound::TempWav(state_.DataHome()),
                            [this](const QString& text) { Report(text); });
 }
 
