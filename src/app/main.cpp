@@ -1,24 +1,45 @@
 // 朗记通: program entry.
-#include "host/application.h"
-#include "host/boxmessageservice.h"
-#include "host/fonts.h"
+#include "app/commandline.h"
+#include "app/sessionguard.h"
 #include "app/wordmemory.h"
 #include "core/clock.h"
 #include "core/studystate.h"
+#include "host/application.h"
+#include "host/boxmessageservice.h"
+#include "host/folders.h"
+#include "host/fonts.h"
 #include "modes/hereadform.h"
 #include "modes/mywriteform.h"
+#include "modes/recordform.h"
 #include "modes/selecttestform.h"
 #include "modes/wordsentenceforrm.h"
+#include "modes/yinbiaoform.h"
 #include "sound/outputvolume.h"
 #include "sound/qtmediaplayer.h"
 #include "sound/voice.h"
 
 #include <QScreen>
+#include <QTextStream>
 
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    // Commands for scripts run without windows, so that they work without a display.
+    if (WantsCommand(arguments)) {
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("langjitong"));
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return RunCommand(QCoreApplication::arguments(), RunFolders(), out, err);
+    }
+
     Application app(argc, argv);
     app.setApplicationName(QStringLiteral("langjitong"));
-    const QString appDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    // Run from its own writable folder the program keeps everything there; installed, it
+    // reads the installed data and writes to the learner data folder.
+    const ProgramFolders folders = RunFolders();
     // The typefaces the windows name are mapped at once; the phonetic font is registered
     // after the sign-in window's first frame, which has no phonetics.
     InstallFontSubstitutes();
@@ -40,10 +61,12 @@ int main(int argc, char** argv) {
     ShellServices services{state, clock, messages};
     services.voice = &voice;
     services.mediaPlayer = &mediaPlayer;
-    services.appDir = appDir;
-    services.afterFirstFrame = [&voice, appDir] {
+    services.appDir = folders.dataDir;
+    services.learnerDir = folders.learnerDir;
+    services.signIn.videoFile = WelcomeVideo(folders);
+    services.afterFirstFrame = [&voice, dataDir = folders.dataDir] {
         voice.Register();
-        return InstallPhoneticFont(appDir);
+        return InstallPhoneticFont(dataDir);
     };
     services.readVolume = [&volume] { return volume.Get(); };
     services.writeVolume = [&volume](std::uint32_t value) { volume.Set(value); };
@@ -60,7 +83,12 @@ int main(int argc, char** argv) {
     RegisterSpellingWindow(window);
     RegisterChoiceTestWindow(window);
     RegisterLookupWindow(window);
+    RegisterRecordWindow(window);
+    RegisterLessonWindow(window);
     QObject::connect(&window, &TWordmemory::FormClosed, &app, &QCoreApplication::quit);
+    // Logout, SIGTERM, SIGHUP and Ctrl-C end the program through the window's close, which
+    // saves the lists.
+    SessionGuard guard(window);
     // Frameless windows are not maximised by every window manager (nor without one): the
     // window takes the screen's working area itself as well.
     window.setGeometry(window.screen()->availableGeometry());

@@ -33,6 +33,8 @@ struct ShellServices {
     sound::MediaPlayer* mediaPlayer = nullptr;
     /// The program folder, ending in "/"; empty means the folder of the program file.
     QString appDir;
+    /// The folder that receives what the program writes, ending in "/"; empty means appDir.
+    QString learnerDir;
     /// Reads and writes the output volume (left channel low 16 bits, right high). Without
     /// them the main window keeps the value itself.
     std::function<std::uint32_t()> readVolume;
@@ -46,4 +48,7 @@ struct ShellServices {
     SignInOptions signIn;
     /// False: the start-up runs only when FormShow is called, not at the first showing (tests).
     bool startUpOnShow = true;
+    /// The periodic save runs this long after the first change not yet saved, so that a crash
+    /// or a power loss costs at most that much study.
+    int autosaveMs = 60000;
 };

@@ -4,17 +4,17 @@
 #include "host/uistyle.h"
 
 #include "app/knobimage.h"
-#include "host/messageservice.h"
 #include "core/random.h"
 #include "core/speech.h"
 #include "core/studyperiod.h"
 #include "core/studystate.h"
 #include "core/volume.h"
 #include "core/waveheader.h"
+#include "host/messageservice.h"
+#include "host/modewindow.h"
 #include "learner/wordform.h"
 #include "learner/wordfriend.h"
 #include "learner/wordstoreroom.h"
-#include "host/modewindow.h"
 #include "sound/mediaplayer.h"
 #include "sound/sounderror.h"
 
@@ -136,8 +136,9 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), state_(services.state),
       clock_(services.clock), messages_(services.messages), voice_(services.voice),
       mediaPlayer_(services.mediaPlayer), appDir_(services.appDir),
-      readVolume_(std::move(services.readVolume)), writeVolume_(std::move(services.writeVolume)),
-      signIn_(services.signIn), afterFirstFrame_(std::move(services.afterFirstFrame)),
+      learnerDir_(services.learnerDir), readVolume_(std::move(services.readVolume)),
+      writeVolume_(std::move(services.writeVolume)), signIn_(services.signIn),
+      afterFirstFrame_(std::move(services.afterFirstFrame)),
       startUpOnShow_(services.startUpOnShow) {
     random_ = services.random;
     if (random_ == nullptr) {
@@ -148,6 +149,9 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
         appDir_ = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     } else if (!appDir_.endsWith(QLatin1Char('/'))) {
         appDir_ += QLatin1Char('/');
+    }
+    if (!learnerDir_.isEmpty() && !learnerDir_.endsWith(QLatin1Char('/'))) {
+        learnerDir_ += QLatin1Char('/');
     }
     setObjectName(QStringLiteral("Wordmemory"));
     setWindowTitle(QStringLiteral("朗记通"));
@@ -164,6 +168,13 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
     timer3_->setObjectName(QStringLiteral("Timer3"));
     timer3_->setInterval(1000);
     connect(timer3_, &QTimer::timeout, this, &TWordmemory::SpeechWatch);
+    // The periodic save starts with the first change not yet saved and is not pushed back by
+    // later ones, so that steady study is saved too.
+    autosave_ = new QTimer(this);
+    autosave_->setObjectName(QStringLiteral("Autosave"));
+    autosave_->setSingleShot(true);
+    autosave_->setInterval(services.autosaveMs);
+    connect(autosave_, &QTimer::timeout, this, &TWordmemory::AutosaveTimeout);
 
     BuildWindow();
     SetColour(Black);
@@ -185,6 +196,11 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
     state_.OnText = [this](core::StatText which, const std::string& text) {
         ShowText(which, text);
     };
+    state_.OnListsChanged = [this] {
+        if (!autosave_->isActive()) {
+            autosave_->start();
+        }
+    };
 
     ModeRegistration wordBank;
     wordBank.create = [this](QWidget* parent) -> ::ModeWindow* {
@@ -195,6 +211,7 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
 
 TWordmemory::~TWordmemory() {
     state_.OnText = nullptr;
+    state_.OnListsChanged = nullptr;
     // Mode windows may refer to the host while they are destroyed; end them first.
     for (auto& slot : slots_) {
         delete slot.window.data();
@@ -714,9 +731,10 @@ void TWordmemory::FormShow() {
     state_.BrowseMode = 0;
     state_.SpellAdvance = 0;
     state_.AppDir = appDir_.toStdString();
+    state_.LearnerDataDir = learnerDir_.toStdString();
 
     {
-        Twordfriend wordfriend(state_, clock_, messages_, signIn_, this);
+        Twordfriend wordfriend(state_, clock_, messages_, signIn_, this, &learnerLock_);
         connect(&wordfriend, &Twordfriend::FirstFrameShown, this, &TWordmemory::AfterFirstFrame);
         wordfriend.setGeometry(screen()->availableGeometry());
         wordfriend.setWindowState(Qt::WindowMaximized);
@@ -766,9 +784,34 @@ void TWordmemory::closeEvent(QCloseEvent* event) {
     timer1_->stop();
     timer2_->stop();
     timer3_->stop();
+    autosave_->stop();
     wordForm1_->hide();
+    learnerLock_.Release();
     event->accept();
+    emit ListsSaved();
     emit FormClosed();
+}
+
+core::Status TWordmemory::SaveLists(SaveReport report) {
+    const core::Status saved = wordForm1_->MYSaveClick();
+    if (saved) {
+        autosaveReported_ = false;
+        emit ListsSaved();
+        return saved;
+    }
+    if (report == SaveReport::Always || (report == SaveReport::Once && !autosaveReported_)) {
+        messages_.ShowError(ErrorText(saved));
+    }
+    if (report == SaveReport::Once) {
+        autosaveReported_ = true;
+    }
+    return saved;
+}
+
+void TWordmemory::AutosaveTimeout() {
+    if (!SaveLists(SaveReport::Once)) {
+        autosave_->start(); // tried again a period later; the close tries as well
+    }
 }
 
 void TWordmemory::keyPressEvent(QKeyEvent* event) {

@@ -1,6 +1,8 @@
 #pragma once
-#include "host/modehost.h"
 #include "app/shellservices.h"
+#include "core/status.h"
+#include "host/learnerlock.h"
+#include "host/modehost.h"
 
 #include <QPointer>
 #include <QSet>
@@ -72,6 +74,19 @@ public:
     int KnobOffset(const QWidget* knob) const;
     /// True once FormShow has run.
     bool Started() const { return started_; }
+    /// The periodic save's timer (single shot, started by the first change not yet saved).
+    QTimer* AutosaveTimer() const { return autosave_; }
+    /// The lock on the signed-in learner's folder.
+    const LearnerLock& Lock() const { return learnerLock_; }
+
+    /// How a save outside the close reports a failure.
+    enum class SaveReport {
+        Quiet,  ///< not at all: the caller does
+        Always, ///< an error box every time
+        Once,   ///< an error box for the first of a row of failures (the periodic save)
+    };
+    /// Saves the lists that changed (SaveLearnerLists); the window stays as it is.
+    core::Status SaveLists(SaveReport report);
 
     // Controls, named as the window defines them.
     QFrame* Panel6;
@@ -112,10 +127,14 @@ public slots:
     void Image1DragDrop(QObject* source, int x);
     /// A drag of a knob has ended, dropped or not: the value follows the knob's place.
     void ImageEndDrag(QObject* source);
+    /// The periodic save, invisible unless it fails.
+    void AutosaveTimeout();
 
 signals:
     /// The window has closed (the program ends).
     void FormClosed();
+    /// The lists were saved (or had nothing to save) by a save that succeeded.
+    void ListsSaved();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -153,6 +172,7 @@ private:
     core::Speech* voice_;
     sound::MediaPlayer* mediaPlayer_;
     QString appDir_;
+    QString learnerDir_;
     std::function<std::uint32_t()> readVolume_;
     std::function<void(std::uint32_t)> writeVolume_;
     SignInOptions signIn_;
@@ -162,6 +182,9 @@ private:
     QTimer* timer1_;
     QTimer* timer2_;
     QTimer* timer3_;
+    QTimer* autosave_;
+    bool autosaveReported_ = false;
+    LearnerLock learnerLock_;
     QLabel* label4_;
     QLabel* lbtimecount_;
     QLabel* lbalreadymastery_;

@@ -1,11 +1,16 @@
 #include "learnerfiles.h"
 
+#include "fileset.h"
+#include "listbackup.h"
+#include "textencoding.h"
 #include "textfile.h"
 #include "utf8.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace core {
 namespace {
@@ -95,9 +100,11 @@ Status CheckComponent(std::string_view name, NameRole what) {
 } // namespace
 
 Status CheckLearnerName(std::string_view name) {
-    // The program writes these files beside itself while it runs: a learner folder of that
-    // name would stand in their way (a recording or a page could then never be written).
-    static constexpr std::string_view programFiles[] = {"Temp.wav", "1.htm", "2.htm", "3.htm"};
+    // The program writes these files and folders beside the learner folders while it runs: a
+    // learner folder of that name would stand in their way (a recording, a page or an
+    // imported bank could then never be written).
+    static constexpr std::string_view programFiles[] = {"Temp.wav", "1.htm",     "2.htm",
+                                                        "3.htm",    "Ebook.txt", "Worddata"};
     for (std::string_view file : programFiles) {
         if (name == file) {
             return Status::BadName(Failure::NameProgramFile, NameRole::Learner, std::string(file));
@@ -116,6 +123,11 @@ std::string LearnerFolderPath(const std::string& appDir, const std::string& name
 
 std::string LearnerListPath(const std::string& appDir, const std::string& name, int which) {
     return LearnerFolderPath(appDir, name) + name + std::to_string(which) + ".bm";
+}
+
+std::array<std::string, 3> LearnerListPaths(const std::string& appDir, const std::string& name) {
+    return {LearnerListPath(appDir, name, 1), LearnerListPath(appDir, name, 2),
+            LearnerListPath(appDir, name, 3)};
 }
 
 std::string LearnerSettingsPath(const std::string& appDir, const std::string& name) {
@@ -162,7 +174,12 @@ Status WriteLearnerSettings(const std::string& appDir, const std::string& name) 
 }
 
 BankCopyResult CopyBankToNewList(const std::string& appDir, const std::string& name,
-                                 const std::string& bank) {
+                                 const std::string& bank, TimePoint now) {
+    return CopyBankToNewList(appDir, appDir, name, bank, now);
+}
+
+BankCopyResult CopyBankToNewList(const std::string& dataDir, const std::string& learnerDir,
+                                 const std::string& name, const std::string& bank, TimePoint now) {
     BankCopyResult result;
     if (Status s = CheckLearnerName(name); !s) {
         result.status = s;
@@ -172,7 +189,7 @@ BankCopyResult CopyBankToNewList(const std::string& appDir, const std::string& n
         result.status = s;
         return result;
     }
-    const std::string bankPath = WordBankPath(appDir, bank);
+    const std::string bankPath = FindWordBank(dataDir, learnerDir, bank);
     std::string bytes;
     if (!FileExists(bankPath)) {
         result.status = Status::Fail(Failure::NotFound, bankPath, ENOENT);
@@ -182,24 +199,116 @@ BankCopyResult CopyBankToNewList(const std::string& appDir, const std::string& n
         result.status = s;
         return result;
     }
-    const std::string listPath = LearnerListPath(appDir, name, 1);
+    std::string text;
+    if (!ConvertToGb18030(bytes, DetectTextEncoding(bytes), text)) {
+        result.status = Status::Fail(Failure::BankEncoding, bankPath);
+        return result;
+    }
+    const std::string listPath = LearnerListPath(learnerDir, name, 1);
     result.newListWasMissing = !FileExists(listPath);
-    // Lines are copied as bytes, unchanged: GB18030 never uses CR or LF inside a character.
+    // Lines are copied as bytes: GB18030 never uses CR or LF inside a character. A blank line
+    // would read as the end of the list, so none is copied.
     std::vector<std::string> lines;
-    for (auto& line : SplitLines(bytes)) {
-        if (!line.empty()) {
+    for (auto& line : SplitLines(text)) {
+        if (!IsBlankLine(line)) {
             lines.push_back(std::move(line));
         }
     }
+    // The new words the bank replaces stay in a backup. An interrupted save of the lists is
+    // finished first, so that it cannot later overwrite the copy.
+    std::string folder = LearnerFolderPath(learnerDir, name);
+    folder.pop_back();
+    const auto paths = LearnerListPaths(learnerDir, name);
+    const std::vector<std::string> files(paths.begin(), paths.end());
+    if (Status s = RecoverFileSet(folder, files); !s) {
+        result.status = s;
+        return result;
+    }
+    SaveTarget target;
+    if (Status s = CheckSaveTarget(listPath, target); !s) {
+        result.status = s;
+        return result;
+    }
+    std::string backup;
+    const bool backedUp = FileExists(listPath) && BackupFiles(folder, files, now, backup).ok;
     result.status = WriteFileAtomic(listPath, JoinLinesCrLf(lines));
     if (result.status) {
         result.linesCopied = lines.size();
+        PruneBackups(folder, now);
+    } else if (backedUp) {
+        RemoveBackup(folder, backup);
     }
     return result;
 }
 
 Status ReadBankCatalogue(const std::string& appDir, std::vector<std::string>& names) {
     return ReadTextLines(BankCataloguePath(appDir), names);
+}
+
+Status ReadBankCatalogues(const std::string& dataDir, const std::string& learnerDir,
+                          std::vector<std::string>& names) {
+    if (Status s = ReadBankCatalogue(dataDir, names); !s) {
+        return s;
+    }
+    if (learnerDir == dataDir || !FileExists(BankCataloguePath(learnerDir))) {
+        return Status::Ok();
+    }
+    std::vector<std::string> own;
+    if (Status s = ReadBankCatalogue(learnerDir, own); !s) {
+        return s;
+    }
+    for (std::string& name : own) {
+        if (std::find(names.begin(), names.end(), name) == names.end()) {
+            names.push_back(std::move(name));
+        }
+    }
+    return Status::Ok();
+}
+
+std::string FindWordBank(const std::string& dataDir, const std::string& learnerDir,
+                         const std::string& bank) {
+    const std::string own = WordBankPath(learnerDir, bank);
+    return learnerDir != dataDir && FileExists(own) ? own : WordBankPath(dataDir, bank);
+}
+
+Status CreateWordBank(const std::string& dataDir, const std::string& learnerDir,
+                      const std::string& name, const std::vector<std::string>& lines) {
+    if (Status s = CheckBankName(name); !s) {
+        return s;
+    }
+    std::vector<std::string> listed;
+    // A program folder without a catalogue has no banks yet; the new one starts it.
+    if (FileExists(BankCataloguePath(dataDir))) {
+        if (Status s = ReadBankCatalogues(dataDir, learnerDir, listed); !s) {
+            return s;
+        }
+    }
+    const std::string bankPath = WordBankPath(learnerDir, name);
+    if (std::find(listed.begin(), listed.end(), name) != listed.end() || FileExists(bankPath) ||
+        FileExists(WordBankPath(dataDir, name))) {
+        return Status::BadName(Failure::BankExists, NameRole::Bank, name);
+    }
+    std::vector<std::string> catalogue;
+    const std::string cataloguePath = BankCataloguePath(learnerDir);
+    if (FileExists(cataloguePath)) {
+        if (Status s = ReadTextLines(cataloguePath, catalogue); !s) {
+            return s;
+        }
+    }
+    catalogue.push_back(name);
+    const std::string folder = learnerDir + "Worddata";
+    if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
+        const int e = errno;
+        return Status::Fail(Failure::CreateFolder, folder, e);
+    }
+    if (Status s = WriteTextLines(bankPath, lines); !s) {
+        return s;
+    }
+    if (Status s = WriteTextLines(cataloguePath, catalogue); !s) {
+        ::unlink(bankPath.c_str());
+        return s;
+    }
+    return Status::Ok();
 }
 
 } // namespace core

@@ -122,7 +122,10 @@ std::string BankDisplayName(const std::string& path) {
     return file.substr(0, file.find('.'));
 }
 
-std::vector<std::string> LookupBankPaths(const std::string& appDir) {
+namespace {
+
+/// The bank file names of one folder in search order (see LookupBankPaths).
+std::vector<std::string> BankFilesInOrder(const std::string& appDir) {
     namespace fs = std::filesystem;
     std::vector<std::string> listed; // file names of the folder
     std::error_code ec;
@@ -154,16 +157,32 @@ std::vector<std::string> LookupBankPaths(const std::string& appDir) {
             ordered.push_back(name);
         }
     }
-    for (std::string& name : ordered) {
-        name = appDir + "Worddata/" + name;
-    }
     return ordered;
 }
 
+} // namespace
+
+std::vector<std::string> LookupBankPaths(const std::string& appDir, const std::string& learnerDir) {
+    std::vector<std::string> paths;
+    std::set<std::string> taken;
+    for (const std::string& name : BankFilesInOrder(appDir)) {
+        taken.insert(name);
+        paths.push_back(appDir + "Worddata/" + name);
+    }
+    if (!learnerDir.empty() && learnerDir != appDir) {
+        for (const std::string& name : BankFilesInOrder(learnerDir)) {
+            if (taken.insert(name).second) {
+                paths.push_back(learnerDir + "Worddata/" + name);
+            }
+        }
+    }
+    return paths;
+}
+
 bool ReadLookupFiles(const std::string& appDir, LookupFiles& files,
-                     const std::function<bool()>& stop) {
+                     const std::function<bool()>& stop, const std::string& learnerDir) {
     files = LookupFiles{};
-    for (const std::string& path : LookupBankPaths(appDir)) {
+    for (const std::string& path : LookupBankPaths(appDir, learnerDir)) {
         if (stop && stop()) {
             return false;
         }

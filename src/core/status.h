@@ -12,6 +12,7 @@ enum class Failure {
     Write,           ///< a file could not be written or replaced
     CreateFolder,    ///< a folder could not be made
     NotFound,        ///< a file that must be there is missing
+    TooFewLines,     ///< a data file has fewer lines than the program needs (detail: how many)
     SoundUnreadable, ///< a sound file could not be read
     SoundIncomplete, ///< a sound file is shorter than its header says
     SoundOpen,       ///< a sound file could not be opened
@@ -37,6 +38,18 @@ enum class Failure {
     NameDots,        ///< a name is "." or ".."
     NameTooLong,     ///< a name is longer than the file system allows
     NameProgramFile, ///< a name is that of a file the program writes beside itself
+    BankEncoding,    ///< a word bank is in no encoding the program can read
+    BankExists,      ///< a new word bank would take the name of one that exists
+    // Reading words from another trainer's file (line: where the fault is).
+    ImportEncoding,      ///< a line is not UTF-8 text
+    ImportNoColumns,     ///< a line has one column only: no word and meaning
+    ImportColumnCount,   ///< a line has another number of columns than the first
+    ImportUnclosedQuote, ///< a quoted field runs to the end of the file
+    ImportEmptyWord,     ///< a word is empty
+    ImportBadWord,       ///< a word holds "[" or "]", or a phonetic holds "]" (detail: it)
+    ImportBadXml,        ///< the XML is broken (detail: the parser's message)
+    ImportNotKvtml,      ///< an XML file that is not a vocabulary document
+    ImportNoWords,       ///< the file holds no word at all
 };
 
 /// What a name that failed a check stands for.
@@ -49,7 +62,9 @@ struct Status {
     std::string file;              ///< the file or folder that failed; empty when none
     int sysError = 0;              ///< the system's error number, 0 when none
     NameRole role = NameRole::None; ///< for the name checks: which name
-    std::string detail;            ///< the clashing program file for NameProgramFile
+    std::string detail;             ///< the clashing program file for NameProgramFile; the
+                                    ///< number of lines found for TooFewLines
+    int line = 0;                  ///< the line of file at fault (1-based), 0 when none
 
     static Status Ok() { return {}; }
     static Status Fail(Failure what, std::string file, int sysError = 0) {
@@ -65,6 +80,13 @@ struct Status {
         s.ok = false;
         s.what = what;
         s.role = role;
+        s.detail = std::move(detail);
+        return s;
+    }
+    /// A fault in the content of file at the given line.
+    static Status AtLine(Failure what, std::string file, int line, std::string detail = {}) {
+        Status s = Fail(what, std::move(file));
+        s.line = line;
         s.detail = std::move(detail);
         return s;
     }

@@ -1,5 +1,6 @@
 #include "studystate.h"
 
+#include "fileset.h"
 #include "learnerfiles.h"
 #include "textfile.h"
 #include "wordentry.h"
@@ -22,7 +23,15 @@ bool PathExists(const std::string& path) {
 
 } // namespace
 
-StudyState::StudyState() = default;
+StudyState::StudyState() {
+    for (WordList* list : {&NewList, &MasteredList, &ReviewList}) {
+        list->SetChangeHook([this] {
+            if (OnListsChanged) {
+                OnListsChanged();
+            }
+        });
+    }
+}
 
 WordList& StudyState::CurrentList() {
     switch (ContentKind) {
@@ -44,8 +53,8 @@ void StudyState::FetchEntry() {
 }
 
 bool StudyState::AddToMastered() {
-    // An empty entry means "nothing left"; it must never become a list line.
-    if (CurrentEntry.empty() || MasteredList.ContainsIgnoringCase(CurrentEntry)) {
+    // An empty or blank entry means "nothing left"; it must never become a list line.
+    if (IsBlankLine(CurrentEntry) || MasteredList.ContainsIgnoringCase(CurrentEntry)) {
         return false;
     }
     MasteredList.Append(CurrentEntry);
@@ -55,7 +64,7 @@ bool StudyState::AddToMastered() {
 }
 
 bool StudyState::AddToReview() {
-    if (CurrentEntry.empty() || ReviewList.ContainsIgnoringCase(CurrentEntry)) {
+    if (IsBlankLine(CurrentEntry) || ReviewList.ContainsIgnoringCase(CurrentEntry)) {
         return false;
     }
     ReviewList.Append(CurrentEntry);
@@ -96,22 +105,65 @@ void StudyState::CountMastered() {
     Publish(StatText::Mastered);
 }
 
+std::string StudyState::LearnerFolder() const {
+    std::string folder = LearnerFolderPath(DataHome(), LearnerName);
+    folder.pop_back();
+    return folder;
+}
+
+std::vector<std::string> StudyState::ListPaths() const {
+    const auto paths = LearnerListPaths(DataHome(), LearnerName);
+    return {paths.begin(), paths.end()};
+}
+
+TimePoint StudyState::BackupTime() const {
+    return BackupClock != nullptr ? BackupClock->Now() : std::chrono::system_clock::now();
+}
+
 Status StudyState::LoadLearnerLists() {
+    // Lists read from their files are no change to be saved.
+    struct Quiet {
+        explicit Quiet(std::function<void()>& hook) : hook_(hook), saved_(std::move(hook)) {
+            hook_ = nullptr;
+        }
+        ~Quiet() { hook_ = std::move(saved_); }
+        std::function<void()>& hook_;
+        std::function<void()> saved_;
+    } quiet(OnListsChanged);
     WordList* lists[] = {&NewList, &MasteredList, &ReviewList};
-    for (int which = 1; which <= 3; ++which) {
-        const std::string path = LearnerListPath(AppDir, LearnerName, which);
+    const std::vector<std::string> paths = ListPaths();
+    // A save that was interrupted is finished (or undone) first: the files then hold one
+    // whole set, old or new.
+    if (Status s = RecoverFileSet(LearnerFolder(), paths); !s) {
+        loaded_ = {};
+        return s;
+    }
+    Status failed = Status::Ok();
+    for (std::size_t i = 0; i < 3; ++i) {
         std::vector<std::string> lines;
-        Status s = ReadTextLines(path, lines);
+        Status s = ReadTextLines(paths[i], lines);
         if (!s) {
             // A learner folder with its new-word file but without the mastered or review
             // file starts that list empty (it is written at the next save) rather than
             // locking the learner out.
-            if (which == 1 || PathExists(path)) {
-                return s;
+            if (i == 0 || PathExists(paths[i])) {
+                if (failed.ok) {
+                    failed = s;
+                }
+                // What the learner adds to this list is added to its file at the save.
+                lists[i]->Replace({});
+                loaded_[i] = false;
+                continue;
             }
             lines.clear();
         }
-        lists[which - 1]->Replace(std::move(lines));
+        std::erase_if(lines, [](const std::string& line) { return IsBlankLine(line); });
+        lists[i]->Replace(std::move(lines));
+        loaded_[i] = true;
+        savedGeneration_[i] = lists[i]->Generation();
+    }
+    if (!failed) {
+        return failed;
     }
     MasteredCount = static_cast<int>(MasteredList.size());
     NewCount = static_cast<int>(NewList.size());
@@ -130,14 +182,128 @@ Status StudyState::SaveLearnerLists() {
         return Status::Ok();
     }
     const WordList* lists[] = {&NewList, &MasteredList, &ReviewList};
-    for (int which = 1; which <= 3; ++which) {
-        Status s =
-            WriteTextLines(LearnerListPath(AppDir, LearnerName, which), lists[which - 1]->Lines());
-        if (!s) {
+    const std::vector<std::string> paths = ListPaths();
+    std::vector<FileSetItem> items;
+    std::vector<std::size_t> saved;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const WordList& list = *lists[i];
+        if (loaded_[i]) {
+            if (list.Generation() != savedGeneration_[i]) {
+                items.push_back({paths[i], LinesToGb18030(list.Lines())});
+                saved.push_back(i);
+            }
+            continue;
+        }
+        if (list.empty()) {
+            continue; // untouched: the file stays as it is
+        }
+        std::vector<std::string> fileLines;
+        if (Status s = ReadTextLines(paths[i], fileLines); !s) {
+            if (PathExists(paths[i])) {
+                return s;
+            }
+            fileLines.clear();
+        }
+        WordList onDisk;
+        onDisk.Replace(fileLines);
+        for (const auto& line : list.Lines()) {
+            if (!onDisk.ContainsIgnoringCase(line)) {
+                fileLines.push_back(line);
+            }
+        }
+        items.push_back({paths[i], LinesToGb18030(fileLines)});
+    }
+    if (items.empty()) {
+        return Status::Ok();
+    }
+    if (Status s = CommitLists(items); !s) {
+        return s;
+    }
+    for (std::size_t i : saved) {
+        savedGeneration_[i] = lists[i]->Generation();
+    }
+    return Status::Ok();
+}
+
+Status StudyState::CommitLists(const std::vector<FileSetItem>& items) {
+    const std::string folder = LearnerFolder();
+    const std::vector<std::string> paths = ListPaths();
+    if (Status s = RecoverFileSet(folder, paths); !s) {
+        return s;
+    }
+    // Every file is checked before anything is written, the backup included: a save that
+    // cannot be made changes nothing on disk.
+    for (const auto& item : items) {
+        SaveTarget target;
+        if (Status s = CheckSaveTarget(item.path, target); !s) {
             return s;
         }
     }
+    const TimePoint now = BackupTime();
+    std::string backup;
+    // A backup that cannot be made does not stop the save: the learner's progress comes first.
+    const bool backedUp = BackupFiles(folder, paths, now, backup).ok;
+    bool committed = false;
+    if (Status s = SaveFileSet(folder, items, &committed); !s) {
+        if (backedUp && !committed) {
+            RemoveBackup(folder, backup);
+        }
+        return s;
+    }
+    PruneBackups(folder, now);
     return Status::Ok();
+}
+
+StudyState::ImportCount StudyState::AddImportedWords(const std::vector<std::string>& lines) {
+    ImportCount count;
+    for (const std::string& line : lines) {
+        // A word the learner has mastered or is reviewing is not new to them.
+        if (line.empty() || NewList.ContainsIgnoringCase(line) ||
+            MasteredList.ContainsIgnoringCase(line) || ReviewList.ContainsIgnoringCase(line)) {
+            ++count.alreadyListed;
+            continue;
+        }
+        NewList.Append(line);
+        ++count.added;
+    }
+    NewCount += static_cast<int>(count.added);
+    Publish(StatText::Total);
+    Publish(StatText::Summary);
+    return count;
+}
+
+std::vector<BackupInfo> StudyState::Backups() const {
+    if (LearnerName.empty()) {
+        return {};
+    }
+    return ListBackups(LearnerFolder(),
+                       {LearnerName + "1.bm", LearnerName + "2.bm", LearnerName + "3.bm"});
+}
+
+Status StudyState::RestoreBackup(const std::string& name) {
+    const std::string folder = BackupPath(LearnerFolder(), name);
+    struct stat st {};
+    if (LearnerName.empty() || ::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        return Status::Fail(Failure::Open, folder, ENOENT);
+    }
+    // Read first: the saves below may retire old backups.
+    const std::vector<std::string> paths = ListPaths();
+    std::vector<FileSetItem> items;
+    for (int which = 1; which <= 3; ++which) {
+        const std::string file = folder + "/" + LearnerName + std::to_string(which) + ".bm";
+        std::string bytes;
+        if (Status s = ReadFileBytes(file, bytes); !s && PathExists(file)) {
+            return s;
+        }
+        items.push_back({paths[static_cast<std::size_t>(which - 1)], std::move(bytes)});
+    }
+    if (Status s = SaveLearnerLists(); !s) {
+        return s;
+    }
+    if (Status s = CommitLists(items); !s) {
+        return s;
+    }
+    return LoadLearnerLists();
 }
 
 std::string StudyState::StatisticText(StatText which) const {

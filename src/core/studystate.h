@@ -1,13 +1,17 @@
 #pragma once
 #include "clock.h"
+#include "fileset.h"
+#include "listbackup.h"
 #include "soundindex.h"
 #include "speech.h"
 #include "status.h"
 #include "wordlist.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace core {
 
@@ -44,9 +48,16 @@ public:
     StudyState(const StudyState&) = delete;
     StudyState& operator=(const StudyState&) = delete;
 
-    // Learner and program folder. AppDir ends in "/".
+    // Program folder, learner data folder and learner. AppDir holds the data the program
+    // reads; LearnerDataDir receives everything it writes (learner folders, the recording,
+    // the generated pages, imported banks). Both end in "/"; an empty LearnerDataDir means
+    // AppDir, as when the program runs from a folder it may write to.
     std::string AppDir;
+    std::string LearnerDataDir;
     std::string LearnerName;
+
+    /// The folder that receives what the program writes: LearnerDataDir, or AppDir.
+    const std::string& DataHome() const { return LearnerDataDir.empty() ? AppDir : LearnerDataDir; }
 
     // Study position: what is studied and where in its list.
     StudyContent ContentKind = StudyContent::None;
@@ -84,6 +95,10 @@ public:
 
     /// Receives every statistics text the operations write; the windows show them.
     std::function<void(StatText, const std::string&)> OnText;
+    /// Called after every change of a list (the periodic save follows it).
+    std::function<void()> OnListsChanged;
+    /// The clock that dates backups; null: the system clock.
+    const Clock* BackupClock = nullptr;
 
     /// The list chosen by ContentKind (the new-word list for 0 or any other value).
     WordList& CurrentList();
@@ -105,10 +120,33 @@ public:
     /// Counts one more mastered word without a list change.
     void CountMastered();
 
-    /// Reads the learner's three list files; see the failure rule in the source.
+    /// Outcome of AddImportedWords.
+    struct ImportCount {
+        std::size_t added = 0;
+        std::size_t alreadyListed = 0; ///< lines one of the three lists holds already
+    };
+    /// Appends the lines to NewList, except those one of the three lists already holds
+    /// (letter case ignored); NewCount follows, with the texts that show it.
+    ImportCount AddImportedWords(const std::vector<std::string>& lines);
+
+    /// Reads the learner's three list files, after finishing or undoing a save that was
+    /// interrupted. Blank lines are left out: they would read as the end of a list. A file
+    /// that cannot be read leaves its list empty and not loaded; the others still load, and
+    /// the first failure is returned (counters, texts, ContentKind and SoundIndex then stay).
     Status LoadLearnerLists();
-    /// Writes the three list files (nothing when nobody is signed in).
+    /// Writes the lists changed since they were loaded or saved, as one unit (all of them or
+    /// none), keeping the previous files as a backup. Nothing when nobody is signed in. A list
+    /// whose file did not load is never replaced by what memory holds: the entries added to
+    /// it since are added to the file as it is then, and when that file still cannot be read
+    /// the save fails and writes nothing.
     Status SaveLearnerLists();
+    /// True when list which (1 new words, 2 mastered, 3 review) came from its file.
+    bool ListLoaded(int which) const { return loaded_.at(static_cast<std::size_t>(which - 1)); }
+    /// The learner's backups, newest first, with their word counts.
+    std::vector<BackupInfo> Backups() const;
+    /// Saves the lists, then puts the backup's files in place of the list files (keeping the
+    /// present ones as a backup first) and loads them.
+    Status RestoreBackup(const std::string& name);
 
     /// The text the given statistics control shows now.
     std::string StatisticText(StatText which) const;
@@ -117,6 +155,14 @@ public:
 
 private:
     void Publish(StatText which) const;
+    std::string LearnerFolder() const;
+    std::vector<std::string> ListPaths() const;
+    TimePoint BackupTime() const;
+    /// Writes the items as one unit with a backup of the present files first.
+    Status CommitLists(const std::vector<FileSetItem>& items);
+
+    std::array<bool, 3> loaded_{};
+    std::array<std::uint64_t, 3> savedGeneration_{};
 };
 
 /// "已掌握单词" + n + "个" and the like: prefix, plain decimal, "个".

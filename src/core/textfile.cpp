@@ -2,83 +2,52 @@
 
 #include "utf8.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace core {
 namespace {
 
-/// One iconv conversion of a whole text. Bytes the source encoding cannot hold are replaced
-/// by `replacement` (already in the target encoding) and the conversion goes on, so that no
-/// character is ever dropped silently.
-std::string Convert(const char* to, const char* from, std::string_view in,
-                    std::string_view replacement, std::size_t badInputSkip) {
+constexpr char32_t Euro = 0x20AC;
+constexpr std::string_view ReplacementGb = "\x84\x31\xA4\x37"; // U+FFFD in GB18030
+
+/// The linear number of the first four-byte code outside the Basic Multilingual Plane
+/// (90 30 81 30, which stands for U+10000).
+constexpr std::uint32_t FirstSupplementaryCode = 189000;
+
+bool IsKeptByteCharacter(char32_t code) {
+    return code >= KeptByteBase + 0x81 && code <= KeptByteBase + 0xFF;
+}
+
+/// Converts one short piece with iconv; false when iconv refuses any of it.
+bool IconvPiece(const char* to, const char* from, std::string_view in, std::string& out) {
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
-        return std::string(in);
+        return false;
     }
-    std::string out;
-    out.reserve(in.size() * 2 + 16);
+    char buffer[32];
     char* inPtr = const_cast<char*>(in.data());
     std::size_t inLeft = in.size();
-    char buffer[8192];
-    while (inLeft > 0) {
-        char* outPtr = buffer;
-        std::size_t outLeft = sizeof buffer;
-        std::size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-        out.append(buffer, sizeof buffer - outLeft);
-        if (r == static_cast<std::size_t>(-1)) {
-            if (errno == E2BIG) {
-                continue;
-            }
-            // EILSEQ or EINVAL: an invalid or truncated sequence in the input.
-            out.append(replacement);
-            std::size_t skip = std::min(badInputSkip, inLeft);
-            if (std::strcmp(from, "UTF-8") == 0) {
-                // Skip one whole (possibly broken) UTF-8 sequence: the lead byte and its
-                // continuation bytes.
-                skip = 1;
-                while (skip < inLeft && (static_cast<unsigned char>(inPtr[skip]) & 0xC0) == 0x80) {
-                    ++skip;
-                }
-            }
-            inPtr += skip;
-            inLeft -= skip;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        }
-    }
     char* outPtr = buffer;
     std::size_t outLeft = sizeof buffer;
-    iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
-    out.append(buffer, sizeof buffer - outLeft);
+    const bool ok = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) &&
+                    inLeft == 0;
     iconv_close(cd);
-    return out;
+    out.assign(buffer, sizeof buffer - outLeft);
+    return ok;
 }
-
-std::string FolderOf(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-} // namespace
-
-namespace {
 
 /// Two-byte GB18030 codes (the GBK area) and their Unicode characters, built once from
-/// iconv so that the common characters are converted by table lookup. Four-byte codes and
-/// anything the tables do not hold go through iconv itself.
+/// iconv so that the common characters are converted by table lookup. Four-byte codes of the
+/// Basic Multilingual Plane go through iconv itself; those beyond it are computed.
 struct GbkTables {
-    // Index (lead - 0x81) * 191 + (trail - 0x40); 0 = not a two-byte character.
+    // Index (lead - 0x81) * 191 + (trail - 0x40); 0 = the code is not read as a character.
     std::vector<char16_t> toUnicode;
     // Basic Multilingual Plane character -> two-byte code (lead << 8 | trail), 0 = none.
     std::vector<std::uint16_t> fromUnicode;
@@ -88,6 +57,7 @@ struct GbkTables {
         if (cd == reinterpret_cast<iconv_t>(-1)) {
             return;
         }
+        std::vector<char16_t> decoded(toUnicode.size(), 0);
         for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
             for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
                 if (trail == 0x7F) {
@@ -106,16 +76,29 @@ struct GbkTables {
                 }
                 auto u = static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
                                                (static_cast<unsigned char>(out[1]) << 8));
-                if (u >= 0xD800 && u <= 0xDFFF) {
+                // The euro sign belongs to byte 0x80, as in the code page the files come from.
+                if (u < 0x80 || u == Euro || (u >= 0xD800 && u <= 0xDFFF)) {
                     continue;
                 }
-                toUnicode[(lead - 0x81) * 191 + (trail - 0x40)] = u;
+                const std::size_t index = (lead - 0x81) * 191 + (trail - 0x40);
+                decoded[index] = u;
                 if (fromUnicode[u] == 0) {
                     fromUnicode[u] = static_cast<std::uint16_t>(lead << 8 | trail);
                 }
             }
         }
         iconv_close(cd);
+        // Only the code a character is written as reads as that character: a second code
+        // for the same character is kept as bytes, so that reading and writing never
+        // exchange one code for another.
+        for (std::size_t index = 0; index < decoded.size(); ++index) {
+            const char16_t u = decoded[index];
+            const auto code =
+                static_cast<std::uint16_t>((index / 191 + 0x81) << 8 | (index % 191 + 0x40));
+            if (u != 0 && fromUnicode[u] == code) {
+                toUnicode[index] = u;
+            }
+        }
     }
 };
 
@@ -133,8 +116,93 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
-constexpr std::string_view Replacement8 = "\xEF\xBF\xBD";
-constexpr std::string_view ReplacementGb = "\x84\x31\xA4\x37"; // U+FFFD in GB18030
+std::string EncodeBmpFourByte(char32_t code) {
+    std::string utf8;
+    AppendUtf8(utf8, code);
+    std::string out;
+    if (!IconvPiece("GB18030", "UTF-8", utf8, out)) {
+        return std::string(ReplacementGb);
+    }
+    return out;
+}
+
+/// The character of the four-byte code at p (four bytes available), or 0 when the bytes are
+/// not one, or not the code that character is written as.
+char32_t FourByteCharacter(const unsigned char* p) {
+    if (p[2] < 0x81 || p[2] > 0xFE || p[3] < 0x30 || p[3] > 0x39) {
+        return 0;
+    }
+    const std::uint32_t linear =
+        ((static_cast<std::uint32_t>(p[0] - 0x81) * 10 + (p[1] - 0x30)) * 126 + (p[2] - 0x81)) *
+            10 +
+        (p[3] - 0x30);
+    if (p[0] >= 0x90) {
+        if (linear < FirstSupplementaryCode || linear >= FirstSupplementaryCode + 0x100000) {
+            return 0;
+        }
+        const char32_t code = 0x10000 + (linear - FirstSupplementaryCode);
+        return IsKeptByteCharacter(code) ? 0 : code;
+    }
+    std::string out;
+    const std::string_view piece(reinterpret_cast<const char*>(p), 4);
+    if (!IconvPiece("UTF-16LE", "GB18030", piece, out) || out.size() != 2) {
+        return 0;
+    }
+    const char32_t code =
+        static_cast<unsigned char>(out[0]) | (static_cast<unsigned char>(out[1]) << 8);
+    if (code < 0x80 || code == Euro || (code >= 0xD800 && code <= 0xDFFF) ||
+        Tables().fromUnicode[code] != 0 || EncodeBmpFourByte(code) != piece) {
+        return 0;
+    }
+    return code;
+}
+
+/// The six two-byte codes that stand for characters beyond the Basic Multilingual Plane
+/// (the rest of that plane has four-byte codes only). Read and written as these two bytes, so
+/// that a file holding them comes back byte for byte.
+constexpr std::pair<std::uint16_t, char32_t> WideTwoByteCodes[] = {
+    {0xFE51, 0x20087}, {0xFE52, 0x20089}, {0xFE53, 0x200CC},
+    {0xFE6C, 0x215D7}, {0xFE76, 0x2298F}, {0xFE91, 0x241FE},
+};
+
+char32_t WideOfTwoByteCode(unsigned char lead, unsigned char trail) {
+    const auto code = static_cast<std::uint16_t>(lead << 8 | trail);
+    for (const auto& [two, wide] : WideTwoByteCodes) {
+        if (two == code) {
+            return wide;
+        }
+    }
+    return 0;
+}
+
+std::uint16_t TwoByteCodeOfWide(char32_t wide) {
+    for (const auto& [two, code] : WideTwoByteCodes) {
+        if (code == wide) {
+            return two;
+        }
+    }
+    return 0;
+}
+
+/// Writes code as UTF-8 at o and returns the position after it.
+char* PutUtf8(char* o, char32_t u) {
+    if (u < 0x80) {
+        *o++ = static_cast<char>(u);
+    } else if (u < 0x800) {
+        *o++ = static_cast<char>(0xC0 | (u >> 6));
+        *o++ = static_cast<char>(0x80 | (u & 0x3F));
+    } else if (u < 0x10000) {
+        *o++ = static_cast<char>(0xE0 | (u >> 12));
+        *o++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        *o++ = static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+        *o++ = static_cast<char>(0xF0 | (u >> 18));
+        *o++ = static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+        *o++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        *o++ = static_cast<char>(0x80 | (u & 0x3F));
+    }
+    return o;
+}
 
 } // namespace
 
@@ -144,97 +212,169 @@ std::string Gb18030ToUtf8(std::string_view bytes) {
     }
     const auto& table = Tables().toUnicode;
     const std::size_t n = bytes.size();
-    // Worst case: every byte invalid, each replaced by three bytes of U+FFFD.
-    std::string out(3 * n, '\0');
+    // GBK text grows by half at most in UTF-8 (two bytes become three); only kept bytes grow
+    // more (one becomes four), and then the buffer does.
+    std::string out(n + n / 2 + 16, '\0');
     char* o = out.data();
+    char* end = out.data() + out.size();
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     std::size_t i = 0;
-    auto put = [&](std::string_view piece) {
-        std::memcpy(o, piece.data(), piece.size());
-        o += piece.size();
-    };
     while (i < n) {
+        if (end - o < 4) {
+            const std::size_t at = static_cast<std::size_t>(o - out.data());
+            out.resize(out.size() * 2);
+            o = out.data() + at;
+            end = out.data() + out.size();
+        }
         const unsigned char b = in[i];
         if (b < 0x80) {
             *o++ = static_cast<char>(b);
             ++i;
             continue;
         }
-        if (b >= 0x81 && b <= 0xFE && i + 1 < n) {
+        if (b == 0x80) {
+            o = PutUtf8(o, Euro);
+            ++i;
+            continue;
+        }
+        if (b <= 0xFE && i + 1 < n) {
             const unsigned char t = in[i + 1];
             if (t >= 0x40 && t <= 0xFE && t != 0x7F) {
-                const unsigned u = table[(b - 0x81) * 191 + (t - 0x40)];
-                if (u >= 0x800) {
-                    *o++ = static_cast<char>(0xE0 | (u >> 12));
-                    *o++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-                    *o++ = static_cast<char>(0x80 | (u & 0x3F));
-                    i += 2;
-                    continue;
-                }
+                const char32_t u = table[(b - 0x81) * 191 + (t - 0x40)];
                 if (u != 0) {
-                    *o++ = static_cast<char>(0xC0 | (u >> 6));
-                    *o++ = static_cast<char>(0x80 | (u & 0x3F));
+                    o = PutUtf8(o, u);
                     i += 2;
                     continue;
                 }
                 // A few two-byte codes stand for characters beyond the Basic Multilingual
-                // Plane, which the table does not hold: iconv reads them whole.
-                const std::string wide = Convert("UTF-8", "GB18030", bytes.substr(i, 2), {}, 2);
-                if (!wide.empty()) {
-                    put(wide);
+                // Plane, which the table does not hold.
+                if (const char32_t wide = WideOfTwoByteCode(b, t); wide != 0) {
+                    o = PutUtf8(o, wide);
                     i += 2;
                     continue;
                 }
             } else if (t >= 0x30 && t <= 0x39 && i + 3 < n) {
-                // A four-byte code: rare, left to iconv.
-                put(Convert("UTF-8", "GB18030", bytes.substr(i, 4), Replacement8, 1));
-                i += 4;
-                continue;
+                const char32_t u = FourByteCharacter(in + i);
+                if (u != 0) {
+                    o = PutUtf8(o, u);
+                    i += 4;
+                    continue;
+                }
             }
         }
-        put(Convert("UTF-8", "GB18030", bytes.substr(i, 1), Replacement8, 1));
+        // Not a character: the byte is kept as it is.
+        o = PutUtf8(o, KeptByteBase + b);
         ++i;
     }
     out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 
-std::string Utf8ToGb18030(std::string_view text) {
-    if (IsAscii(text)) {
-        return std::string(text);
-    }
+namespace {
+
+/// Appends the encoding of text to out[0, used) and returns the new used size. The buffer
+/// grows when a character might not fit; GBK text is never longer than its UTF-8, so for the
+/// usual text it never does.
+std::size_t EncodeInto(std::string_view text, std::string& out, std::size_t used) {
     const auto& table = Tables().fromUnicode;
-    std::string out;
-    out.reserve(text.size());
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
+    char* o = out.data() + used;
+    char* end = out.data() + out.size();
     std::size_t i = 0;
     while (i < n) {
-        const auto b = static_cast<unsigned char>(text[i]);
+        if (end - o < 4) {
+            const std::size_t at = static_cast<std::size_t>(o - out.data());
+            out.resize(out.size() * 2 + 16);
+            o = out.data() + at;
+            end = out.data() + out.size();
+        }
+        const unsigned char b = in[i];
         if (b < 0x80) {
-            out += static_cast<char>(b);
+            *o++ = static_cast<char>(b);
             ++i;
             continue;
         }
+        // The common case, a Chinese character: three bytes of UTF-8, two of GBK.
+        if (b >= 0xE1 && b <= 0xEC && i + 2 < n && (in[i + 1] & 0xC0) == 0x80 &&
+            (in[i + 2] & 0xC0) == 0x80) {
+            const char32_t cp = (b & 0x0Fu) << 12 | (in[i + 1] & 0x3Fu) << 6 | (in[i + 2] & 0x3Fu);
+            if (table[cp] != 0 && cp != Euro) {
+                *o++ = static_cast<char>(table[cp] >> 8);
+                *o++ = static_cast<char>(table[cp] & 0xFF);
+                i += 3;
+                continue;
+            }
+        }
         const Utf8Char c = DecodeUtf8At(text, i);
-        const auto cp = static_cast<unsigned>(c.code);
-        const std::size_t len = c.valid ? c.size : 0;
-        if (len == 0) {
+        if (!c.valid) {
             // One replacement for the whole broken sequence: its lead and continuation bytes.
-            out += ReplacementGb;
+            std::memcpy(o, ReplacementGb.data(), ReplacementGb.size());
+            o += ReplacementGb.size();
             ++i;
-            while (i < n && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) {
+            while (i < n && (in[i] & 0xC0) == 0x80) {
                 ++i;
             }
             continue;
         }
-        if (len < 4 && table[cp] != 0) {
-            out += static_cast<char>(table[cp] >> 8);
-            out += static_cast<char>(table[cp] & 0xFF);
+        const char32_t cp = c.code;
+        if (cp == Euro) {
+            *o++ = '\x80';
+        } else if (IsKeptByteCharacter(cp)) {
+            *o++ = static_cast<char>(cp - KeptByteBase);
+        } else if (cp < 0x10000 && table[cp] != 0) {
+            *o++ = static_cast<char>(table[cp] >> 8);
+            *o++ = static_cast<char>(table[cp] & 0xFF);
+        } else if (const std::uint16_t two = TwoByteCodeOfWide(cp); two != 0) {
+            *o++ = static_cast<char>(two >> 8);
+            *o++ = static_cast<char>(two & 0xFF);
+        } else if (cp >= 0x10000) {
+            std::uint32_t linear = FirstSupplementaryCode + (cp - 0x10000);
+            o[3] = static_cast<char>(0x30 + linear % 10);
+            linear /= 10;
+            o[2] = static_cast<char>(0x81 + linear % 126);
+            linear /= 126;
+            o[1] = static_cast<char>(0x30 + linear % 10);
+            linear /= 10;
+            o[0] = static_cast<char>(0x81 + linear);
+            o += 4;
         } else {
-            out += Convert("GB18030", "UTF-8", text.substr(i, len), ReplacementGb, 1);
+            const std::string code = EncodeBmpFourByte(cp);
+            std::memcpy(o, code.data(), code.size());
+            o += code.size();
         }
-        i += len;
+        i += c.size;
     }
+    return static_cast<std::size_t>(o - out.data());
+}
+
+} // namespace
+
+std::string Utf8ToGb18030(std::string_view text) {
+    if (IsAscii(text)) {
+        return std::string(text);
+    }
+    std::string out(text.size() + 16, '\0');
+    out.resize(EncodeInto(text, out, 0));
+    return out;
+}
+
+std::string LinesToGb18030(const std::vector<std::string>& lines) {
+    std::size_t total = 16;
+    for (const auto& line : lines) {
+        total += line.size() + 2;
+    }
+    std::string out(total, '\0');
+    std::size_t used = 0;
+    for (const auto& line : lines) {
+        used = EncodeInto(line, out, used);
+        if (out.size() - used < 2) {
+            out.resize(out.size() * 2 + 16);
+        }
+        out[used++] = '\r';
+        out[used++] = '\n';
+    }
+    out.resize(used);
     return out;
 }
 
@@ -276,6 +416,15 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
     return out;
 }
 
+bool IsBlankLine(std::string_view line) {
+    for (unsigned char c : line) {
+        if (c > 32) {
+            return false;
+        }
+    }
+    return true;
+}
+
 Status ReadFileBytes(const std::string& path, std::string& bytes) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -311,17 +460,101 @@ Status ReadFileBytes(const std::string& path, std::string& bytes) {
     return Status::Ok();
 }
 
-Status WriteFileAtomic(const std::string& path, std::string_view bytes, bool sync) {
-    const std::string folder = FolderOf(path);
-    std::string pattern = folder + "/.ljt-save-XXXXXX";
-    int fd = ::mkstemp(pattern.data());
-    auto fail = [&](int e) {
-        return Status::Fail(Failure::Write, path, e);
-    };
-    if (fd < 0) {
+std::string FolderOf(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+namespace {
+
+/// Read-only: no write permission bit at all, or the system refuses writing.
+int ReadOnlyError(const std::string& path, const struct stat& st, int accessMode) {
+    if ((st.st_mode & 0222) == 0) {
+        return EACCES;
+    }
+    if (::access(path.c_str(), accessMode) != 0) {
+        return errno;
+    }
+    return 0;
+}
+
+} // namespace
+
+Status CheckSaveTarget(const std::string& path, SaveTarget& target) {
+    auto fail = [&](int e) { return Status::Fail(Failure::Write, path, e); };
+    target = SaveTarget{};
+    std::string at = path;
+    for (int hops = 0;; ++hops) {
+        if (hops > 40) {
+            return fail(ELOOP);
+        }
+        struct stat st {};
+        if (::lstat(at.c_str(), &st) != 0) {
+            if (errno != ENOENT) {
+                return fail(errno);
+            }
+            target.path = at; // a new file, or the missing file a link names
+            break;
+        }
+        if (S_ISLNK(st.st_mode)) {
+            // Saving through a link writes the file it names; the link stays a link.
+            std::string link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096), '\0');
+            const ssize_t got = ::readlink(at.c_str(), link.data(), link.size());
+            if (got < 0) {
+                return fail(errno);
+            }
+            link.resize(static_cast<std::size_t>(got));
+            at = !link.empty() && link[0] == '/' ? link : FolderOf(at) + "/" + link;
+            continue;
+        }
+        if (S_ISDIR(st.st_mode)) {
+            return fail(EISDIR);
+        }
+        if (!S_ISREG(st.st_mode)) {
+            return fail(EINVAL);
+        }
+        if (const int e = ReadOnlyError(at, st, W_OK); e != 0) {
+            return fail(e);
+        }
+        target.path = at;
+        target.exists = true;
+        target.mode = st.st_mode & 07777;
+        target.owner = st.st_uid;
+        target.group = st.st_gid;
+        break;
+    }
+    const std::string folder = FolderOf(target.path);
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0) {
         return fail(errno);
     }
-    const std::string& temp = pattern;
+    if (!S_ISDIR(st.st_mode)) {
+        return fail(ENOTDIR);
+    }
+    if (const int e = ReadOnlyError(folder, st, W_OK | X_OK); e != 0) {
+        return fail(e);
+    }
+    return Status::Ok();
+}
+
+Status WriteSyncedTemp(const SaveTarget& target, std::string_view bytes,
+                       const std::string& failPath, std::string& temp, bool sync) {
+    temp = FolderOf(target.path) + "/" + std::string(SaveTempPrefix) + "XXXXXX";
+    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        int e = errno;
+        temp.clear();
+        return Status::Fail(Failure::Write, failPath, e);
+    }
+    auto fail = [&](int e) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        temp.clear();
+        return Status::Fail(Failure::Write, failPath, e);
+    };
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -330,36 +563,56 @@ Status WriteFileAtomic(const std::string& path, std::string_view bytes, bool syn
             if (errno == EINTR) {
                 continue;
             }
-            int e = errno;
-            ::close(fd);
-            ::unlink(temp.c_str());
-            return fail(e);
+            return fail(errno);
         }
         p += put;
         left -= static_cast<std::size_t>(put);
     }
-    // Keep the permissions of the file being replaced; a new file gets the usual 0644.
-    struct stat st {};
-    mode_t mode = 0644;
-    if (::stat(path.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
+    // The new file keeps the permissions (and, for a program run with every right, the
+    // owner) of the file it replaces.
+    ::fchmod(fd, target.mode);
+    if (target.exists && ::geteuid() == 0 &&
+        (target.owner != ::geteuid() || target.group != ::getegid())) {
+        if (::fchown(fd, target.owner, target.group) != 0) {
+            // The file then belongs to the program's user; its contents are what matter.
+        }
     }
-    ::fchmod(fd, mode);
     if (sync && ::fsync(fd) != 0) {
-        int e = errno;
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return fail(e);
+        return fail(errno);
     }
     if (::close(fd) != 0) {
         int e = errno;
         ::unlink(temp.c_str());
-        return fail(e);
+        temp.clear();
+        return Status::Fail(Failure::Write, failPath, e);
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
+    return Status::Ok();
+}
+
+void SyncFolder(const std::string& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+Status WriteFileAtomic(const std::string& path, std::string_view bytes, bool sync) {
+    SaveTarget target;
+    if (Status s = CheckSaveTarget(path, target); !s) {
+        return s;
+    }
+    std::string temp;
+    if (Status s = WriteSyncedTemp(target, bytes, path, temp, sync); !s) {
+        return s;
+    }
+    if (::rename(temp.c_str(), target.path.c_str()) != 0) {
         int e = errno;
         ::unlink(temp.c_str());
-        return fail(e);
+        return Status::Fail(Failure::Write, path, e);
+    }
+    if (sync) {
+        SyncFolder(FolderOf(target.path));
     }
     return Status::Ok();
 }
@@ -375,7 +628,7 @@ Status ReadTextLines(const std::string& path, std::vector<std::string>& lines) {
 }
 
 Status WriteTextLines(const std::string& path, const std::vector<std::string>& lines) {
-    return WriteFileAtomic(path, Utf8ToGb18030(JoinLinesCrLf(lines)));
+    return WriteFileAtomic(path, LinesToGb18030(lines));
 }
 
 bool FileExists(const std::string& path) {

@@ -1,5 +1,6 @@
 #include "wordlist.h"
 
+#include "textfile.h"
 #include "wordentry.h"
 
 #include <algorithm>
@@ -34,7 +35,7 @@ void WordList::Replace(std::vector<std::string> lines) {
 }
 
 bool WordList::Append(std::string line) {
-    if (line.empty()) {
+    if (IsBlankLine(line)) {
         return false;
     }
     if (indexed_) {
@@ -58,9 +59,13 @@ bool WordList::RemoveAt(long long pos) {
     return true;
 }
 
-void WordList::Notify(Change change, std::size_t pos) const {
+void WordList::Notify(Change change, std::size_t pos) {
+    ++generation_;
     if (observer_) {
         observer_(change, pos);
+    }
+    if (changeHook_) {
+        changeHook_();
     }
 }
 

@@ -28,17 +28,22 @@ public:
     /// Replace builds the index.
     bool ContainsIgnoringCase(std::string_view text) const;
 
-    /// Replaces every line (file lines may be empty: an empty line is an empty entry).
+    /// Replaces every line.
     void Replace(std::vector<std::string> lines);
-    /// Appends a line; an empty line is refused (returns false, nothing changes).
+    /// Appends a line; an empty or blank line (only characters of code 32 and below) is
+    /// refused (returns false, nothing changes): it would read as the end of the list.
     bool Append(std::string line);
     /// Deletes the line at pos; a position outside the list changes nothing (returns false).
     bool RemoveAt(long long pos);
 
     void SetObserver(Observer observer) { observer_ = std::move(observer); }
+    /// Called after every change, besides the observer (the periodic save follows it).
+    void SetChangeHook(std::function<void()> hook) { changeHook_ = std::move(hook); }
+    /// Counts the changes: equal values mean equal contents.
+    std::uint64_t Generation() const { return generation_; }
 
 private:
-    void Notify(Change change, std::size_t pos) const;
+    void Notify(Change change, std::size_t pos);
 
     /// Open-addressing table of the case-folded lines. The folded texts live in one
     /// arena string, so that building the index for a long list costs no allocation per
@@ -81,6 +86,8 @@ private:
     mutable FoldedIndex index_;
     mutable bool indexed_ = false;
     Observer observer_;
+    std::function<void()> changeHook_;
+    std::uint64_t generation_ = 0;
 };
 
 } // namespace core

@@ -2,6 +2,7 @@
 
 #include "sound/sounderror.h"
 
+#include <QStringList>
 #include <cerrno>
 
 namespace {
@@ -12,6 +13,11 @@ QString Q(const std::string& s) {
 
 QString NameSubject(core::NameRole role) {
     return role == core::NameRole::Bank ? QStringLiteral("词库名称") : QStringLiteral("学员名字");
+}
+
+/// "文件“…”第N行" for a fault at a line of a file.
+QString AtLine(const core::Status& status) {
+    return QStringLiteral("文件“%1”第%2行").arg(Q(status.file)).arg(status.line);
 }
 
 } // namespace
@@ -110,6 +116,8 @@ QString ErrorText(const core::Status& status) {
     case Failure::NotFound:
         // The word-bank window's report for a missing bank keeps the text learners know.
         return QStringLiteral("File not found: “%1”").arg(file);
+    case Failure::TooFewLines:
+        return QStringLiteral("文件“%1”不完整：只有%2行").arg(file, Q(status.detail));
     case Failure::SoundUnreadable:
     case Failure::SoundIncomplete:
     case Failure::SoundOpen:
@@ -149,6 +157,35 @@ QString ErrorText(const core::Status& status) {
         return NameSubject(status.role) + QStringLiteral("太长了，最多64个字符。");
     case Failure::NameProgramFile:
         return QStringLiteral("学员名字不能与程序的文件“%1”同名。").arg(Q(status.detail));
+    case Failure::BankEncoding:
+        return QStringLiteral("词库“%1”的文字编码无法识别（可用 GBK、UTF-8 或 UTF-16），"
+                              "词库没有载入。")
+            .arg(file);
+    case Failure::BankExists:
+        return QStringLiteral("已经有名为“%1”的词库，请换一个名字。").arg(Q(status.detail));
+    case Failure::ImportEncoding:
+        return AtLine(status) +
+               QStringLiteral("不是UTF-8编码的文字。请把文件另存为UTF-8编码后再导入。");
+    case Failure::ImportNoColumns:
+        return AtLine(status) + QStringLiteral("只有一列：每行至少要有单词和释义两列。");
+    case Failure::ImportColumnCount: {
+        const QStringList counts = Q(status.detail).split(QLatin1Char('/'));
+        return AtLine(status) +
+               QStringLiteral("有%1列，与第一行的%2列不同。").arg(counts.value(0), counts.value(1));
+    }
+    case Failure::ImportUnclosedQuote:
+        return AtLine(status) + QStringLiteral("的引号一直到文件末尾都没有结束。");
+    case Failure::ImportEmptyWord:
+        return AtLine(status) + QStringLiteral("的单词是空的。");
+    case Failure::ImportBadWord:
+        return AtLine(status) +
+               QStringLiteral("的“%1”含有方括号，不能用作单词或音标。").arg(Q(status.detail));
+    case Failure::ImportBadXml:
+        return AtLine(status) + QStringLiteral("的XML格式有错误：%1").arg(Q(status.detail));
+    case Failure::ImportNotKvtml:
+        return QStringLiteral("文件“%1”不是KVTML词汇文件。").arg(file);
+    case Failure::ImportNoWords:
+        return QStringLiteral("文件“%1”中没有单词。").arg(file);
     }
     return withReason(file);
 }

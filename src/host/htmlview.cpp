@@ -34,6 +34,14 @@ QString Decode(const QByteArray& bytes) {
     return QString::fromUtf8(bytes);
 }
 
+/// Browsers read the end tag "</br>" as a line break, and the program's pages rely on it; the
+/// text view's parser would drop it.
+QString BreaksAsBrowsersRead(QString html) {
+    static const QRegularExpression endBreak(QStringLiteral(R"(</br\s*>)"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    return html.replace(endBreak, QStringLiteral("<br>"));
+}
+
 } // namespace
 
 HtmlView::HtmlView(QWidget* parent) : QTextBrowser(parent) {
@@ -49,6 +57,6 @@ bool HtmlView::ShowFile(const QString& path) {
     const QByteArray bytes = file.readAll();
     // Relative pictures resolve against the page's own folder.
     document()->setBaseUrl(QUrl::fromLocalFile(path));
-    setHtml(Decode(bytes));
+    setHtml(BreaksAsBrowsersRead(Decode(bytes)));
     return true;
 }

@@ -2,9 +2,9 @@
 
 #include "host/errortext.h"
 
+#include "core/studystate.h"
 #include "host/messageservice.h"
 #include "host/uistyle.h"
-#include "core/studystate.h"
 #include "learner/wordlistmodel.h"
 
 #include <QComboBox>
@@ -101,7 +101,6 @@ TWordForm1::~TWordForm1() = default;
 
 bool TWordForm1::MYSBt1Click() {
     const core::Status loaded = state_.LoadLearnerLists();
-    listsLoaded_ = loaded.ok;
     if (!loaded) {
         messages_.ShowError(ErrorText(loaded));
         return false;
@@ -111,9 +110,6 @@ bool TWordForm1::MYSBt1Click() {
 }
 
 core::Status TWordForm1::MYSaveClick() {
-    if (!listsLoaded_) {
-        return core::Status::Ok();
-    }
     return state_.SaveLearnerLists();
 }
 

@@ -27,11 +27,9 @@ public:
     /// LoadLearnerLists: reads the three lists, writes the statistics, selects line 0.
     /// A failed load is reported (naming the file) and returns false.
     bool MYSBt1Click();
-    /// SaveLearnerLists. Lists that did not load completely are not written back, so that a
-    /// file that could not be read is never replaced by a partial list.
+    /// SaveLearnerLists: the changed lists as one unit. A list whose file could not be read
+    /// is never replaced by what memory holds (the core keeps to that).
     core::Status MYSaveClick();
-    /// True when the lists in memory came from a complete load.
-    bool ListsLoaded() const { return listsLoaded_; }
 
     QFrame* Panel1;
     QLabel* Label1; ///< the summary line
@@ -49,6 +47,8 @@ public:
     QPushButton* Btlookwordlist; ///< "确认选项"
     QPushButton* SpeedButton1;   ///< "关闭返回"
 
+    /// Selects line 0 in each list (after the lists were read anew).
+    void SelectFirstLines();
     /// Checks the radio button of the kind ContentKind names (none for nothing to study), so
     /// that the window shows what the modes study after a mode changed it.
     void FollowContentKind();
@@ -64,12 +64,10 @@ protected:
 
 private:
     void FormShow();
-    void SelectFirstLines();
 
     core::StudyState& state_;
     MessageService& messages_;
     WordListModel* newModel_;
     WordListModel* masteredModel_;
     WordListModel* reviewModel_;
-    bool listsLoaded_ = false;
 };

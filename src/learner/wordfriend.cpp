@@ -1,12 +1,13 @@
 #include "learner/wordfriend.h"
 
 #include "host/errortext.h"
+#include "host/learnerlock.h"
 
-#include "host/messageservice.h"
-#include "host/uistyle.h"
 #include "core/clock.h"
 #include "core/learnerfiles.h"
 #include "core/studystate.h"
+#include "host/messageservice.h"
+#include "host/uistyle.h"
 
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -53,9 +54,10 @@ QDateTime ToDateTime(core::TimePoint when) {
 } // namespace
 
 Twordfriend::Twordfriend(core::StudyState& state, const core::Clock& clock,
-                         MessageService& messages, const SignInOptions& options, QWidget* parent)
+                         MessageService& messages, const SignInOptions& options, QWidget* parent,
+                         LearnerLock* lock)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), state_(state), clock_(clock),
-      messages_(messages), options_(options) {
+      messages_(messages), options_(options), lock_(lock) {
     setObjectName(QStringLiteral("wordfriend"));
     setWindowTitle(QStringLiteral("欢迎你来学单词"));
     resize(649, 507);
@@ -220,18 +222,40 @@ bool Twordfriend::TakeName() {
     if (!check) {
         state_.LearnerName.clear();
         messages_.Inform(QStringLiteral("这个名字不能用作学员名字：\r\n\r\n    ") +
-                         ErrorText(check) +
-                         QStringLiteral("\r\n\r\n    请另起一个名字！"));
+                         ErrorText(check) + QStringLiteral("\r\n\r\n    请另起一个名字！"));
         return false;
     }
     return true;
+}
+
+bool Twordfriend::TakeLock() {
+    if (lock_ == nullptr) {
+        return true;
+    }
+    QString folder =
+        QString::fromStdString(core::LearnerFolderPath(state_.DataHome(), state_.LearnerName));
+    folder.chop(1); // the trailing "/"
+    // A folder where no lock can be made (read-only) does not keep the learner out: saving
+    // there is reported when it fails.
+    if (lock_->Take(folder) != LearnerLock::Outcome::HeldElsewhere) {
+        return true;
+    }
+    messages_.Inform(QStringLiteral("学员“%1”已经在另一个朗记通窗口中学习。\r\n\r\n    "
+                                    "同一个学员只能在一个窗口中学习，\r\n    "
+                                    "请先关闭那个窗口，再登录。")
+                         .arg(QString::fromStdString(state_.LearnerName)));
+    state_.LearnerName.clear();
+    return false;
 }
 
 void Twordfriend::SbOpen1Click() {
     if (!TakeName()) {
         return;
     }
-    if (core::LearnerKnown(state_.AppDir, state_.LearnerName)) {
+    if (core::LearnerKnown(state_.DataHome(), state_.LearnerName)) {
+        if (!TakeLock()) {
+            return;
+        }
         state_.ReturningLearner = 1;
         signedIn_ = true;
         accept();
@@ -245,15 +269,18 @@ void Twordfriend::SBfriendClick() {
     if (!TakeName()) {
         return;
     }
-    if (core::LearnerKnown(state_.AppDir, state_.LearnerName)) {
+    if (core::LearnerKnown(state_.DataHome(), state_.LearnerName)) {
         messages_.Inform(
             QStringLiteral("您和我的老朋友同名。\r\n\r\n    这样不行，你得另起一个名字!  "
                            "\r\n\r\n    谢谢！"));
         return;
     }
-    const core::Status created = core::CreateLearnerFiles(state_.AppDir, state_.LearnerName);
+    const core::Status created = core::CreateLearnerFiles(state_.DataHome(), state_.LearnerName);
     if (!created) {
         messages_.ShowError(ErrorText(created));
+        return;
+    }
+    if (!TakeLock()) {
         return;
     }
     signedIn_ = true;

@@ -10,6 +10,7 @@ class QMediaPlayer;
 class QPushButton;
 class QTimer;
 class QVideoWidget;
+class LearnerLock;
 class MessageService;
 namespace core {
 class Clock;
@@ -18,12 +19,14 @@ class StudyState;
 
 /// The sign-in window "欢迎你来学单词": plays the welcome video, then lets the learner sign
 /// in by name, start as a new learner or leave. Its results are the state's LearnerName
-/// (empty: nobody) and ReturningLearner.
+/// (empty: nobody) and ReturningLearner. With a lock, a learner signed in with another running
+/// copy of the program is refused, so that two copies never save over each other.
 class Twordfriend : public QDialog {
     Q_OBJECT
 public:
     Twordfriend(core::StudyState& state, const core::Clock& clock, MessageService& messages,
-                const SignInOptions& options, QWidget* parent = nullptr);
+                const SignInOptions& options, QWidget* parent = nullptr,
+                LearnerLock* lock = nullptr);
     ~Twordfriend() override;
 
     /// The date and time line: " 日期/时间：" + long date + ",  " + weekday + ",  " + hh:mm AM/PM.
@@ -72,11 +75,15 @@ private:
     void FormResize();
     /// Takes the typed name as LearnerName; false (and a message) when it cannot be a name.
     bool TakeName();
+    /// Locks the learner's folder; false (and a message, nobody signed in) when another copy
+    /// of the program has the learner signed in.
+    bool TakeLock();
 
     core::StudyState& state_;
     const core::Clock& clock_;
     MessageService& messages_;
     SignInOptions options_;
+    LearnerLock* lock_;
     QTimer* startWatch_ = nullptr;
     bool shown_ = false;
     bool firstFrame_ = false;

@@ -1,7 +1,9 @@
 #pragma once
 #include "host/modewindow.h"
 #include <QWidget>
+#include <functional>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -35,6 +37,18 @@ public:
     QPushButton* gomywordbook;  ///< "加到词库"
     QPushButton* newMywordbook; ///< "清空词库"
     QPushButton* Formclose1;    ///< "关  闭"
+    QPushButton* restoreBackup; ///< "恢复备份"
+    // Word lists in and out of the program (CSV, Anki text, KVTML).
+    QWidget* Panel4;
+    QPushButton* importBank;  ///< "导入词库": a file becomes a new bank
+    QPushButton* importWords; ///< "导入生词": a file's words join the new-word list
+    QLabel* Label4;           ///< "导出单词表："
+    QComboBox* CbExportList;  ///< which lists "导出单词" writes
+    QPushButton* exportWords; ///< "导出单词"
+
+    /// Asks for a file to read (save false) or to write (save true, suggested name given);
+    /// returns its path, or an empty text when the learner cancels. Tests replace it.
+    std::function<QString(bool save, const QString& suggested)> ChooseFile;
 
 public slots:
     void ListBox1Click();
@@ -44,6 +58,18 @@ public slots:
     /// "清空词库": writes the learner's settings file.
     void newMywordbookClick();
     void Formclose1Click();
+    /// "恢复备份": lists the backups by date with their word counts; the one chosen replaces
+    /// the lists (the present ones are kept as a backup first) and the lists are read anew.
+    void restoreBackupClick();
+    /// "导入词库": the chosen file becomes a new bank named after the file; the catalogue is
+    /// shown again with the new bank chosen, ready for "加到词库".
+    void importBankClick();
+    /// "导入生词": the chosen file's words join the new-word list (those one of the three
+    /// lists holds already excepted) and the lists are saved.
+    void importWordsClick();
+    /// "导出单词": the lists chosen in CbExportList go to a file; its extension chooses the
+    /// format (".csv", ".txt" for Anki, ".kvtml").
+    void exportWordsClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -44,7 +44,10 @@ void PcmOutput::Start(const QAudioFormat& format, const QString& what) {
         throw SoundError(core::Failure::SoundNoOutput, what);
     }
     format_ = format;
-    sink_ = new QAudioSink(device, format, this);
+    // No parent, and deleted only through the event loop: the sink's platform part takes the
+    // sink's parent as its own (a parent deleting its children would delete it twice), and
+    // deleting a sink lets waiting events run, among them a deletion already asked for.
+    sink_ = new QAudioSink(device, format);
     sink_->setBufferSize(format.bytesForDuration(BufferMs * 1000));
     ApplyVolume();
     io_ = sink_->start();

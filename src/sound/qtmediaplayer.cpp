@@ -286,15 +286,22 @@ void QtMediaPlayer::Record() {
         recordFile_.close();
         Fail(core::Failure::SoundWrite, openName_);
     }
-    source_ = new QAudioSource(device, format, this);
-    source_->start(&recordFile_);
-    if (source_->error() != QAudio::NoError) {
-        delete source_;
+    // No parent, and deleted only through the event loop, for the reasons PcmOutput gives.
+    source_ = new QAudioSource(device, format);
+    recordFormat_ = format;
+    recordedBytes_ = 0;
+    firstRecordedNs_ = -1;
+    sourceIo_ = source_->start();
+    if (sourceIo_ == nullptr || source_->error() != QAudio::NoError) {
+        source_->deleteLater();
         source_ = nullptr;
+        sourceIo_ = nullptr;
         recordFile_.close();
         Fail(core::Failure::SoundInputOpen, openName_);
     }
-    recordFormat_ = format;
+    // The recording runs from here: connecting to the sound server is not part of it.
+    recordClock_.start();
+    connect(sourceIo_, &QIODevice::readyRead, this, &QtMediaPlayer::TakeRecorded);
     recordedName_ = openName_;
     recordPending_ = true;
     waveInfo_.channels = format.channelCount();
@@ -303,13 +310,56 @@ void QtMediaPlayer::Record() {
     waveInfo_.formatTag = TagOf(format);
 }
 
+qint64 QtMediaPlayer::RecordedTimeBytes() const {
+    return recordFormat_.bytesForDuration(recordClock_.nsecsElapsed() / 1000);
+}
+
+void QtMediaPlayer::TakeRecorded() {
+    if (sourceIo_ == nullptr) {
+        return;
+    }
+    QByteArray chunk = sourceIo_->readAll();
+    if (chunk.isEmpty()) {
+        return;
+    }
+    // A sound server may hand over sound it had buffered before the recording began (the
+    // headless one delivers seconds of it at once): only the newest part, as much as the
+    // recording has lasted, is the learner's.
+    const qint64 frame = std::max(1, recordFormat_.bytesPerFrame());
+    qint64 excess = recordedBytes_ + chunk.size() - RecordedTimeBytes();
+    if (excess > 0) {
+        excess = (excess + frame - 1) / frame * frame;
+        chunk.remove(0, std::min<qint64>(excess, chunk.size()));
+    }
+    if (chunk.isEmpty()) {
+        return;
+    }
+    recordFile_.write(chunk);
+    recordedBytes_ += chunk.size();
+    if (firstRecordedNs_ < 0) {
+        firstRecordedNs_ = recordClock_.nsecsElapsed();
+        emit FirstRecordedSample();
+    }
+}
+
 void QtMediaPlayer::StopRecording() {
     if (source_ == nullptr) {
         return;
     }
+    TakeRecorded();
+    const qint64 lasted = RecordedTimeBytes();
+    sourceIo_->disconnect(this);
     source_->stop();
-    delete source_;
+    source_->deleteLater();
     source_ = nullptr;
+    sourceIo_ = nullptr;
+    // The device hands over its sound with some delay; the part it still holds is filled with
+    // silence, so that the recording lasts as long as it ran.
+    if (recordedBytes_ < lasted) {
+        const char silence = recordFormat_.sampleFormat() == QAudioFormat::UInt8 ? '\x80' : '\0';
+        recordFile_.write(QByteArray(lasted - recordedBytes_, silence));
+        recordedBytes_ = lasted;
+    }
     recordFile_.close();
 }
 

@@ -6,6 +6,7 @@
 
 #include <QAudioFormat>
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTimer>
 
@@ -24,7 +25,9 @@ class PcmOutput;
 /// The real media player. The device follows the file type: a PCM or float ".wav" file plays
 /// through the wave device (its samples straight to the audio output, which starts at once);
 /// every other file plays through QMediaPlayer. Recording writes PCM from QAudioSource after
-/// the header that CreateWav put into the file; Save makes the header's sizes match.
+/// the header that CreateWav put into the file; Save makes the header's sizes match. A
+/// recording holds exactly the time it ran: sound the server had buffered before Record is
+/// dropped, and what the device has not yet delivered when it stops is filled with silence.
 class QtMediaPlayer : public MediaPlayer {
     Q_OBJECT
 public:
@@ -54,6 +57,12 @@ public:
     QAudioOutput* MediaAudioOutput() const { return audioOutput_; }
     /// The format the last recording was made in.
     QAudioFormat RecordedFormat() const { return recordFormat_; }
+    /// Nanoseconds between Record and the first recorded sample written; -1 until then.
+    qint64 RecordToFirstSampleNs() const { return firstRecordedNs_; }
+
+signals:
+    /// The first samples of a recording reached the file.
+    void FirstRecordedSample();
 
 private:
     enum class Device { None, Wave, Media };
@@ -61,6 +70,8 @@ private:
     [[noreturn]] void Fail(core::Failure what, const QString& file) const;
     void EnsureMediaPlayer();
     void StopRecording();
+    void TakeRecorded();
+    qint64 RecordedTimeBytes() const;
     void ApplyVolume();
     void StartPlayWatch(qint64 limitMs);
     void PlayTooLong();
@@ -84,6 +95,10 @@ private:
     QTimer playWatch_;
     // Recording.
     QAudioSource* source_ = nullptr;
+    QIODevice* sourceIo_ = nullptr;
+    QElapsedTimer recordClock_;
+    qint64 recordedBytes_ = 0;
+    qint64 firstRecordedNs_ = -1;
     QFile recordFile_;
     QString recordedName_;
     QAudioFormat recordFormat_;

@@ -1,10 +1,14 @@
 #include "core/learnerfiles.h"
+#include "core/listbackup.h"
 #include "core/textfile.h"
 
 #include "test_dir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <string>
+
+using namespace std::string_literals;
 
 namespace fs = std::filesystem;
 
@@ -53,6 +57,10 @@ TEST(LearnerName, SafeNamesPassAndHostileNamesAreRefused) {
         {"3.htm", false},
         {"4.htm", true},
         {"Temp.wav ", true},
+        // The catalogue and the bank folder of the learner data folder.
+        {"Ebook.txt", false},
+        {"Worddata", false},
+        {"worddata", true},
     };
     for (const auto& c : cases) {
         core::Status s = core::CheckLearnerName(c.name);
@@ -171,17 +179,57 @@ protected:
     std::string app = dir.AppDir();
 };
 
-TEST_F(BankCopy, CopiesNonEmptyLinesUnchangedAndReplacesOldWords) {
-    // GBK bytes for "单词" inside a line, an empty line, a line of blanks, LF and CR endings.
-    WriteAll(app + "Worddata/初中.dst", "a[a]\xB5\xA5\xB4\xCA\r\n\r\n   \nb[b]x\rc[c]y");
+TEST_F(BankCopy, CopiesLinesUnchangedWithoutBlankOnesAndReplacesOldWords) {
+    // GBK bytes for "单词" inside a line, an empty line, a line of blanks (it would read as
+    // the end of the list), LF and CR endings, and a byte that is no GBK character.
+    WriteAll(app + "Worddata/初中.dst", "a[a]\xB5\xA5\xB4\xCA\r\n\r\n   \n \t\r\nb[b]x\rc[c]y\xFF");
     WriteAll(app + "Li/Li1.bm", "old[o]n.旧\r\n");
     for (int round = 0; round < 2; ++round) {
         core::BankCopyResult r = core::CopyBankToNewList(app, "Li", "初中");
         ASSERT_TRUE(r.status) << r.status.file;
         EXPECT_FALSE(r.newListWasMissing);
-        EXPECT_EQ(r.linesCopied, 4u);
-        EXPECT_EQ(ReadAll(app + "Li/Li1.bm"), "a[a]\xB5\xA5\xB4\xCA\r\n   \r\nb[b]x\r\nc[c]y\r\n");
+        EXPECT_EQ(r.linesCopied, 3u);
+        EXPECT_EQ(ReadAll(app + "Li/Li1.bm"), "a[a]\xB5\xA5\xB4\xCA\r\nb[b]x\r\nc[c]y\xFF\r\n");
     }
+}
+
+TEST_F(BankCopy, BanksInUtf8OrUtf16AreConvertedAndUnreadableOnesRefused) {
+    struct Case {
+        const char* name;
+        std::string bank;
+        bool copied;
+    };
+    const Case cases[] = {
+        {"UTF-8", "one[wQn]num.一\r\n", true},
+        {"UTF-8 with mark", "\xEF\xBB\xBFone[wQn]num.一\r\n", true},
+        {"UTF-16 with mark",
+         "\xFF\xFEo\0n\0e\0[\0w\0Q\0n\0]\0n\0u\0m\0.\0\x00\x4E\r\0\n\0"s, true},
+        {"UTF-8 mark before broken text", "\xEF\xBB\xBFone\xFF[x]\r\n", false},
+        {"binary", "\x01\0\0\x02\0\0\0\x03"s, false},
+    };
+    for (const auto& c : cases) {
+        WriteAll(app + "Li/Li1.bm", "old[o]n.旧\r\n");
+        WriteAll(app + "Worddata/b.dst", c.bank);
+        core::BankCopyResult r = core::CopyBankToNewList(app, "Li", "b");
+        EXPECT_EQ(r.status.ok, c.copied) << c.name;
+        if (c.copied) {
+            // 一 in GBK is D2 BB.
+            EXPECT_EQ(ReadAll(app + "Li/Li1.bm"), "one[wQn]num.\xD2\xBB\r\n") << c.name;
+        } else {
+            EXPECT_EQ(r.status.what, core::Failure::BankEncoding) << c.name;
+            EXPECT_EQ(r.status.file, app + "Worddata/b.dst") << c.name;
+            EXPECT_EQ(ReadAll(app + "Li/Li1.bm"), "old[o]n.旧\r\n") << c.name;
+        }
+    }
+}
+
+TEST_F(BankCopy, TheReplacedNewWordsStayInABackup) {
+    WriteAll(app + "Worddata/b.dst", "a[a]x\r\n");
+    WriteAll(app + "Li/Li1.bm", "old[o]n.旧\r\n");
+    ASSERT_TRUE(core::CopyBankToNewList(app, "Li", "b").status);
+    const auto backups = core::ListBackups(app + "Li", {"Li1.bm", "Li2.bm", "Li3.bm"});
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(ReadAll(app + "Li/backup/" + backups[0].name + "/Li1.bm"), "old[o]n.旧\r\n");
 }
 
 TEST_F(BankCopy, MissingBankWritesNothing) {
@@ -221,5 +269,69 @@ TEST_F(BankCopy, CatalogueIsReadInFileOrder) {
     fs::remove(app + "Ebook.txt");
     EXPECT_FALSE(core::ReadBankCatalogue(app, names));
 }
+
+// Installed read-only: the data folder holds the installed banks, the learner data folder
+// the learner's own. Run from a writable program folder both are the same folder.
+class OwnBanks : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        data = dir.AppDir() + "data/";
+        learner = GetParam() ? data : dir.AppDir() + "home/";
+        fs::create_directories(data + "Worddata");
+        fs::create_directories(learner);
+        WriteAll(data + "Ebook.txt", "GRE\r\n");
+        WriteAll(data + "Worddata/GRE.dst", "abate[E'beit]v.\xBC\xF5\xC7\xE1\r\n"); // 减轻
+        ASSERT_TRUE(core::CreateLearnerFiles(learner, "Li"));
+    }
+    std::vector<std::string> Catalogue() {
+        std::vector<std::string> names;
+        EXPECT_TRUE(core::ReadBankCatalogues(data, learner, names));
+        return names;
+    }
+    TestDir dir;
+    std::string data;
+    std::string learner;
+};
+
+TEST_P(OwnBanks, ANewBankIsListedFoundAndLoaded) {
+    EXPECT_EQ(Catalogue(), std::vector<std::string>{"GRE"});
+    ASSERT_TRUE(core::CreateWordBank(data, learner, "我的", {"cat[kAt]n.猫", "dog[dCg]n.狗"}));
+    EXPECT_EQ(Catalogue(), (std::vector<std::string>{"GRE", "我的"}));
+    EXPECT_EQ(ReadAll(learner + "Worddata/我的.dst"),
+              "cat[kAt]n.\xC3\xA8\r\ndog[dCg]n.\xB9\xB7\r\n");
+    EXPECT_EQ(core::FindWordBank(data, learner, "我的"), learner + "Worddata/我的.dst");
+    EXPECT_EQ(core::FindWordBank(data, learner, "GRE"), data + "Worddata/GRE.dst");
+    // The installed catalogue is untouched when the learner's folder is another one.
+    EXPECT_EQ(ReadAll(data + "Ebook.txt"), GetParam() ? "GRE\r\n\xCE\xD2\xB5\xC4\r\n" : "GRE\r\n");
+
+    const core::BankCopyResult copied = core::CopyBankToNewList(data, learner, "Li", "我的");
+    ASSERT_TRUE(copied.status);
+    EXPECT_EQ(copied.linesCopied, 2u);
+    ASSERT_TRUE(core::CopyBankToNewList(data, learner, "Li", "GRE").status);
+    EXPECT_EQ(ReadAll(learner + "Li/Li1.bm"), "abate[E'beit]v.\xBC\xF5\xC7\xE1\r\n");
+}
+
+TEST_P(OwnBanks, ANameInUseIsRefusedAndNothingChanges) {
+    ASSERT_TRUE(core::CreateWordBank(data, learner, "mine", {"cat[kAt]n.猫"}));
+    const std::string catalogue = ReadAll(learner + "Ebook.txt");
+    for (const std::string name : {"GRE", "mine", "../mine", ""}) {
+        const core::Status s = core::CreateWordBank(data, learner, name, {"x[]y"});
+        EXPECT_FALSE(s) << name;
+        EXPECT_EQ(ReadAll(learner + "Ebook.txt"), catalogue);
+    }
+    EXPECT_EQ(core::CreateWordBank(data, learner, "GRE", {"x[]y"}).what, core::Failure::BankExists);
+    EXPECT_EQ(ReadAll(data + "Worddata/GRE.dst"), "abate[E'beit]v.\xBC\xF5\xC7\xE1\r\n");
+}
+
+TEST_P(OwnBanks, ACatalogueThatCannotBeWrittenLeavesNoBankFile) {
+    fs::remove(learner + "Ebook.txt");
+    fs::create_directories(learner + "Ebook.txt"); // not a file: the rename over it fails
+    const core::Status s = core::CreateWordBank(data, learner, "mine", {"cat[kAt]n.猫"});
+    EXPECT_FALSE(s);
+    EXPECT_FALSE(fs::exists(learner + "Worddata/mine.dst"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, OwnBanks, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "OneFolder" : "TwoFolders"; });
 
 } // namespace

@@ -4,9 +4,17 @@
 
 #include "test_dir.h"
 
+#include <csignal>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <map>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 using core::StatText;
@@ -241,18 +249,247 @@ TEST_F(StudyStateTest, SaveWithoutLearnerWritesNothing) {
     EXPECT_EQ(ReadList(1), Lines{"keep"});
 }
 
-TEST_F(StudyStateTest, SaveFailureNamesTheFileAndStops) {
-    state.NewList.Replace({"n"});
-    state.ReviewList.Replace({"r"});
-    // The mastered file's place is taken by a non-empty folder: it cannot be replaced.
+TEST_F(StudyStateTest, AFailedSaveChangesNoFile) {
+    // "book" moves from the new-word list to the mastered list; then the mastered file cannot
+    // be written. The new-word file must not lose the word either: the three files are saved
+    // as one or not at all.
+    const std::string folder = state.AppDir + "小明";
     const std::string mastered = core::LearnerListPath(state.AppDir, "小明", 2);
-    fs::remove(mastered);
-    fs::create_directories(mastered + "/x");
-    core::Status s = state.SaveLearnerLists();
+    Lines masteredLines;
+    for (int i = 0; i < 200; ++i) {
+        masteredLines.push_back("word" + std::to_string(i) + "[w]n.词");
+    }
+    struct Case {
+        const char* name;
+        std::function<bool()> make;
+        std::function<void()> undo;
+        std::string failingFile;
+    };
+    const std::string newWords = core::LearnerListPath(state.AppDir, "小明", 1);
+    rlimit savedLimit{};
+    struct sigaction savedAction {};
+    const Case cases[] = {
+        {"mastered file immutable", [&] { return SetImmutable(mastered, true); },
+         [&] { SetImmutable(mastered, false); }, mastered},
+        {"mastered file read-only", [&] { return ::chmod(mastered.c_str(), 0444) == 0; },
+         [&] { ::chmod(mastered.c_str(), 0644); }, mastered},
+        {"a folder in the mastered file's place",
+         [&] {
+             fs::rename(mastered, mastered + ".away");
+             return fs::create_directories(mastered + "/x");
+         },
+         [&] {
+             fs::remove_all(mastered);
+             fs::rename(mastered + ".away", mastered);
+         },
+         mastered},
+        {"disk full while writing the mastered file",
+         [&] {
+             struct sigaction ignore {};
+             ignore.sa_handler = SIG_IGN;
+             ::sigaction(SIGXFSZ, &ignore, &savedAction);
+             ::getrlimit(RLIMIT_FSIZE, &savedLimit);
+             rlimit small = savedLimit;
+             small.rlim_cur = 2048; // the new-word file fits, the mastered file does not
+             return ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+         },
+         [&] {
+             ::setrlimit(RLIMIT_FSIZE, &savedLimit);
+             ::sigaction(SIGXFSZ, &savedAction, nullptr);
+         },
+         mastered},
+        {"learner folder read-only", [&] { return ::chmod(folder.c_str(), 0555) == 0; },
+         [&] { ::chmod(folder.c_str(), 0755); }, newWords},
+    };
+    for (const auto& c : cases) {
+        WriteList(1, {"apple[Apl]n.苹果", "book[buk]n.书", "cat[kAt]n.猫"});
+        WriteList(2, masteredLines);
+        WriteList(3, {});
+        fs::remove_all(folder + "/backup");
+        ASSERT_TRUE(state.LoadLearnerLists());
+        state.ContentKind = core::StudyContent::NewWords;
+        state.WordCursor = 1;
+        state.FetchEntry();
+        ASSERT_TRUE(state.AddToMastered());
+        state.RemoveFromNew(1);
+
+        if (!c.make()) {
+            std::cout << "skipped (not possible here): " << c.name << "\n";
+            continue;
+        }
+        const auto before = Snapshot(folder);
+        const core::Status s = state.SaveLearnerLists();
+        const auto after = Snapshot(folder);
+        c.undo();
+        EXPECT_FALSE(s) << c.name;
+        EXPECT_EQ(s.file, c.failingFile) << c.name;
+        EXPECT_EQ(after, before) << c.name << ": no file, backup or temporary file may change";
+
+        // Once the file can be written again, the same save goes through whole.
+        ASSERT_TRUE(state.SaveLearnerLists()) << c.name;
+        EXPECT_EQ(ReadList(1), (Lines{"apple[Apl]n.苹果", "cat[kAt]n.猫"})) << c.name;
+        EXPECT_EQ(ReadList(2).back(), "book[buk]n.书") << c.name;
+    }
+}
+
+TEST_F(StudyStateTest, AFullDiskChangesNoFile) {
+    // A small file system of its own, mounted where the test may do so; otherwise skipped
+    // (the file-size limit above stands in for it).
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const std::string disk = state.AppDir + "disk";
+        fs::create_directories(disk);
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=96k") != 0) {
+            ::_exit(77);
+        }
+        core::StudyState small;
+        small.AppDir = disk + "/";
+        small.LearnerName = "Li";
+        Lines words;
+        for (int i = 0; i < 1500; ++i) {
+            words.push_back("word" + std::to_string(i) + "[wE:d]n.单词；词");
+        }
+        if (!core::CreateLearnerFiles(small.AppDir, "Li") ||
+            !core::WriteTextLines(core::LearnerListPath(small.AppDir, "Li", 1), words) ||
+            !small.LoadLearnerLists()) {
+            ::_exit(2);
+        }
+        const auto before = Snapshot(disk + "/Li");
+        // Every word becomes mastered: the new files no longer fit beside the old ones.
+        for (int i = 0; i < 1500; ++i) {
+            small.CurrentEntry = words[static_cast<std::size_t>(i)];
+            small.AddToMastered();
+        }
+        small.RemoveFromNew(0);
+        const core::Status s = small.SaveLearnerLists();
+        if (s || s.sysError != ENOSPC || s.file.find("/Li/Li") == std::string::npos) {
+            ::_exit(3);
+        }
+        ::_exit(Snapshot(disk + "/Li") == before ? 0 : 4);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) {
+        GTEST_SKIP() << "no small file system can be mounted here";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "2: setup, 3: the save did not fail as a full disk, "
+                                         "4: something on disk changed";
+}
+
+TEST_F(StudyStateTest, BlankLinesNeverStopAMode) {
+    // A line of blanks read as an entry would look like the end of the list.
+    WriteList(1, {"apple[Apl]n.苹果", "   ", "", "\t", "cat[kAt]n.猫"});
+    ASSERT_TRUE(state.LoadLearnerLists());
+    EXPECT_EQ(state.NewList.Lines(), (Lines{"apple[Apl]n.苹果", "cat[kAt]n.猫"}));
+    EXPECT_EQ(state.NewCount, 2);
+    state.ContentKind = core::StudyContent::NewWords;
+    state.WordCursor = 1;
+    state.FetchEntry();
+    EXPECT_EQ(state.CurrentEntry, "cat[kAt]n.猫");
+    state.CurrentEntry = "  ";
+    EXPECT_FALSE(state.AddToReview());
+    EXPECT_TRUE(state.ReviewList.empty());
+}
+
+TEST_F(StudyStateTest, AListThatFailedToLoadIsLeftAloneAndTheOthersAreSaved) {
+    WriteList(1, {"apple[Apl]n.苹果", "book[buk]n.书"});
+    WriteList(2, {"cat[kAt]n.猫"});
+    const std::string review = core::LearnerListPath(state.AppDir, "小明", 3);
+    fs::remove(review);
+    fs::create_directories(review + "/x");
+    core::Status loaded = state.LoadLearnerLists();
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(loaded.file, review);
+    EXPECT_TRUE(state.ListLoaded(1));
+    EXPECT_TRUE(state.ListLoaded(2));
+    EXPECT_FALSE(state.ListLoaded(3));
+
+    // Mastering a word changes only lists that loaded: they are saved, the folder stays.
+    state.CurrentEntry = "book[buk]n.书";
+    ASSERT_TRUE(state.AddToMastered());
+    state.RemoveFromNew(1);
+    ASSERT_TRUE(state.SaveLearnerLists());
+    EXPECT_EQ(ReadList(1), Lines{"apple[Apl]n.苹果"});
+    EXPECT_EQ(ReadList(2), (Lines{"cat[kAt]n.猫", "book[buk]n.书"}));
+    EXPECT_TRUE(fs::is_directory(review));
+
+    // A word put on the list that did not load cannot be saved while its file is unreadable:
+    // the save fails, naming it, and writes nothing.
+    state.CurrentEntry = "apple[Apl]n.苹果";
+    ASSERT_TRUE(state.AddToReview());
+    state.RemoveFromNew(0);
+    const auto before = Snapshot(state.AppDir + "小明");
+    const core::Status s = state.SaveLearnerLists();
     EXPECT_FALSE(s);
-    EXPECT_EQ(s.file, mastered);
-    EXPECT_EQ(ReadList(1), Lines{"n"}) << "the file before the failure was written";
-    EXPECT_TRUE(ReadList(3).empty()) << "the save stopped at the failing file";
+    EXPECT_EQ(s.file, review);
+    EXPECT_EQ(Snapshot(state.AppDir + "小明"), before);
+
+    // Once the file is readable again, the word is added to what it holds.
+    fs::remove_all(review);
+    WriteList(3, {"dog[dCg]n.狗", "APPLE[Apl]n.苹果"});
+    ASSERT_TRUE(state.SaveLearnerLists());
+    EXPECT_EQ(ReadList(3), (Lines{"dog[dCg]n.狗", "APPLE[Apl]n.苹果"})) << "no duplicate";
+    EXPECT_TRUE(ReadList(1).empty());
+    state.CurrentEntry = "egg[eg]n.蛋";
+    ASSERT_TRUE(state.AddToReview());
+    ASSERT_TRUE(state.SaveLearnerLists());
+    EXPECT_EQ(ReadList(3), (Lines{"dog[dCg]n.狗", "APPLE[Apl]n.苹果", "egg[eg]n.蛋"}));
+}
+
+TEST_F(StudyStateTest, OnlyChangesAreSavedAndEachSaveKeepsTheFilesBeforeIt) {
+    core::ManualClock clock(std::chrono::system_clock::from_time_t(1733600000));
+    state.BackupClock = &clock;
+    WriteList(1, {"apple[Apl]n.苹果", "book[buk]n.书"});
+    ASSERT_TRUE(state.LoadLearnerLists());
+    const std::string folder = state.AppDir + "小明";
+    const auto untouched = Snapshot(folder);
+    ASSERT_TRUE(state.SaveLearnerLists());
+    EXPECT_EQ(Snapshot(folder), untouched) << "nothing changed, nothing written";
+    EXPECT_TRUE(state.Backups().empty());
+
+    state.CurrentEntry = "book[buk]n.书";
+    ASSERT_TRUE(state.AddToMastered());
+    ASSERT_TRUE(state.SaveLearnerLists());
+    clock.Advance(std::chrono::seconds(1));
+    state.RemoveFromNew(1);
+    ASSERT_TRUE(state.SaveLearnerLists());
+    const auto backups = state.Backups();
+    ASSERT_EQ(backups.size(), 2u);
+    EXPECT_EQ(backups[0].words, (std::array<std::size_t, 3>{2, 1, 0})) << "before the 2nd save";
+    EXPECT_EQ(backups[1].words, (std::array<std::size_t, 3>{2, 0, 0})) << "before the 1st save";
+    EXPECT_EQ(ReadList(1), Lines{"apple[Apl]n.苹果"});
+}
+
+TEST_F(StudyStateTest, RestoringABackupKeepsThePresentStateAsABackupFirst) {
+    core::ManualClock clock(std::chrono::system_clock::from_time_t(1733600000));
+    state.BackupClock = &clock;
+    WriteList(1, {"apple[Apl]n.苹果", "book[buk]n.书"});
+    ASSERT_TRUE(state.LoadLearnerLists());
+    state.CurrentEntry = "book[buk]n.书";
+    ASSERT_TRUE(state.AddToMastered());
+    state.RemoveFromNew(1);
+    ASSERT_TRUE(state.SaveLearnerLists());
+    const std::string first = state.Backups().at(0).name; // apple, book / - / -
+    clock.Advance(std::chrono::seconds(5));
+
+    // Unsaved study, then the restore.
+    state.CurrentEntry = "apple[Apl]n.苹果";
+    ASSERT_TRUE(state.AddToReview());
+    ASSERT_TRUE(state.RestoreBackup(first));
+    EXPECT_EQ(state.NewList.Lines(), (Lines{"apple[Apl]n.苹果", "book[buk]n.书"}));
+    EXPECT_TRUE(state.MasteredList.empty());
+    EXPECT_TRUE(state.ReviewList.empty());
+    EXPECT_EQ(state.MasteredCount, 0);
+    EXPECT_EQ(ReadList(1), state.NewList.Lines());
+    // The state just before the restore, unsaved study included, is the newest backup.
+    const auto backups = state.Backups();
+    ASSERT_GE(backups.size(), 2u);
+    EXPECT_EQ(backups[0].words, (std::array<std::size_t, 3>{1, 1, 1}));
+    EXPECT_FALSE(state.RestoreBackup("no-such-backup"));
 }
 
 } // namespace

@@ -2,8 +2,13 @@
 
 #include "test_dir.h"
 
+#include "core/utf8.h"
+
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <random>
 #include <utility>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -83,17 +88,95 @@ TEST(Gb18030, TwoByteCodesOfCharactersBeyondTheBasicPlaneAreRead) {
     EXPECT_EQ(core::Gb18030ToUtf8(core::Utf8ToGb18030(read)), read);
 }
 
-TEST(Gb18030, BrokenInputIsReplacedNotDropped) {
-    // A byte that never starts a character, and a lone lead byte at the end of a text.
-    EXPECT_EQ(core::Gb18030ToUtf8("a\xFF"
-                                  "b"),
-              "a\xEF\xBF\xBD"
-              "b");
-    std::string tail = core::Gb18030ToUtf8("ab\xB5");
-    EXPECT_EQ(tail.substr(0, 2), "ab");
-    EXPECT_GT(tail.size(), 2u);
-    // Invalid UTF-8 written out becomes U+FFFD, the text after it survives.
+/// The private-use character that keeps a byte that is no character.
+std::string Kept(unsigned byte) {
+    std::string out;
+    core::AppendUtf8(out, core::KeptByteBase + byte);
+    return out;
+}
+
+TEST(Gb18030, BytesThatAreNoCharacterAreKeptAndWrittenBack) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"euro sign of the code page", "a\x80", "a€"},
+        {"byte FF",
+         "a\xFF"
+         "b",
+         "a" + Kept(0xFF) + "b"},
+        {"lone lead byte at the end", "ab\xB5", "ab" + Kept(0xB5)},
+        {"lead byte before a line break", "\xB5\r\n", Kept(0xB5) + "\r\n"},
+        {"GB18030's own euro code is not the code page's", "\xA2\xE3", Kept(0xA2) + Kept(0xE3)},
+        {"four-byte code beyond the plane", "\x90\x30\x81\x30", "\xF0\x90\x80\x80"},
+        {"four-byte code in the plane", "\x81\x30\x81\x30", "\xC2\x80"},
+        {"broken four-byte code", "\x81\x30\x20\x30", Kept(0x81) + "0 0"},
+        {"GBK text", "\xB5\xA5\xB4\xCA", "单词"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = core::Gb18030ToUtf8(c.bytes);
+        EXPECT_EQ(text, c.text) << c.name;
+        EXPECT_EQ(core::Utf8ToGb18030(text), c.bytes) << c.name;
+    }
+    // Invalid UTF-8 (which no file yields) is written as U+FFFD; the text after it survives.
     EXPECT_EQ(core::Gb18030ToUtf8(core::Utf8ToGb18030("x\xFFy")), "x\xEF\xBF\xBDy");
+}
+
+TEST(Gb18030, AnyBytesAreReadAsUtf8AndWrittenBackUnchanged) {
+    std::mt19937 random(20241207);
+    auto byte = [&](unsigned low, unsigned high) {
+        return static_cast<char>(low + random() % (high - low + 1));
+    };
+    for (int round = 0; round < 20000; ++round) {
+        const std::size_t length = random() % 24;
+        std::string bytes;
+        while (bytes.size() < length) {
+            switch (random() % 6) {
+            case 0:
+                bytes += byte(0x20, 0x7E);
+                break;
+            case 1:
+                bytes += byte(0x80, 0xFF);
+                break;
+            case 2: // something shaped like a two-byte code
+                bytes += byte(0x81, 0xFE);
+                bytes += byte(0x40, 0xFE);
+                break;
+            case 3: // something shaped like a four-byte code
+                bytes += byte(0x81, 0xFE);
+                bytes += byte(0x30, 0x39);
+                bytes += byte(0x81, 0xFE);
+                bytes += byte(0x30, 0x39);
+                break;
+            case 4:
+                bytes += std::vector<std::string>{"\x80", "\xA2\xE3", "\xFF", "\r\n"}[random() % 4];
+                break;
+            default:
+                bytes += byte(0x00, 0xFF);
+                break;
+            }
+        }
+        const std::string text = core::Gb18030ToUtf8(bytes);
+        ASSERT_TRUE(core::IsValidUtf8(text)) << "round " << round;
+        ASSERT_EQ(core::Utf8ToGb18030(text), bytes) << "round " << round;
+    }
+}
+
+TEST(TextFile, LinesTheProgramDidNotChangeAreWrittenBackByteForByte) {
+    TestDir dir;
+    const std::string path = dir.File("list.bm");
+    const std::string original = "price[praIs]n.\x80"
+                                 "5\r\n"
+                                 "odd\xFF\xA2\xE3[x]\r\n"
+                                 "word[wE:d]n.\xB4\xCA\r\n";
+    WriteAll(path, original);
+    Lines lines;
+    ASSERT_TRUE(core::ReadTextLines(path, lines));
+    EXPECT_EQ(lines.front(), "price[praIs]n.€5");
+    ASSERT_TRUE(core::WriteTextLines(path, lines));
+    EXPECT_EQ(ReadAll(path), original);
 }
 
 TEST(TextFile, SaveAndLoadRoundTrip) {
@@ -193,6 +276,74 @@ TEST(TextFile, WriteThatRunsOutOfSpaceKeepsTheOldFile) {
         ++files;
     }
     EXPECT_EQ(files, 1u) << "the temporary file must be removed";
+}
+
+TEST(TextFile, ReadOnlyFilesAndFoldersAreNeverReplaced) {
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string& file, const std::string& folder)> make;
+        std::function<void(const std::string& file, const std::string& folder)> undo;
+    };
+    const Case cases[] = {
+        {"file without write permission",
+         [](const std::string& file, const std::string&) {
+             return ::chmod(file.c_str(), 0444) == 0;
+         },
+         [](const std::string& file, const std::string&) { ::chmod(file.c_str(), 0644); }},
+        {"immutable file",
+         [](const std::string& file, const std::string&) { return SetImmutable(file, true); },
+         [](const std::string& file, const std::string&) { SetImmutable(file, false); }},
+        {"folder without write permission",
+         [](const std::string&, const std::string& folder) {
+             return ::chmod(folder.c_str(), 0555) == 0;
+         },
+         [](const std::string&, const std::string& folder) { ::chmod(folder.c_str(), 0755); }},
+        {"a folder in the file's place",
+         [](const std::string& file, const std::string&) {
+             return std::filesystem::remove(file) && std::filesystem::create_directory(file);
+         },
+         [](const std::string& file, const std::string&) { std::filesystem::remove(file); }},
+    };
+    for (const auto& c : cases) {
+        TestDir dir;
+        const std::string folder = dir.File("learner");
+        const std::string path = folder + "/list.bm";
+        std::filesystem::create_directory(folder);
+        WriteAll(path, "keep\r\n");
+        if (!c.make(path, folder)) {
+            std::cout << "skipped (not possible here): " << c.name << "\n";
+            continue;
+        }
+        const auto before = Snapshot(folder);
+        const core::Status s = core::WriteTextLines(path, {"new"});
+        const auto after = Snapshot(folder);
+        c.undo(path, folder);
+        EXPECT_FALSE(s) << c.name;
+        EXPECT_EQ(s.what, core::Failure::Write) << c.name;
+        EXPECT_EQ(s.file, path) << c.name;
+        EXPECT_EQ(after, before) << c.name;
+    }
+}
+
+TEST(TextFile, SavingThroughALinkWritesTheFileItNames) {
+    TestDir dir;
+    std::filesystem::create_directories(dir.File("learner"));
+    std::filesystem::create_directories(dir.File("elsewhere"));
+    WriteAll(dir.File("elsewhere/list.bm"), "old\r\n");
+    const std::string link = dir.File("learner/list.bm");
+    std::filesystem::create_symlink("../elsewhere/list.bm", link);
+    ASSERT_TRUE(core::WriteTextLines(link, {"new"}));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadAll(dir.File("elsewhere/list.bm")), "new\r\n");
+
+    // A link to a file that does not exist yet creates that file.
+    const std::string dangling = dir.File("learner/other.bm");
+    std::filesystem::create_symlink(dir.File("elsewhere/other.bm"), dangling);
+    ASSERT_TRUE(core::WriteTextLines(dangling, {"made"}));
+    EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+    EXPECT_EQ(ReadAll(dir.File("elsewhere/other.bm")), "made\r\n");
+    EXPECT_EQ(CountStartingWith(dir.File("learner"), ".ljt-save-"), 0);
+    EXPECT_EQ(CountStartingWith(dir.File("elsewhere"), ".ljt-save-"), 0);
 }
 
 } // namespace

@@ -27,13 +27,30 @@ TEST(WordList, RemovingOutsideTheListChangesNothing) {
     EXPECT_EQ(list.Lines(), (std::vector<std::string>{"a", "c"}));
 }
 
-TEST(WordList, EmptyLinesAreRefusedOnAppendButKeptFromFiles) {
+TEST(WordList, EmptyAndBlankLinesAreRefusedOnAppend) {
     core::WordList list;
-    EXPECT_FALSE(list.Append(""));
+    for (const char* blank : {"", "   ", " \t ", "\x01"}) {
+        EXPECT_FALSE(list.Append(blank)) << "[" << blank << "]";
+    }
     EXPECT_TRUE(list.empty());
+    EXPECT_TRUE(list.Append(" a "));
     list.Replace({"a", "", "b"});
     EXPECT_EQ(list.size(), 3u);
     EXPECT_EQ(list.Line(1), "");
+}
+
+TEST(WordList, EveryChangeStepsTheGenerationAndCallsTheHook) {
+    core::WordList list;
+    int calls = 0;
+    list.SetChangeHook([&] { ++calls; });
+    const auto start = list.Generation();
+    list.Replace({"a"});
+    EXPECT_TRUE(list.Append("b"));
+    EXPECT_TRUE(list.RemoveAt(0));
+    EXPECT_FALSE(list.RemoveAt(5)); // nothing changed
+    EXPECT_FALSE(list.Append(" "));
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(list.Generation(), start + 3);
 }
 
 TEST(WordList, DuplicateIndexFollowsEveryChange) {

@@ -29,7 +29,7 @@ def main():
     rng = random.Random(15)
     seeds = {name: [] for name in
              ('gb18030', 'wordentry', 'wordlist', 'soundindex', 'waveheader', 'learnername',
-              'lookup')}
+              'lookup', 'lesson', 'exchange')}
     worddata = os.path.join(data, 'Worddata')
     banks = sorted(f for f in os.listdir(worddata) if f.endswith('.dst'))
     bank_lines = []
@@ -50,7 +50,9 @@ def main():
         path = os.path.join(data, 'yb48', name)
         if os.path.exists(path):
             with open(path, 'rb') as f:
-                seeds['gb18030'] += chunks(f.read(), 2048, 2, rng)
+                raw = f.read()
+            seeds['gb18030'] += chunks(raw, 2048, 2, rng)
+            seeds['lesson'].append(raw)
     with open(os.path.join(data, 'br.tif'), 'rb') as f:
         seeds['soundindex'] += chunks(f.read(), 2048, 8, rng)
 
@@ -86,6 +88,22 @@ def main():
         lines += [s for s in sentences[:2000] if word and word in s][:4]
         rng.shuffle(lines)
         seeds['lookup'].append('\n'.join([word] + lines).encode('utf-8'))
+
+    # Import files: bank lines as CSV (first byte 0) and as Anki text (first byte 1).
+    def quoted(field):
+        return '"' + field.replace('"', '""') + '"' if any(c in field for c in ',"\r\n') else field
+    for _ in range(30):
+        rows = []
+        for entry in rng.sample(bank_lines, 8):
+            word, _, rest = entry.partition('[')
+            phonetic, _, meaning = rest.partition(']')
+            rows.append((word, phonetic, meaning))
+        csv = 'word,ipa,meaning\r\n' + ''.join(
+            ','.join(quoted(f) for f in row) + '\r\n' for row in rows)
+        anki = '#separator:tab\n#html:false\n' + ''.join(
+            '%s\t[%s] %s\tlangjitong::new\n' % row for row in rows)
+        seeds['exchange'].append(b'\x00' + csv.encode('utf-8'))
+        seeds['exchange'].append(b'\x01' + anki.encode('utf-8'))
 
     for name, items in seeds.items():
         folder = os.path.join(out, name)

@@ -52,6 +52,18 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase{"undeclaredUtf8", "<p>" + Text + "</p>"}),
     [](const auto& info) { return info.param.name; });
 
+TEST(HtmlView, AnEndTagBreakBreaksTheLineAsInBrowsers) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("3.htm"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<html><body>one</br>two</BR >three<br>four</body></html>");
+    file.close();
+    HtmlView view;
+    ASSERT_TRUE(view.ShowFile(path));
+    EXPECT_EQ(view.toPlainText(), QStringLiteral("one\ntwo\nthree\nfour"));
+}
+
 TEST(HtmlView, MissingFileGivesAnEmptyViewAndFalse) {
     HtmlView view;
     view.setHtml(QStringLiteral("<p>old</p>"));

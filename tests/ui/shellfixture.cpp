@@ -79,6 +79,7 @@ TWordmemory& ShellTest::Shell() {
         services.mediaPlayer = &player_;
         services.random = &random_;
         services.appDir = appDir_;
+        services.learnerDir = learnerDir_;
         services.readVolume = [this] { return volume_; };
         services.writeVolume = [this](std::uint32_t v) { volume_ = v; };
         services.afterFirstFrame = [this] {

@@ -64,6 +64,9 @@ protected:
 
     QTemporaryDir dir_;
     QString appDir_;
+    /// The learner data folder handed to the main window; empty: appDir, as when the program
+    /// runs from a writable folder.
+    QString learnerDir_;
     core::StudyState state_;
     core::ManualClock clock_;
     MessageRecorder messages_;

@@ -1,13 +1,17 @@
 #include "shellfixture.h"
 
+#include "host/learnerlock.h"
 #include "learner/wordfriend.h"
 
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QPushButton>
 #include <QTest>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -24,8 +28,10 @@ protected:
     }
 
     /// A shown sign-in window whose controls are ready.
-    std::unique_ptr<Twordfriend> Open(SignInOptions options = NoVideo()) {
-        auto signIn = std::make_unique<Twordfriend>(state_, clock_, messages_, options);
+    std::unique_ptr<Twordfriend> Open(SignInOptions options = NoVideo(),
+                                      LearnerLock* lock = nullptr) {
+        auto signIn =
+            std::make_unique<Twordfriend>(state_, clock_, messages_, options, nullptr, lock);
         signIn->show();
         return signIn;
     }
@@ -149,6 +155,72 @@ TEST_F(SignInTest, EnterSignsInOnlyOnceTheFieldIsWritable) {
     EXPECT_FALSE(signIn->isVisible());
     EXPECT_EQ(state_.LearnerName, "Bob");
     EXPECT_EQ(state_.ReturningLearner, 1);
+}
+
+TEST_F(SignInTest, ALearnerSignedInWithAnotherCopyIsRefused) {
+    LearnerLock otherCopy;
+    ASSERT_EQ(otherCopy.Take(appDir_ + "Bob"), LearnerLock::Outcome::Taken);
+    LearnerLock mine;
+    auto signIn = Open(NoVideo(), &mine);
+    signIn->Edit1->setText("Bob");
+    signIn->SbOpen1->click();
+    EXPECT_TRUE(signIn->isVisible());
+    EXPECT_EQ(state_.LearnerName, "");
+    EXPECT_FALSE(mine.Held());
+    ASSERT_EQ(messages_.Texts().size(), 1);
+    EXPECT_EQ(messages_.Texts().front(),
+              QStringLiteral("学员“Bob”已经在另一个朗记通窗口中学习。\r\n\r\n    "
+                             "同一个学员只能在一个窗口中学习，\r\n    请先关闭那个窗口，再登录。"));
+
+    otherCopy.Release();
+    signIn->SbOpen1->click();
+    EXPECT_FALSE(signIn->isVisible());
+    EXPECT_EQ(state_.LearnerName, "Bob");
+    EXPECT_TRUE(mine.Held());
+
+    // A new learner's folder is locked as soon as it is made.
+    LearnerLock newcomer;
+    auto second = Open(NoVideo(), &newcomer);
+    second->Edit1->setText("Ann");
+    second->SBfriend->click();
+    EXPECT_TRUE(newcomer.Held());
+}
+
+TEST_F(SignInTest, ALockLeftByACopyThatEndedAbruptlyIsTakenOver) {
+    const QString lockFile = appDir_ + "Bob/" + LearnerLock::FileName();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        QLockFile lock(lockFile);
+        ::_exit(lock.tryLock(0) ? 0 : 1); // ends without releasing it, as a crash would
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(QFileInfo::exists(lockFile));
+
+    LearnerLock mine;
+    auto signIn = Open(NoVideo(), &mine);
+    signIn->Edit1->setText("Bob");
+    signIn->SbOpen1->click();
+    EXPECT_FALSE(signIn->isVisible());
+    EXPECT_EQ(state_.LearnerName, "Bob");
+    EXPECT_TRUE(mine.Held());
+    EXPECT_TRUE(messages_.Texts().isEmpty());
+    mine.Release();
+
+    // A copy killed before it wrote who it was leaves an empty lock file: taken over too.
+    QFile empty(lockFile);
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(empty.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                  QFileDevice::FileModificationTime));
+    empty.close();
+    state_.LearnerName.clear();
+    auto again = Open(NoVideo(), &mine);
+    again->Edit1->setText("Bob");
+    again->SbOpen1->click();
+    EXPECT_FALSE(again->isVisible());
+    EXPECT_TRUE(mine.Held());
 }
 
 TEST_F(SignInTest, EscDoesNotLeave) {

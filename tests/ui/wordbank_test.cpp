@@ -16,7 +16,8 @@ namespace {
 
 const std::vector<std::string> Bank = {"one[wQn]num.一", "", "two[tu:]num.二", "   ",
                                        "three[Wri:]num.三"};
-const std::vector<std::string> BankCopied = {"one[wQn]num.一", "two[tu:]num.二", "   ",
+// Blank lines are left out: a line of blanks would read as the end of the list.
+const std::vector<std::string> BankCopied = {"one[wQn]num.一", "two[tu:]num.二",
                                              "three[Wri:]num.三"};
 
 class WordBankTest : public ShellTest {
@@ -82,9 +83,9 @@ TEST_F(WordBankTest, LoadingReplacesNewWordsAndKeepsUnsavedProgress) {
     // The statistics show the line counts of the files.
     EXPECT_EQ(Shell().LBalreadymastery()->text(), QStringLiteral("已掌握单词2个"));
     EXPECT_EQ(Shell().LbreviewCount->text(), QStringLiteral("需复习单词2个"));
-    EXPECT_EQ(Shell().LBzhongCount->text(), QStringLiteral("单词总数量8个"));
+    EXPECT_EQ(Shell().LBzhongCount->text(), QStringLiteral("单词总数量7个"));
     EXPECT_EQ(Shell().WordForm1()->Label1->text(),
-              QStringLiteral("单词共6个单词，已经掌握2个，需复习单词2个：  "));
+              QStringLiteral("单词共5个单词，已经掌握2个，需复习单词2个：  "));
     EXPECT_EQ(Shell().WordForm1()->TcNewLearnlist->currentText(), QStringLiteral("one[wQn]num.一"));
 
     // Loading the same bank again gives the same file.
@@ -101,10 +102,17 @@ TEST_F(WordBankTest, FailuresKeepTheWindowOpenAndWriteNothing) {
         QString name;
         QString errorPart;
     };
+    // A bank in no encoding the program reads (binary data) is refused, never copied garbled.
+    QFile binary(appDir_ + "Worddata/坏的.dst");
+    ASSERT_TRUE(binary.open(QIODevice::WriteOnly));
+    binary.write(QByteArray("\x01\x00\x00\x02\x00\x00\x00\x03", 8));
+    binary.close();
     const Case cases[] = {
         {QStringLiteral("没有这个"), QStringLiteral("File not found")},
         {QString(), QStringLiteral("词库名称")},
         {QStringLiteral("../Bob/Bob1"), QStringLiteral("词库名称")},
+        {QStringLiteral("坏的"),
+         QStringLiteral("词库“") + appDir_ + "Worddata/坏的.dst”的文字编码无法识别"},
     };
     for (const auto& c : cases) {
         messages_.Clear();

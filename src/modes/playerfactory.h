@@ -1,0 +1,14 @@
+#pragma once
+#include <functional>
+
+class QObject;
+namespace sound {
+class MediaPlayer;
+}
+
+/// Makes a window's own hidden media player with the given parent: the real player in the
+/// program, a scripted one in window tests. An empty factory means the real player.
+using PlayerFactory = std::function<sound::MediaPlayer*(QObject* parent)>;
+
+/// The player a factory makes, or the real player when the factory is empty.
+sound::MediaPlayer* MakePlayer(const PlayerFactory& factory, QObject* parent);

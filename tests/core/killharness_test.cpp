@@ -1,0 +1,124 @@
+// Kills a program that saves three growing lists at random moments: every set of files found
+// afterwards must be whole (all old or all new), no word may be missing from every list, and
+// no temporary file may survive the next save. LJT_KILL_RUNS sets the number of kills
+// (scripts/kill-harness runs 1,000); LJT_KILL_SEED repeats a run.
+#include "core/fileset.h"
+#include "core/learnerfiles.h"
+#include "core/studystate.h"
+#include "growinglists.h"
+#include "killrun.h"
+#include "test_dir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <iostream>
+#include <random>
+#include <sstream>
+
+namespace {
+
+constexpr long long Base = 2000;
+
+long long LastNumber(const std::string& output) {
+    std::istringstream in(output);
+    long long last = -1;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty()) {
+            last = std::stoll(line);
+        }
+    }
+    return last;
+}
+
+int Leftovers(const std::string& folder) {
+    int n = CountStartingWith(folder, ".ljt-");
+    if (std::filesystem::exists(folder + "/backup")) {
+        n += CountStartingWith(folder + "/backup", ".");
+    }
+    return n;
+}
+
+TEST(KillHarness, KilledSavesLeaveOneWholeSetAndLoseNoWord) {
+    const int runs = harness::CountFromEnvironment("LJT_KILL_RUNS", 50);
+    const unsigned seed = static_cast<unsigned>(harness::CountFromEnvironment(
+        "LJT_KILL_SEED", static_cast<int>(std::random_device{}() >> 1)));
+    std::mt19937 random(seed);
+    TestDir dir;
+    const std::string app = dir.AppDir();
+    const std::string folder = app + "K";
+    ASSERT_TRUE(core::CreateLearnerFiles(app, "K"));
+    {
+        core::StudyState state;
+        state.AppDir = app;
+        state.LearnerName = "K";
+        ASSERT_TRUE(state.LoadLearnerLists());
+        state.NewList.Replace(harness::ListsAt(0, Base)[0]);
+        ASSERT_TRUE(state.SaveLearnerLists());
+    }
+    const auto paths = core::LearnerListPaths(app, "K");
+    long long saved = 0;
+    int inconsistent = 0, stale = 0, carriedForward = 0, undone = 0, tempsAfterKill = 0,
+        leftovers = 0, failedRuns = 0, insideASave = 0;
+    long long lost = 0;
+    for (int run = 0; run < runs; ++run) {
+        const auto delay = std::chrono::microseconds(random() % 40000);
+        const harness::Run r =
+            harness::RunAndSignal(LJT_LIST_SAVE_HELPER, {app, "K", std::to_string(Base)}, delay,
+                                  SIGKILL, std::chrono::seconds(20));
+        if (!WIFSIGNALED(r.waitStatus)) {
+            ++failedRuns; // ended on its own: a failed load or save
+        }
+        saved = std::max(saved, LastNumber(r.output));
+
+        core::RecoveryReport report;
+        ASSERT_TRUE(core::RecoverFileSet(folder, {paths.begin(), paths.end()}, report));
+        carriedForward += report.rolledForward ? 1 : 0;
+        undone += report.rolledBack ? 1 : 0;
+        tempsAfterKill += report.tempsRemoved;
+        insideASave += report.rolledForward || report.rolledBack || report.tempsRemoved > 0;
+
+        core::StudyState state;
+        state.AppDir = app;
+        state.LearnerName = "K";
+        ASSERT_TRUE(state.LoadLearnerLists()) << "run " << run;
+        const std::array<harness::Lines, 3> lists = {
+            state.NewList.Lines(), state.MasteredList.Lines(), state.ReviewList.Lines()};
+        const long long step = harness::StepOf(lists, Base);
+        lost += harness::LostWords(lists, saved, Base);
+        if (step < 0 || step > saved + 1) {
+            ++inconsistent;
+        } else if (step < saved) {
+            ++stale; // a save reported finished was not found
+        } else {
+            saved = step;
+        }
+
+        // The next save leaves nothing of the interrupted one behind. A broken set is put
+        // right first, so that every run is counted on its own.
+        std::array<harness::Lines, 3> next = lists;
+        if (step < 0 || step < saved) {
+            next = harness::ListsAt(saved, Base);
+        }
+        state.NewList.Replace(next[0]);
+        state.MasteredList.Replace(next[1]);
+        state.ReviewList.Replace(next[2]);
+        ASSERT_TRUE(state.SaveLearnerLists()) << "run " << run;
+        leftovers += Leftovers(folder);
+    }
+    std::cout << "kill harness (seed " << seed << "): " << runs << " kills (" << insideASave
+              << " inside a save), " << saved
+              << " saves finished; interrupted saves found: " << carriedForward << " carried out, "
+              << undone << " undone, " << tempsAfterKill
+              << " temporary files removed; inconsistent sets: " << inconsistent
+              << ", finished saves not found: " << stale << ", lost words: " << lost
+              << ", leftovers after the next save: " << leftovers
+              << ", helper runs that failed: " << failedRuns << std::endl;
+    EXPECT_EQ(inconsistent, 0);
+    EXPECT_EQ(stale, 0);
+    EXPECT_EQ(lost, 0);
+    EXPECT_EQ(leftovers, 0);
+    EXPECT_EQ(failedRuns, 0);
+    EXPECT_GT(saved, 0) << "the helper never finished a save";
+}
+
+} // namespace
