@@ -21,7 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     lesson.rules = lines;
     lesson.combinations = lines;
     static const std::string tail = "</table></BODY></HTML>";
-    for (int k = 0; k <= core::LessonSymbols + 1; ++k) {
+    // The symbols at the edges: before the first, the first two, the last lines the files
+    // have, the last symbol and beyond it.
+    const int count = static_cast<int>(lines.size());
+    for (const int k :
+         {0, 1, 2, count - 1, count, count + 1, core::LessonSymbols, core::LessonSymbols + 1}) {
         FUZZ_CHECK(lesson.HasSymbol(k) == (k >= 1 && k <= static_cast<int>(lines.size())));
         const std::string caption = lesson.Caption(k);
         FUZZ_CHECK(lesson.HasSymbol(k) || caption.empty());
