@@ -151,7 +151,8 @@ TEST(Gb18030, AnyBytesAreReadAsUtf8AndWrittenBackUnchanged) {
                 bytes += byte(0x30, 0x39);
                 break;
             case 4:
-                bytes += std::vector<std::string>{"\x80", "\xA2\xE3", "\xFF", "\r\n"}[random() % 4];
+                bytes += std::vector<std::string>{"\x80", "\xA2\xE3", "\xFF", "\r\n", "\r",
+                                                  "\n"}[random() % 6];
                 break;
             default:
                 bytes += byte(0x00, 0xFF);
@@ -161,6 +162,8 @@ TEST(Gb18030, AnyBytesAreReadAsUtf8AndWrittenBackUnchanged) {
         const std::string text = core::Gb18030ToUtf8(bytes);
         ASSERT_TRUE(core::IsValidUtf8(text)) << "round " << round;
         ASSERT_EQ(core::Utf8ToGb18030(text), bytes) << "round " << round;
+        // Files are read line by line without the whole text in between: the same lines.
+        ASSERT_EQ(core::Gb18030Lines(bytes), core::SplitLines(text)) << "round " << round;
     }
 }
 

@@ -30,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     FUZZ_CHECK(core::IsValidUtf8(decoded));
     const std::string encoded = core::Utf8ToGb18030(decoded);
     FUZZ_CHECK(core::Gb18030ToUtf8(encoded) == decoded);
+    FUZZ_CHECK(core::Gb18030Lines(bytes) == core::SplitLines(decoded));
 
     // The input as text in memory (possibly broken UTF-8).
     const std::string written = core::Utf8ToGb18030(bytes);
