@@ -119,7 +119,9 @@ void WhenSignInReady(std::function<void(Twordfriend&)> action) {
     poll->setInterval(5);
     QObject::connect(poll, &QTimer::timeout, poll, [poll, action] {
         auto* signIn = qobject_cast<Twordfriend*>(QApplication::activeModalWidget());
-        if (signIn == nullptr || !signIn->Ready()) {
+        // As for a learner: the window is ready and has been drawn (what comes up after its
+        // first frame has come up).
+        if (signIn == nullptr || !signIn->Ready() || !signIn->FirstFrameDrawn()) {
             return;
         }
         poll->stop();
