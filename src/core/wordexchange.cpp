@@ -339,12 +339,8 @@ std::string OneLine(std::string_view text) {
     return out;
 }
 
-std::string CsvField(const std::string& field) {
-    const bool quote = field.find_first_of(",\"\r\n") != std::string::npos ||
-                       (!field.empty() && (field.front() == ' ' || field.back() == ' '));
-    if (!quote) {
-        return field;
-    }
+/// The field between double quotes, its own quotes doubled (CSV's and Anki's quoting alike).
+std::string Quoted(const std::string& field) {
     std::string out = "\"";
     for (char c : field) {
         out += c;
@@ -355,21 +351,17 @@ std::string CsvField(const std::string& field) {
     return out + "\"";
 }
 
+std::string CsvField(const std::string& field) {
+    const bool quote = field.find_first_of(",\"\r\n") != std::string::npos ||
+                       (!field.empty() && (field.front() == ' ' || field.back() == ' '));
+    return quote ? Quoted(field) : field;
+}
+
 /// A field of Anki's tab-separated text; the first field of a line must not start a comment.
 std::string AnkiField(const std::string& field, bool first) {
     const bool quote = field.find_first_of("\t\"\r\n") != std::string::npos ||
                        (first && !field.empty() && field.front() == '#');
-    if (!quote) {
-        return field;
-    }
-    std::string out = "\"";
-    for (char c : field) {
-        out += c;
-        if (c == '"') {
-            out += '"';
-        }
-    }
-    return out + "\"";
+    return quote ? Quoted(field) : field;
 }
 
 } // namespace

@@ -210,14 +210,22 @@ void TWordstoreroom1::Formclose1Click() {
     hide();
 }
 
-void TWordstoreroom1::importBankClick() {
-    const QString path = ChooseFile(false, QString());
+bool TWordstoreroom1::ReadChosenWordFile(QString& path, core::ImportedEntries& entries) {
+    path = ChooseFile(false, QString());
     if (path.isEmpty()) {
-        return;
+        return false;
     }
-    core::ImportedEntries entries;
     if (const core::Status read = exchange::ImportWordFile(path, entries); !read) {
         messages_.ShowError(ErrorText(read));
+        return false;
+    }
+    return true;
+}
+
+void TWordstoreroom1::importBankClick() {
+    QString path;
+    core::ImportedEntries entries;
+    if (!ReadChosenWordFile(path, entries)) {
         return;
     }
     const QString bank = QFileInfo(path).completeBaseName();
@@ -240,13 +248,9 @@ void TWordstoreroom1::importBankClick() {
 }
 
 void TWordstoreroom1::importWordsClick() {
-    const QString path = ChooseFile(false, QString());
-    if (path.isEmpty()) {
-        return;
-    }
+    QString path;
     core::ImportedEntries entries;
-    if (const core::Status read = exchange::ImportWordFile(path, entries); !read) {
-        messages_.ShowError(ErrorText(read));
+    if (!ReadChosenWordFile(path, entries)) {
         return;
     }
     const core::StudyState::ImportCount count = state_.AddImportedWords(entries.lines);

@@ -12,6 +12,7 @@ class MessageService;
 class TWordForm1;
 namespace core {
 class StudyState;
+struct ImportedEntries;
 }
 
 /// The word-bank window "词库设置": lists the banks of the catalogue and loads the chosen
@@ -78,6 +79,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// Asks for a word file and reads it into entries; false (a failure shown) when the
+    /// learner cancels or the file cannot be read.
+    bool ReadChosenWordFile(QString& path, core::ImportedEntries& entries);
     void FormShow();
 
     core::StudyState& state_;
