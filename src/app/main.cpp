@@ -1,10 +1,12 @@
 // 朗记通: program entry.
+#include "app/commandline.h"
 #include "app/sessionguard.h"
 #include "app/wordmemory.h"
 #include "core/clock.h"
 #include "core/studystate.h"
 #include "host/application.h"
 #include "host/boxmessageservice.h"
+#include "host/folders.h"
 #include "host/fonts.h"
 #include "modes/hereadform.h"
 #include "modes/mywriteform.h"
@@ -17,12 +19,30 @@
 #include "sound/voice.h"
 
 #include <QScreen>
+#include <QTextStream>
 
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    // Commands for scripts run without windows, so that they work without a display.
+    if (WantsCommand(arguments)) {
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("langjitong"));
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return RunCommand(QCoreApplication::arguments(), RunFolders(), out, err);
+    }
+
     Application app(argc, argv);
     app.setApplicationName(QStringLiteral("langjitong"));
-    const QString appDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    InstallFonts(appDir);
+    // Run from its own writable folder the program keeps everything there; installed, it
+    // reads the installed data and writes to the learner data folder.
+    const ProgramFolders folders = RunFolders();
+    // The typefaces the windows name are mapped at once; the phonetic font is registered
+    // after the sign-in window's first frame, which has no phonetics.
+    InstallFontSubstitutes();
 
     core::StudyState state;
     core::SystemClock clock;
@@ -30,35 +50,33 @@ int main(int argc, char** argv) {
     app.SetMessages(&messages);
 
     // The speech object lives for the whole run; an engine that cannot start is reported once
-    // and the program goes on without speech.
+    // and the program goes on without speech. The engine starts right after the sign-in
+    // window's first frame (or at the first word spoken, should that come first).
     sound::Voice voice;
     QObject::connect(&voice, &sound::Voice::EngineFailed, &app,
                      [&messages](const QString& message) { messages.ShowError(message); });
-    // Speech that cannot reach the sound output is reported once: a learner without a
-    // working output would otherwise get a box for every word.
-    QObject::connect(&voice, &sound::Voice::SpeechFailed, &app,
-                     [&messages, reported = false](const QString& message) mutable {
-                         if (!reported) {
-                             reported = true;
-                             messages.ShowError(message);
-                         }
-                     });
-    voice.Register();
     sound::QtMediaPlayer mediaPlayer;
-    // A sound file that fails after its play has started (the start itself reports through
-    // the general error display).
-    QObject::connect(&mediaPlayer, &sound::QtMediaPlayer::Failed, &app,
-                     [&messages](const QString& message) { messages.ShowError(message); });
     sound::OutputVolume& volume = sound::OutputVolume::Instance();
 
     ShellServices services{state, clock, messages};
     services.voice = &voice;
     services.mediaPlayer = &mediaPlayer;
-    services.appDir = appDir;
+    services.appDir = folders.dataDir;
+    services.learnerDir = folders.learnerDir;
+    services.signIn.videoFile = WelcomeVideo(folders);
+    services.afterFirstFrame = [&voice, dataDir = folders.dataDir] {
+        voice.Register();
+        return InstallPhoneticFont(dataDir);
+    };
     services.readVolume = [&volume] { return volume.Get(); };
     services.writeVolume = [&volume](std::uint32_t value) { volume.Set(value); };
 
     TWordmemory window(services);
+    // Speech that cannot reach the sound output is reported like the players' device
+    // failures: once in the run, not for every word.
+    QObject::connect(
+        &voice, &sound::Voice::SpeechFailed, &window,
+        [&window](const core::Status& failure) { window.ReportSoundFailure(failure); });
     // The mode windows plug into their buttons here, through window.RegisterMode, before the
     // window is first shown.
     RegisterCardWindow(window);

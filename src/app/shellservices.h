@@ -1,4 +1,5 @@
 #pragma once
+#include "core/status.h"
 #include "learner/signinoptions.h"
 
 #include <QString>
@@ -32,10 +33,17 @@ struct ShellServices {
     sound::MediaPlayer* mediaPlayer = nullptr;
     /// The program folder, ending in "/"; empty means the folder of the program file.
     QString appDir;
+    /// The folder that receives what the program writes, ending in "/"; empty means appDir.
+    QString learnerDir;
     /// Reads and writes the output volume (left channel low 16 bits, right high). Without
     /// them the main window keeps the value itself.
     std::function<std::uint32_t()> readVolume;
     std::function<void(std::uint32_t)> writeVolume;
+    /// Brings up what the first frame of the sign-in window does not need (the speech engine,
+    /// the phonetic font). Runs once, right after that frame (or when the sign-in ends, should
+    /// it never have been drawn); a failure it returns (the phonetic font missing or broken)
+    /// is shown once.
+    std::function<core::Status()> afterFirstFrame;
     /// How the sign-in window runs (tests skip the video).
     SignInOptions signIn;
     /// False: the start-up runs only when FormShow is called, not at the first showing (tests).

@@ -9,12 +9,14 @@
 #include "core/studyperiod.h"
 #include "core/studystate.h"
 #include "core/volume.h"
+#include "core/waveheader.h"
 #include "host/messageservice.h"
 #include "host/modewindow.h"
 #include "learner/wordform.h"
 #include "learner/wordfriend.h"
 #include "learner/wordstoreroom.h"
 #include "sound/mediaplayer.h"
+#include "sound/sounderror.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -134,8 +136,10 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), state_(services.state),
       clock_(services.clock), messages_(services.messages), voice_(services.voice),
       mediaPlayer_(services.mediaPlayer), appDir_(services.appDir),
-      readVolume_(std::move(services.readVolume)), writeVolume_(std::move(services.writeVolume)),
-      signIn_(services.signIn), startUpOnShow_(services.startUpOnShow) {
+      learnerDir_(services.learnerDir), readVolume_(std::move(services.readVolume)),
+      writeVolume_(std::move(services.writeVolume)), signIn_(services.signIn),
+      afterFirstFrame_(std::move(services.afterFirstFrame)),
+      startUpOnShow_(services.startUpOnShow) {
     random_ = services.random;
     if (random_ == nullptr) {
         ownRandom_ = std::make_unique<core::SeededRandom>();
@@ -145,6 +149,9 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
         appDir_ = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     } else if (!appDir_.endsWith(QLatin1Char('/'))) {
         appDir_ += QLatin1Char('/');
+    }
+    if (!learnerDir_.isEmpty() && !learnerDir_.endsWith(QLatin1Char('/'))) {
+        learnerDir_ += QLatin1Char('/');
     }
     setObjectName(QStringLiteral("Wordmemory"));
     setWindowTitle(QStringLiteral("朗记通"));
@@ -177,6 +184,10 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
     SetSpeechSpeed(core::DefaultSpeechSpeed);
     if (mediaPlayer_ != nullptr) {
         connect(mediaPlayer_, &sound::MediaPlayer::Notify, this, &TWordmemory::MediaPlayer1Notify);
+        // A sound file that fails after its play has started (the start itself reports
+        // through Pronounce).
+        connect(mediaPlayer_, &sound::MediaPlayer::Failed, this,
+                qOverload<const QString&>(&TWordmemory::ReportSoundFailure));
     }
     timer3_->start();
 
@@ -574,23 +585,69 @@ sound::Pronunciation TWordmemory::Pronounce(sound::PronounceVariant variant,
     request.entry = state_.CurrentEntry;
     request.cardSoundFile = options.cardSoundFile;
     request.spokenText = options.spokenText;
+    // A word's sound that has not ended after this long is stopped and reported, so that a
+    // file whose header lies cannot hold a mode up.
+    player->SetPlayLimit(static_cast<int>(core::WordSoundLimitMs));
+    QString recordingMessage;
+    core::Status failure;
     try {
         // No speech object here: speech goes through SpeakText, which watches its end.
-        result = sound::PronounceWord(request, state_.AppDir, state_.SoundIndex, *player, nullptr,
-                                      [this](const QString& text) { messages_.Inform(text); });
+        result = sound::PronounceWord(
+            request, state_.AppDir, state_.SoundIndex, *player, nullptr,
+            [&recordingMessage](const QString& text) { recordingMessage = text; });
+    } catch (const sound::SoundError& e) {
+        failure = e.Failure();
     } catch (const std::exception& e) {
-        messages_.ShowError(QString::fromUtf8(e.what()));
+        failure = core::Status::Fail(core::Failure::SoundUnplayable, e.what());
+    }
+    if (!failure.ok) {
+        ReportSoundFailure(failure);
         result = sound::Pronunciation{};
         result.how = sound::Pronounced::Failed;
+        result.failure = failure;
         if (options.speakOnFailure) {
             SpeakText(QString::fromStdString(spoken));
         }
         return result;
     }
+    if (result.how == sound::Pronounced::Failed && FirstSoundReport(result.failure)) {
+        // The recording mode's own message, shown like any other sound failure: once for the
+        // device, once for each file.
+        messages_.Inform(recordingMessage);
+    }
     if (result.how == sound::Pronounced::Spoken) {
         SpeakText(QString::fromStdString(spoken));
     }
     return result;
+}
+
+bool TWordmemory::FirstSoundReport(const core::Status& failure) {
+    if (sound::IsDeviceFailure(failure)) {
+        // A missing or broken device fails every sound and every spoken word alike.
+        const bool first = !deviceFailureReported_;
+        deviceFailureReported_ = true;
+        return first;
+    }
+    const QString key = QString::number(static_cast<int>(failure.what)) + QLatin1Char(' ') +
+                        QString::fromStdString(failure.file);
+    if (reportedSounds_.contains(key)) {
+        return false;
+    }
+    reportedSounds_.insert(key);
+    return true;
+}
+
+void TWordmemory::ReportSoundFailure(const core::Status& failure) {
+    if (FirstSoundReport(failure)) {
+        messages_.ShowError(ErrorText(failure));
+    }
+}
+
+void TWordmemory::ReportSoundFailure(const QString& text) {
+    if (!reportedSounds_.contains(text)) {
+        reportedSounds_.insert(text);
+        messages_.ShowError(text);
+    }
 }
 
 std::uint32_t TWordmemory::Volume() const {
@@ -654,6 +711,8 @@ void TWordmemory::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (startUpOnShow_ && !formShowQueued_) {
         formShowQueued_ = true;
+        // The sign-in window comes up over this one at once; its first frame goes first.
+        setUpdatesEnabled(false);
         QTimer::singleShot(0, this, &TWordmemory::FormShow);
     }
 }
@@ -672,13 +731,16 @@ void TWordmemory::FormShow() {
     state_.BrowseMode = 0;
     state_.SpellAdvance = 0;
     state_.AppDir = appDir_.toStdString();
+    state_.LearnerDataDir = learnerDir_.toStdString();
 
     {
         Twordfriend wordfriend(state_, clock_, messages_, signIn_, this, &learnerLock_);
+        connect(&wordfriend, &Twordfriend::FirstFrameShown, this, &TWordmemory::AfterFirstFrame);
         wordfriend.setGeometry(screen()->availableGeometry());
         wordfriend.setWindowState(Qt::WindowMaximized);
         wordfriend.exec();
     }
+    AfterFirstFrame();
 
     if (!state_.LearnerName.empty()) {
         if (wordForm1_->MYSBt1Click()) {
@@ -694,6 +756,22 @@ void TWordmemory::FormShow() {
         close();
     }
     LoadVolumeControl();
+}
+
+void TWordmemory::AfterFirstFrame() {
+    // The sign-in window covers this one: it is drawn now, behind it, rather than before it.
+    setUpdatesEnabled(true);
+    if (!afterFirstFrame_) {
+        return;
+    }
+    const auto bringUp = std::move(afterFirstFrame_);
+    afterFirstFrame_ = nullptr;
+    // Without the phonetic font every phonetic shows as plain letters: the learner hears why,
+    // once.
+    const core::Status status = bringUp();
+    if (!status) {
+        messages_.ShowError(ErrorText(status));
+    }
 }
 
 void TWordmemory::closeEvent(QCloseEvent* event) {

@@ -5,6 +5,7 @@
 #include "host/modehost.h"
 
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -55,6 +56,8 @@ public:
     void SetSpeechSpeed(int speed) override;
     sound::Pronunciation Pronounce(sound::PronounceVariant variant, const std::string& word,
                                    const PronounceOptions& options = {}) override;
+    void ReportSoundFailure(const core::Status& failure) override;
+    void ReportSoundFailure(const QString& text) override;
     void ShowStudyTime(const QString& prefix, const std::string& timeText) override;
     core::RandomSource& Random() override { return *random_; }
 
@@ -157,6 +160,11 @@ private:
     void LoadVolumeControl();
     void PlaceInPanel(QWidget* window, bool deleteOnClose);
     void ShowWordBank();
+    /// Runs afterFirstFrame once and shows its failure.
+    void AfterFirstFrame();
+    /// True the first time a failure is reported: a file's failure of one kind once, the
+    /// devices' failures once in all.
+    bool FirstSoundReport(const core::Status& failure);
 
     core::StudyState& state_;
     const core::Clock& clock_;
@@ -164,9 +172,11 @@ private:
     core::Speech* voice_;
     sound::MediaPlayer* mediaPlayer_;
     QString appDir_;
+    QString learnerDir_;
     std::function<std::uint32_t()> readVolume_;
     std::function<void(std::uint32_t)> writeVolume_;
     SignInOptions signIn_;
+    std::function<core::Status()> afterFirstFrame_;
     bool startUpOnShow_;
 
     QTimer* timer1_;
@@ -198,6 +208,9 @@ private:
     QColor colour_;
     std::uint32_t volume_ = 0xFFFFFFFFu;
     int speechSpeed_ = 150;
+    /// Sound failures shown so far: files (and texts) once each, the devices once.
+    QSet<QString> reportedSounds_;
+    bool deviceFailureReported_ = false;
     bool formShowQueued_ = false;
     bool started_ = false;
 };

@@ -6,15 +6,48 @@
 #include "textfile.h"
 #include "utf8.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace core {
 namespace {
 
 constexpr std::size_t MaxNameChars = 64;
 constexpr std::size_t MaxNameBytes = 255 - 4;
+
+bool InRange(char32_t c, char32_t first, char32_t last) {
+    return c >= first && c <= last;
+}
+
+/// Control characters, the line and paragraph separators among them.
+bool IsControl(char32_t c) {
+    return c < 0x20 || InRange(c, 0x7F, 0x9F) || c == 0x2028 || c == 0x2029;
+}
+
+/// Format characters: invisible, yet they change how the text around them is shown (zero
+/// width spaces and joiners, direction marks, embeddings, overrides and isolates, the byte
+/// order mark, tags...).
+bool IsFormat(char32_t c) {
+    return c == 0xAD || InRange(c, 0x600, 0x605) || c == 0x61C || c == 0x6DD || c == 0x70F ||
+           InRange(c, 0x890, 0x891) || c == 0x8E2 || c == 0x180E || InRange(c, 0x200B, 0x200F) ||
+           InRange(c, 0x202A, 0x202E) || InRange(c, 0x2060, 0x2064) || InRange(c, 0x2066, 0x206F) ||
+           c == 0xFEFF || InRange(c, 0xFFF9, 0xFFFB) || c == 0x110BD || c == 0x110CD ||
+           InRange(c, 0x13430, 0x1343F) || InRange(c, 0x1BCA0, 0x1BCA3) ||
+           InRange(c, 0x1D173, 0x1D17A) || c == 0xE0001 || InRange(c, 0xE0020, 0xE007F);
+}
+
+/// Characters that draw nothing of their own: spaces of every width, blank fillers, and
+/// marks and selectors that only change the character before them.
+bool DrawsNothing(char32_t c) {
+    return c == ' ' || c == '\t' || c == 0xA0 || c == 0x1680 || InRange(c, 0x2000, 0x200A) ||
+           c == 0x202F || c == 0x205F || c == 0x3000 || c == 0x2800 || c == 0x3164 ||
+           InRange(c, 0x115F, 0x1160) || c == 0xFFA0 || InRange(c, 0x300, 0x36F) ||
+           InRange(c, 0x1AB0, 0x1AFF) || InRange(c, 0x1DC0, 0x1DFF) || InRange(c, 0x20D0, 0x20FF) ||
+           InRange(c, 0xFE00, 0xFE0F) || InRange(c, 0xFE20, 0xFE2F) || InRange(c, 0xE0100, 0xE01EF);
+}
 
 Status CheckComponent(std::string_view name, NameRole what) {
     bool onlyBlanks = true;
@@ -34,6 +67,25 @@ Status CheckComponent(std::string_view name, NameRole what) {
             return Status::BadName(Failure::NameControl, what);
         }
     }
+    // A name is shown in the sign-in field, the banner and as a folder name: every character
+    // must be one the learner can see, or at least a plain space between them.
+    bool visible = false;
+    for (std::size_t i = 0; i < name.size();) {
+        const Utf8Char c = DecodeUtf8At(name, i);
+        i += c.size;
+        if (!c.valid || IsFormat(c.code)) {
+            return Status::BadName(Failure::NameFormat, what);
+        }
+        if (IsControl(c.code)) {
+            return Status::BadName(Failure::NameControl, what);
+        }
+        if (!DrawsNothing(c.code)) {
+            visible = true;
+        }
+    }
+    if (!visible) {
+        return Status::BadName(Failure::NameInvisible, what);
+    }
     if (name == "." || name == "..") {
         return Status::BadName(Failure::NameDots, what);
     }
@@ -48,9 +100,11 @@ Status CheckComponent(std::string_view name, NameRole what) {
 } // namespace
 
 Status CheckLearnerName(std::string_view name) {
-    // The program writes these files beside itself while it runs: a learner folder of that
-    // name would stand in their way (a recording or a page could then never be written).
-    static constexpr std::string_view programFiles[] = {"Temp.wav", "1.htm", "2.htm", "3.htm"};
+    // The program writes these files and folders beside the learner folders while it runs: a
+    // learner folder of that name would stand in their way (a recording, a page or an
+    // imported bank could then never be written).
+    static constexpr std::string_view programFiles[] = {"Temp.wav", "1.htm",     "2.htm",
+                                                        "3.htm",    "Ebook.txt", "Worddata"};
     for (std::string_view file : programFiles) {
         if (name == file) {
             return Status::BadName(Failure::NameProgramFile, NameRole::Learner, std::string(file));
@@ -121,6 +175,11 @@ Status WriteLearnerSettings(const std::string& appDir, const std::string& name) 
 
 BankCopyResult CopyBankToNewList(const std::string& appDir, const std::string& name,
                                  const std::string& bank, TimePoint now) {
+    return CopyBankToNewList(appDir, appDir, name, bank, now);
+}
+
+BankCopyResult CopyBankToNewList(const std::string& dataDir, const std::string& learnerDir,
+                                 const std::string& name, const std::string& bank, TimePoint now) {
     BankCopyResult result;
     if (Status s = CheckLearnerName(name); !s) {
         result.status = s;
@@ -130,7 +189,7 @@ BankCopyResult CopyBankToNewList(const std::string& appDir, const std::string& n
         result.status = s;
         return result;
     }
-    const std::string bankPath = WordBankPath(appDir, bank);
+    const std::string bankPath = FindWordBank(dataDir, learnerDir, bank);
     std::string bytes;
     if (!FileExists(bankPath)) {
         result.status = Status::Fail(Failure::NotFound, bankPath, ENOENT);
@@ -145,7 +204,7 @@ BankCopyResult CopyBankToNewList(const std::string& appDir, const std::string& n
         result.status = Status::Fail(Failure::BankEncoding, bankPath);
         return result;
     }
-    const std::string listPath = LearnerListPath(appDir, name, 1);
+    const std::string listPath = LearnerListPath(learnerDir, name, 1);
     result.newListWasMissing = !FileExists(listPath);
     // Lines are copied as bytes: GB18030 never uses CR or LF inside a character. A blank line
     // would read as the end of the list, so none is copied.
@@ -157,9 +216,9 @@ BankCopyResult CopyBankToNewList(const std::string& appDir, const std::string& n
     }
     // The new words the bank replaces stay in a backup. An interrupted save of the lists is
     // finished first, so that it cannot later overwrite the copy.
-    std::string folder = LearnerFolderPath(appDir, name);
+    std::string folder = LearnerFolderPath(learnerDir, name);
     folder.pop_back();
-    const auto paths = LearnerListPaths(appDir, name);
+    const auto paths = LearnerListPaths(learnerDir, name);
     const std::vector<std::string> files(paths.begin(), paths.end());
     if (Status s = RecoverFileSet(folder, files); !s) {
         result.status = s;
@@ -184,6 +243,72 @@ BankCopyResult CopyBankToNewList(const std::string& appDir, const std::string& n
 
 Status ReadBankCatalogue(const std::string& appDir, std::vector<std::string>& names) {
     return ReadTextLines(BankCataloguePath(appDir), names);
+}
+
+Status ReadBankCatalogues(const std::string& dataDir, const std::string& learnerDir,
+                          std::vector<std::string>& names) {
+    if (Status s = ReadBankCatalogue(dataDir, names); !s) {
+        return s;
+    }
+    if (learnerDir == dataDir || !FileExists(BankCataloguePath(learnerDir))) {
+        return Status::Ok();
+    }
+    std::vector<std::string> own;
+    if (Status s = ReadBankCatalogue(learnerDir, own); !s) {
+        return s;
+    }
+    for (std::string& name : own) {
+        if (std::find(names.begin(), names.end(), name) == names.end()) {
+            names.push_back(std::move(name));
+        }
+    }
+    return Status::Ok();
+}
+
+std::string FindWordBank(const std::string& dataDir, const std::string& learnerDir,
+                         const std::string& bank) {
+    const std::string own = WordBankPath(learnerDir, bank);
+    return learnerDir != dataDir && FileExists(own) ? own : WordBankPath(dataDir, bank);
+}
+
+Status CreateWordBank(const std::string& dataDir, const std::string& learnerDir,
+                      const std::string& name, const std::vector<std::string>& lines) {
+    if (Status s = CheckBankName(name); !s) {
+        return s;
+    }
+    std::vector<std::string> listed;
+    // A program folder without a catalogue has no banks yet; the new one starts it.
+    if (FileExists(BankCataloguePath(dataDir))) {
+        if (Status s = ReadBankCatalogues(dataDir, learnerDir, listed); !s) {
+            return s;
+        }
+    }
+    const std::string bankPath = WordBankPath(learnerDir, name);
+    if (std::find(listed.begin(), listed.end(), name) != listed.end() || FileExists(bankPath) ||
+        FileExists(WordBankPath(dataDir, name))) {
+        return Status::BadName(Failure::BankExists, NameRole::Bank, name);
+    }
+    std::vector<std::string> catalogue;
+    const std::string cataloguePath = BankCataloguePath(learnerDir);
+    if (FileExists(cataloguePath)) {
+        if (Status s = ReadTextLines(cataloguePath, catalogue); !s) {
+            return s;
+        }
+    }
+    catalogue.push_back(name);
+    const std::string folder = learnerDir + "Worddata";
+    if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
+        const int e = errno;
+        return Status::Fail(Failure::CreateFolder, folder, e);
+    }
+    if (Status s = WriteTextLines(bankPath, lines); !s) {
+        return s;
+    }
+    if (Status s = WriteTextLines(cataloguePath, catalogue); !s) {
+        ::unlink(bankPath.c_str());
+        return s;
+    }
+    return Status::Ok();
 }
 
 } // namespace core

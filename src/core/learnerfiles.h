@@ -10,10 +10,12 @@
 namespace core {
 
 /// Checks that name can serve as one folder and file-name component below the program folder.
-/// Refuses empty names, "/" and "\\", NUL and other control characters, "." and "..", and names
-/// longer than 64 characters, and the names of the files the program writes beside itself
-/// ("Temp.wav", "1.htm", "2.htm", "3.htm"). Trailing blanks are allowed (they make a distinct
-/// learner).
+/// Refuses empty names, "/" and "\", NUL and other control characters, invisible format
+/// characters (zero-width spaces, direction marks and overrides), names without a visible
+/// character (only spaces of any width), "." and "..", and names longer than 64 characters,
+/// and the names of the files and folders the program writes in the learner data folder
+/// ("Temp.wav", "1.htm", "2.htm", "3.htm", "Ebook.txt", "Worddata"). Trailing blanks are
+/// allowed (they make a distinct learner).
 Status CheckLearnerName(std::string_view name);
 /// The same rule for a word-bank name typed by the learner (it becomes a file name).
 Status CheckBankName(std::string_view name);
@@ -56,5 +58,27 @@ BankCopyResult CopyBankToNewList(const std::string& appDir, const std::string& n
 
 /// Reads the bank catalogue: one bank name per line, in file order.
 Status ReadBankCatalogue(const std::string& appDir, std::vector<std::string>& names);
+
+// Installed read-only, the program keeps the banks a learner imports in the learner data
+// folder, with a catalogue of their own. The functions below take both folders (the same one
+// when the program folder is writable).
+
+/// The banks of the installed catalogue, then those of the learner data folder's catalogue
+/// (which may be missing) that are not listed yet.
+Status ReadBankCatalogues(const std::string& dataDir, const std::string& learnerDir,
+                          std::vector<std::string>& names);
+/// The file of a bank: the learner data folder's when it has one, else the installed one.
+std::string FindWordBank(const std::string& dataDir, const std::string& learnerDir,
+                         const std::string& bank);
+/// CopyBankToNewList for a bank found by FindWordBank and a learner in learnerDir.
+BankCopyResult CopyBankToNewList(const std::string& dataDir, const std::string& learnerDir,
+                                 const std::string& name, const std::string& bank,
+                                 TimePoint now = std::chrono::system_clock::now());
+/// Makes a new bank of lines in the learner data folder: "Worddata/" + name + ".dst", then
+/// its line in that folder's "Ebook.txt". Refuses a name that either catalogue lists or
+/// either folder has a bank file of. When the catalogue cannot be written the bank file is
+/// removed again, so that nothing is left half made.
+Status CreateWordBank(const std::string& dataDir, const std::string& learnerDir,
+                      const std::string& name, const std::vector<std::string>& lines);
 
 } // namespace core

@@ -54,7 +54,10 @@ template <typename Visit> void ForEachWideGram(std::string_view text, Visit&& vi
 /// Least-significant-digit radix sort of 64-bit values, 16 bits a pass; passes whose digit
 /// is the same for every value are skipped.
 void RadixSort(std::vector<std::uint64_t>& values) {
-    if (values.size() < 2) {
+    // Each pass walks 65,536 counters: below a few thousand values a comparison sort is
+    // quicker (small banks, the index of a test).
+    if (values.size() < 4096) {
+        std::sort(values.begin(), values.end());
         return;
     }
     std::vector<std::uint64_t> buffer(values.size());
@@ -119,7 +122,10 @@ std::string BankDisplayName(const std::string& path) {
     return file.substr(0, file.find('.'));
 }
 
-std::vector<std::string> LookupBankPaths(const std::string& appDir) {
+namespace {
+
+/// The bank file names of one folder in search order (see LookupBankPaths).
+std::vector<std::string> BankFilesInOrder(const std::string& appDir) {
     namespace fs = std::filesystem;
     std::vector<std::string> listed; // file names of the folder
     std::error_code ec;
@@ -151,16 +157,32 @@ std::vector<std::string> LookupBankPaths(const std::string& appDir) {
             ordered.push_back(name);
         }
     }
-    for (std::string& name : ordered) {
-        name = appDir + "Worddata/" + name;
-    }
     return ordered;
 }
 
+} // namespace
+
+std::vector<std::string> LookupBankPaths(const std::string& appDir, const std::string& learnerDir) {
+    std::vector<std::string> paths;
+    std::set<std::string> taken;
+    for (const std::string& name : BankFilesInOrder(appDir)) {
+        taken.insert(name);
+        paths.push_back(appDir + "Worddata/" + name);
+    }
+    if (!learnerDir.empty() && learnerDir != appDir) {
+        for (const std::string& name : BankFilesInOrder(learnerDir)) {
+            if (taken.insert(name).second) {
+                paths.push_back(learnerDir + "Worddata/" + name);
+            }
+        }
+    }
+    return paths;
+}
+
 bool ReadLookupFiles(const std::string& appDir, LookupFiles& files,
-                     const std::function<bool()>& stop) {
+                     const std::function<bool()>& stop, const std::string& learnerDir) {
     files = LookupFiles{};
-    for (const std::string& path : LookupBankPaths(appDir)) {
+    for (const std::string& path : LookupBankPaths(appDir, learnerDir)) {
         if (stop && stop()) {
             return false;
         }

@@ -24,8 +24,11 @@ struct LookupFiles {
 /// catalogue order, then every other "*.dst" file of "Worddata" by file name (byte order).
 /// So the banks a learner chooses from come first, easiest first, and the order never
 /// depends on how the file system happens to list the folder. Directories are left out; a
-/// file that cannot be read stays in the list so that reading it reports it.
-std::vector<std::string> LookupBankPaths(const std::string& appDir);
+/// file that cannot be read stays in the list so that reading it reports it. The banks of
+/// learnerDir (the learner data folder of an installed program, where imported banks live)
+/// follow in the same order, unless a bank of that file name came already.
+std::vector<std::string> LookupBankPaths(const std::string& appDir,
+                                         const std::string& learnerDir = {});
 /// appDir + "Worddata/sentence34085.txt".
 std::string SentenceCorpusPath(const std::string& appDir);
 /// The name a bank is shown under: its file name up to the first ".".
@@ -34,7 +37,7 @@ std::string BankDisplayName(const std::string& path);
 /// Reads every bank and the corpus. Unreadable files are skipped and listed in failures.
 /// Returns false, with files incomplete, when stop() turned true between two files.
 bool ReadLookupFiles(const std::string& appDir, LookupFiles& files,
-                     const std::function<bool()>& stop = {});
+                     const std::function<bool()>& stop = {}, const std::string& learnerDir = {});
 
 /// The banks and the corpus indexed for the lookup. Built once, then only read, so that any
 /// number of searches may use one index at the same time. Every search returns exactly what

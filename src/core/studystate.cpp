@@ -106,13 +106,13 @@ void StudyState::CountMastered() {
 }
 
 std::string StudyState::LearnerFolder() const {
-    std::string folder = LearnerFolderPath(AppDir, LearnerName);
+    std::string folder = LearnerFolderPath(DataHome(), LearnerName);
     folder.pop_back();
     return folder;
 }
 
 std::vector<std::string> StudyState::ListPaths() const {
-    const auto paths = LearnerListPaths(AppDir, LearnerName);
+    const auto paths = LearnerListPaths(DataHome(), LearnerName);
     return {paths.begin(), paths.end()};
 }
 
@@ -252,6 +252,24 @@ Status StudyState::CommitLists(const std::vector<FileSetItem>& items) {
     }
     PruneBackups(folder, now);
     return Status::Ok();
+}
+
+StudyState::ImportCount StudyState::AddImportedWords(const std::vector<std::string>& lines) {
+    ImportCount count;
+    for (const std::string& line : lines) {
+        // A word the learner has mastered or is reviewing is not new to them.
+        if (line.empty() || NewList.ContainsIgnoringCase(line) ||
+            MasteredList.ContainsIgnoringCase(line) || ReviewList.ContainsIgnoringCase(line)) {
+            ++count.alreadyListed;
+            continue;
+        }
+        NewList.Append(line);
+        ++count.added;
+    }
+    NewCount += static_cast<int>(count.added);
+    Publish(StatText::Total);
+    Publish(StatText::Summary);
+    return count;
 }
 
 std::vector<BackupInfo> StudyState::Backups() const {

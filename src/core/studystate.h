@@ -48,9 +48,16 @@ public:
     StudyState(const StudyState&) = delete;
     StudyState& operator=(const StudyState&) = delete;
 
-    // Learner and program folder. AppDir ends in "/".
+    // Program folder, learner data folder and learner. AppDir holds the data the program
+    // reads; LearnerDataDir receives everything it writes (learner folders, the recording,
+    // the generated pages, imported banks). Both end in "/"; an empty LearnerDataDir means
+    // AppDir, as when the program runs from a folder it may write to.
     std::string AppDir;
+    std::string LearnerDataDir;
     std::string LearnerName;
+
+    /// The folder that receives what the program writes: LearnerDataDir, or AppDir.
+    const std::string& DataHome() const { return LearnerDataDir.empty() ? AppDir : LearnerDataDir; }
 
     // Study position: what is studied and where in its list.
     StudyContent ContentKind = StudyContent::None;
@@ -112,6 +119,15 @@ public:
     void RemoveFromReview(long long pos, bool withCount);
     /// Counts one more mastered word without a list change.
     void CountMastered();
+
+    /// Outcome of AddImportedWords.
+    struct ImportCount {
+        std::size_t added = 0;
+        std::size_t alreadyListed = 0; ///< lines one of the three lists holds already
+    };
+    /// Appends the lines to NewList, except those one of the three lists already holds
+    /// (letter case ignored); NewCount follows, with the texts that show it.
+    ImportCount AddImportedWords(const std::vector<std::string>& lines);
 
     /// Reads the learner's three list files, after finishing or undoing a save that was
     /// interrupted. Blank lines are left out: they would read as the end of a list. A file

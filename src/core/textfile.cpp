@@ -2,6 +2,7 @@
 
 #include "utf8.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace core {
 namespace {
@@ -156,6 +158,33 @@ char32_t FourByteCharacter(const unsigned char* p) {
     return code;
 }
 
+/// The six two-byte codes that stand for characters beyond the Basic Multilingual Plane
+/// (the rest of that plane has four-byte codes only). Read and written as these two bytes, so
+/// that a file holding them comes back byte for byte.
+constexpr std::pair<std::uint16_t, char32_t> WideTwoByteCodes[] = {
+    {0xFE51, 0x20087}, {0xFE52, 0x20089}, {0xFE53, 0x200CC},
+    {0xFE6C, 0x215D7}, {0xFE76, 0x2298F}, {0xFE91, 0x241FE},
+};
+
+char32_t WideOfTwoByteCode(unsigned char lead, unsigned char trail) {
+    const auto code = static_cast<std::uint16_t>(lead << 8 | trail);
+    for (const auto& [two, wide] : WideTwoByteCodes) {
+        if (two == code) {
+            return wide;
+        }
+    }
+    return 0;
+}
+
+std::uint16_t TwoByteCodeOfWide(char32_t wide) {
+    for (const auto& [two, code] : WideTwoByteCodes) {
+        if (code == wide) {
+            return two;
+        }
+    }
+    return 0;
+}
+
 /// Writes code as UTF-8 at o and returns the position after it.
 char* PutUtf8(char* o, char32_t u) {
     if (u < 0x80) {
@@ -200,8 +229,16 @@ std::string Gb18030ToUtf8(std::string_view bytes) {
         }
         const unsigned char b = in[i];
         if (b < 0x80) {
-            *o++ = static_cast<char>(b);
-            ++i;
+            // A run of ASCII, copied as far as the buffer allows.
+            const std::size_t room = static_cast<std::size_t>(end - o);
+            const std::size_t stop = std::min(n, i + room);
+            std::size_t j = i + 1;
+            while (j < stop && in[j] < 0x80) {
+                ++j;
+            }
+            std::memcpy(o, in + i, j - i);
+            o += j - i;
+            i = j;
             continue;
         }
         if (b == 0x80) {
@@ -213,8 +250,24 @@ std::string Gb18030ToUtf8(std::string_view bytes) {
             const unsigned char t = in[i + 1];
             if (t >= 0x40 && t <= 0xFE && t != 0x7F) {
                 const char32_t u = table[(b - 0x81) * 191 + (t - 0x40)];
+                if (u >= 0x800) {
+                    // The common case, a Chinese character: three bytes of UTF-8.
+                    o[0] = static_cast<char>(0xE0 | (u >> 12));
+                    o[1] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+                    o[2] = static_cast<char>(0x80 | (u & 0x3F));
+                    o += 3;
+                    i += 2;
+                    continue;
+                }
                 if (u != 0) {
                     o = PutUtf8(o, u);
+                    i += 2;
+                    continue;
+                }
+                // A few two-byte codes stand for characters beyond the Basic Multilingual
+                // Plane, which the table does not hold.
+                if (const char32_t wide = WideOfTwoByteCode(b, t); wide != 0) {
+                    o = PutUtf8(o, wide);
                     i += 2;
                     continue;
                 }
@@ -290,6 +343,9 @@ std::size_t EncodeInto(std::string_view text, std::string& out, std::size_t used
         } else if (cp < 0x10000 && table[cp] != 0) {
             *o++ = static_cast<char>(table[cp] >> 8);
             *o++ = static_cast<char>(table[cp] & 0xFF);
+        } else if (const std::uint16_t two = TwoByteCodeOfWide(cp); two != 0) {
+            *o++ = static_cast<char>(two >> 8);
+            *o++ = static_cast<char>(two & 0xFF);
         } else if (cp >= 0x10000) {
             std::uint32_t linear = FirstSupplementaryCode + (cp - 0x10000);
             o[3] = static_cast<char>(0x30 + linear % 10);
@@ -346,7 +402,7 @@ std::vector<std::string> SplitLines(std::string_view text) {
     const std::size_t n = text.size();
     std::size_t i = 0;
     while (i < n) {
-        char c = text[i];
+        const char c = text[i];
         if (c == '\r' || c == '\n') {
             lines.emplace_back(text.substr(start, i - start));
             if (c == '\r' && i + 1 < n && text[i + 1] == '\n') {
@@ -360,6 +416,38 @@ std::vector<std::string> SplitLines(std::string_view text) {
     }
     if (start < n) {
         lines.emplace_back(text.substr(start));
+    }
+    return lines;
+}
+
+std::vector<std::string> Gb18030Lines(std::string_view bytes) {
+    // CR and LF never occur inside a GB18030 character (its later bytes are 0x30 and above),
+    // so the lines can be cut before they are read: each line is read straight into its own
+    // string, without the whole text in between.
+    std::vector<std::string> lines;
+    const char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    const char* start = begin;
+    while (start < end) {
+        const auto* lf = static_cast<const char*>(
+            std::memchr(start, '\n', static_cast<std::size_t>(end - start)));
+        const char* stop = lf != nullptr ? lf : end;
+        // A CR ends the line as well, alone or before the LF.
+        const auto* cr = static_cast<const char*>(
+            std::memchr(start, '\r', static_cast<std::size_t>(stop - start)));
+        if (cr != nullptr) {
+            stop = cr;
+        }
+        if (stop == end) {
+            break;
+        }
+        lines.push_back(
+            Gb18030ToUtf8(std::string_view(start, static_cast<std::size_t>(stop - start))));
+        start = stop + ((*stop == '\r' && stop + 1 < end && stop[1] == '\n') ? 2 : 1);
+    }
+    if (start < end) {
+        lines.push_back(
+            Gb18030ToUtf8(std::string_view(start, static_cast<std::size_t>(end - start))));
     }
     return lines;
 }
@@ -585,7 +673,7 @@ Status ReadTextLines(const std::string& path, std::vector<std::string>& lines) {
     if (!s) {
         return s;
     }
-    lines = SplitLines(Gb18030ToUtf8(bytes));
+    lines = Gb18030Lines(bytes);
     return Status::Ok();
 }
 

@@ -27,6 +27,8 @@ constexpr char32_t KeptByteBase = 0x10FE00;
 
 /// Splits text into lines: CR, LF and CR LF each end a line; a final break adds no empty line.
 std::vector<std::string> SplitLines(std::string_view text);
+/// SplitLines(Gb18030ToUtf8(bytes)) in one pass, without the whole text in between.
+std::vector<std::string> Gb18030Lines(std::string_view bytes);
 /// Joins lines with CR LF after every line (an empty list gives an empty text).
 std::string JoinLinesCrLf(const std::vector<std::string>& lines);
 /// True when the line holds nothing but characters of code 32 and below (an empty entry).

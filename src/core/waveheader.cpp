@@ -1,5 +1,6 @@
 #include "waveheader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -158,6 +159,16 @@ std::optional<WaveInfo> ParseWave(std::string_view bytes) {
     // A trailing partial frame cannot be played.
     info.dataSize -= info.dataSize % static_cast<std::size_t>(info.blockAlign);
     return info;
+}
+
+std::int64_t WavePlayLimitMs(const WaveInfo& info, std::int64_t capMs) {
+    const auto frameBytes = static_cast<std::int64_t>(std::max(1, info.blockAlign));
+    const auto bytesPerSecond = frameBytes * SlowestSaneRate;
+    const auto dataBytes = static_cast<std::int64_t>(info.dataSize);
+    // Rounded up, so that the last partial second still gets its time.
+    const std::int64_t needed = (dataBytes * 1000 + bytesPerSecond - 1) / bytesPerSecond;
+    const std::int64_t limit = needed + PlayGraceMs;
+    return capMs > 0 ? std::min(limit, capMs) : limit;
 }
 
 Status FinishWaveSizes(const std::string& path) {

@@ -39,6 +39,18 @@ struct WaveInfo {
 /// file". Empty when the bytes are not a wave file with PCM or float samples.
 std::optional<WaveInfo> ParseWave(std::string_view bytes);
 
+/// The slowest sample rate a real recording is made at; a header that states less lies.
+inline constexpr int SlowestSaneRate = 8000;
+/// Time a play is given beyond what its samples need, for the device to start and drain.
+inline constexpr std::int64_t PlayGraceMs = 1000;
+/// The longest a word's sound may play before it counts as stuck.
+inline constexpr std::int64_t WordSoundLimitMs = 15000;
+
+/// How long the samples of a wave file may sound before the play is stopped as stuck: their
+/// length at the slowest sane rate (so that a header stating a rate of 1 Hz cannot make a
+/// few bytes play for hours) plus PlayGraceMs, and never more than capMs when capMs > 0.
+std::int64_t WavePlayLimitMs(const WaveInfo& info, std::int64_t capMs);
+
 /// Rewrites the RIFF and data sizes of a file that starts with the 44-byte header, so that
 /// they match the bytes that follow it.
 Status FinishWaveSizes(const std::string& path);

@@ -26,13 +26,19 @@ std::string EntryWord(std::string_view entry) {
 }
 
 std::string EntryPhonetic(std::string_view entry) {
-    auto open = entry.find('[');
+    // Only the first "[" and the first "]" count. The phonetic runs from after the "[" (from
+    // the start of the line when there is none) up to the "]"; without a "]", or with the
+    // "]" before the "[", there is none.
     auto close = entry.find(']');
-    // Only the first "[" and the first "]" count; a "]" before the "[" leaves no phonetic.
-    if (open == std::string_view::npos || close == std::string_view::npos || close < open) {
+    if (close == std::string_view::npos) {
         return {};
     }
-    return std::string(entry.substr(open + 1, close - open - 1));
+    auto open = entry.find('[');
+    const std::size_t begin = open == std::string_view::npos ? 0 : open + 1;
+    if (close < begin) {
+        return {};
+    }
+    return std::string(entry.substr(begin, close - begin));
 }
 
 std::string EntryMeaning(std::string_view entry) {

@@ -10,7 +10,8 @@ std::string Trim(std::string_view text);
 
 /// The characters before the first "[" (empty when there is no "[").
 std::string EntryWord(std::string_view entry);
-/// The characters between the first "[" and the first "]" (empty when either is missing).
+/// The characters between the first "[" and the first "]"; without a "[", the characters
+/// before the first "]"; empty without a "]" or when the "]" comes before the "[".
 std::string EntryPhonetic(std::string_view entry);
 /// Everything after the first "]" (the whole line when there is no "]").
 std::string EntryMeaning(std::string_view entry);

@@ -16,15 +16,21 @@ std::string WordList::Line(long long pos) const {
 }
 
 bool WordList::ContainsIgnoringCase(std::string_view text) const {
-    return index_.Contains(text);
+    return Index().Contains(text);
+}
+
+const WordList::FoldedIndex& WordList::Index() const {
+    if (!indexed_) {
+        index_.Build(lines_);
+        indexed_ = true;
+    }
+    return index_;
 }
 
 void WordList::Replace(std::vector<std::string> lines) {
     lines_ = std::move(lines);
-    index_.Reset(lines_.size());
-    for (const auto& line : lines_) {
-        index_.Add(line);
-    }
+    // Most loads are never followed by a duplicate test of every list: the index waits.
+    indexed_ = false;
     Notify(Change::Reset, 0);
 }
 
@@ -32,7 +38,9 @@ bool WordList::Append(std::string line) {
     if (IsBlankLine(line)) {
         return false;
     }
-    index_.Add(line);
+    if (indexed_) {
+        index_.Add(line);
+    }
     lines_.push_back(std::move(line));
     Notify(Change::Appended, lines_.size() - 1);
     return true;
@@ -43,7 +51,9 @@ bool WordList::RemoveAt(long long pos) {
         return false;
     }
     auto at = static_cast<std::size_t>(pos);
-    index_.Remove(lines_[at]);
+    if (indexed_) {
+        index_.Remove(lines_[at]);
+    }
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(at));
     Notify(Change::Removed, at);
     return true;
@@ -100,19 +110,42 @@ std::size_t WordList::FoldedIndex::Find(std::string_view folded, std::uint64_t h
     }
 }
 
+void WordList::FoldedIndex::Build(const std::vector<std::string>& lines) {
+    // Sized for all lines at once, so that the table never grows while it is built.
+    Reset(lines.size());
+    std::size_t bytes = 0;
+    for (const auto& line : lines) {
+        bytes += line.size();
+    }
+    arena_.reserve(bytes);
+    for (const auto& line : lines) {
+        Add(line);
+    }
+}
+
 void WordList::FoldedIndex::Add(std::string_view line) {
     if (slots_.empty() || (used_ + 1) * 10 > slots_.size() * 7) {
         Grow();
     }
-    thread_local std::string buffer;
-    std::string_view folded = Folded(line, buffer);
+    // The line is folded straight to the end of the arena: a new key stays there, a repeated
+    // one gives the bytes back.
+    const std::size_t offset = arena_.size();
+    arena_.resize(offset + line.size());
+    FoldCaseInto(line, arena_.data() + offset);
+    Insert(offset, line.size());
+}
+
+void WordList::FoldedIndex::Insert(std::size_t offset, std::size_t length) {
+    const std::string_view folded = std::string_view(arena_).substr(offset, length);
     const std::uint64_t hash = HashOf(folded);
-    Slot& slot = slots_[Find(folded, hash)];
-    if (!slot.used()) {
+    const std::size_t at = Find(folded, hash);
+    Slot& slot = slots_[at];
+    if (slot.used()) {
+        arena_.resize(offset);
+    } else {
         slot.tag = static_cast<std::uint32_t>(hash >> 32);
-        slot.offset = static_cast<std::uint32_t>(arena_.size());
-        slot.length = static_cast<std::uint32_t>(folded.size());
-        arena_.append(folded);
+        slot.offset = static_cast<std::uint32_t>(offset);
+        slot.length = static_cast<std::uint32_t>(length);
         ++used_;
     }
     ++slot.count;

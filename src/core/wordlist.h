@@ -9,7 +9,9 @@
 namespace core {
 
 /// One of the learner's word lists: ordered text lines in file order, with a case-folded
-/// index so that the duplicate test costs O(1) per call.
+/// index so that the duplicate test costs O(1) per call. The index of a replaced list is
+/// built at its first duplicate test, in one pass: loading a learner's lists costs only the
+/// reading. Like the lists themselves, a WordList belongs to one thread.
 class WordList {
 public:
     enum class Change { Reset, Appended, Removed };
@@ -22,7 +24,8 @@ public:
 
     /// The line at pos; an empty line for any position outside the list.
     std::string Line(long long pos) const;
-    /// True when a line equals text whole, ignoring letter case.
+    /// True when a line equals text whole, ignoring letter case. The first call after
+    /// Replace builds the index.
     bool ContainsIgnoringCase(std::string_view text) const;
 
     /// Replaces every line.
@@ -48,6 +51,8 @@ private:
     class FoldedIndex {
     public:
         void Reset(std::size_t expected);
+        /// Reset, then every line, in one pass over a table and an arena of their final size.
+        void Build(const std::vector<std::string>& lines);
         void Add(std::string_view line);
         void Remove(std::string_view line);
         bool Contains(std::string_view text) const;
@@ -64,6 +69,9 @@ private:
         };
         /// The slot holding folded, or the empty slot where it belongs.
         std::size_t Find(std::string_view folded, std::uint64_t hash) const;
+        /// Counts in the folded key that was just put at the end of the arena (at offset),
+        /// or gives its bytes back when the key is there already.
+        void Insert(std::size_t offset, std::size_t length);
         void Grow();
 
         std::string arena_;
@@ -71,8 +79,12 @@ private:
         std::size_t used_ = 0;
     };
 
+    /// The index, built on demand: changes made while it is not built need no upkeep.
+    const FoldedIndex& Index() const;
+
     std::vector<std::string> lines_;
-    FoldedIndex index_;
+    mutable FoldedIndex index_;
+    mutable bool indexed_ = false;
     Observer observer_;
     std::function<void()> changeHook_;
     std::uint64_t generation_ = 0;

@@ -1,7 +1,9 @@
 #include "errortext.h"
 
+#include "sound/sounderror.h"
+
+#include <QStringList>
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -13,9 +15,16 @@ QString NameSubject(core::NameRole role) {
     return role == core::NameRole::Bank ? QStringLiteral("词库名称") : QStringLiteral("学员名字");
 }
 
+/// "文件“…”第N行" for a fault at a line of a file.
+QString AtLine(const core::Status& status) {
+    return QStringLiteral("文件“%1”第%2行").arg(Q(status.file)).arg(status.line);
+}
+
 } // namespace
 
 QString SystemErrorText(int error) {
+    // The system's own texts are English; a learner gets one of these, or at least the
+    // number, never a sentence in a language the program does not speak.
     switch (error) {
     case ENOENT:
         return QStringLiteral("文件或文件夹不存在");
@@ -23,29 +32,66 @@ QString SystemErrorText(int error) {
     case EPERM:
         return QStringLiteral("没有权限");
     case EEXIST:
-        return QStringLiteral("已经有同名的文件");
+        return QStringLiteral("已经有同名的文件或文件夹");
     case EISDIR:
         return QStringLiteral("这是一个文件夹");
     case ENOTDIR:
         return QStringLiteral("路径中有一部分不是文件夹");
+    case ENOTEMPTY:
+        return QStringLiteral("文件夹不是空的");
     case ENOSPC:
     case EDQUOT:
         return QStringLiteral("磁盘空间不足");
     case EROFS:
         return QStringLiteral("磁盘是只读的");
     case EFBIG:
+    case EOVERFLOW:
         return QStringLiteral("文件太大");
     case ENAMETOOLONG:
         return QStringLiteral("文件名太长");
+    case ELOOP:
+        return QStringLiteral("路径中的链接太多，可能指向了自己");
+    case EMLINK:
+        return QStringLiteral("链接或子文件夹太多");
+    case EXDEV:
+        return QStringLiteral("不能在不同的磁盘之间移动");
     case EIO:
         return QStringLiteral("磁盘读写错误");
     case EMFILE:
     case ENFILE:
         return QStringLiteral("打开的文件太多");
     case EBUSY:
+    case ETXTBSY:
         return QStringLiteral("文件正被占用");
+    case EAGAIN:
+        return QStringLiteral("暂时无法完成，请稍后再试");
+    case EINTR:
+        return QStringLiteral("操作被中断");
+    case ENOMEM:
+        return QStringLiteral("内存不足");
+    case EINVAL:
+        return QStringLiteral("无效的参数");
+    case EBADF:
+        return QStringLiteral("文件没有正确打开");
+    case ENXIO:
+    case ENODEV:
+        return QStringLiteral("设备不存在");
+    case ENOLCK:
+        return QStringLiteral("无法锁定文件");
+    case ENOSYS:
+    case ENOTSUP:
+        return QStringLiteral("系统不支持这个操作");
+    case ESTALE:
+        return QStringLiteral("网络文件已失效");
+    case ETIMEDOUT:
+        return QStringLiteral("操作超时");
+    case ENOTCONN:
+    case ECONNREFUSED:
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+        return QStringLiteral("无法连接");
     default:
-        return QString::fromLocal8Bit(std::strerror(error));
+        return QStringLiteral("系统错误（错误号 %1）").arg(error);
     }
 }
 
@@ -73,19 +119,38 @@ QString ErrorText(const core::Status& status) {
     case Failure::TooFewLines:
         return QStringLiteral("文件“%1”不完整：只有%2行").arg(file, Q(status.detail));
     case Failure::SoundUnreadable:
-        return QStringLiteral("无法读取声音文件 %1").arg(file);
     case Failure::SoundIncomplete:
-        return QStringLiteral("声音文件不完整 %1").arg(file);
     case Failure::SoundOpen:
-        return QStringLiteral("无法打开声音文件 %1").arg(file);
     case Failure::SoundWrite:
-        return QStringLiteral("无法写入声音文件 %1").arg(file);
+    case Failure::SoundCreate:
+    case Failure::SoundMissing:
+    case Failure::SoundNoFileName:
+    case Failure::SoundUnplayable:
+    case Failure::SoundTooLong:
+    case Failure::SoundNotOpen:
+    case Failure::SoundNoRecord:
+    case Failure::SoundNoOutput:
+    case Failure::SoundOutputOpen:
+    case Failure::SoundNoInput:
+    case Failure::SoundInputOpen:
+        // The sound layer's rows of this table: its errors carry their text as well.
+        return withReason(sound::SoundFailureText(status));
+    case Failure::FontMissing:
+        return QStringLiteral("找不到音标字体文件“%1”，音标将显示为普通字母。").arg(file);
+    case Failure::FontUnusable:
+        return QStringLiteral("音标字体文件“%1”已损坏，无法使用，音标将显示为普通字母。").arg(file);
     case Failure::NameEmpty:
         return NameSubject(status.role) + QStringLiteral("不能为空。");
     case Failure::NameSeparator:
         return NameSubject(status.role) + QStringLiteral("不能包含“/”或“\\”。");
     case Failure::NameControl:
         return NameSubject(status.role) + QStringLiteral("不能包含控制字符。");
+    case Failure::NameFormat:
+        return NameSubject(status.role) +
+               QStringLiteral("不能包含零宽空格、文字方向控制符等看不见的格式字符。");
+    case Failure::NameInvisible:
+        return NameSubject(status.role) +
+               QStringLiteral("中至少要有一个看得见的字符，不能只有空格。");
     case Failure::NameDots:
         return NameSubject(status.role) + QStringLiteral("不能是“.”或“..”。");
     case Failure::NameTooLong:
@@ -96,6 +161,31 @@ QString ErrorText(const core::Status& status) {
         return QStringLiteral("词库“%1”的文字编码无法识别（可用 GBK、UTF-8 或 UTF-16），"
                               "词库没有载入。")
             .arg(file);
+    case Failure::BankExists:
+        return QStringLiteral("已经有名为“%1”的词库，请换一个名字。").arg(Q(status.detail));
+    case Failure::ImportEncoding:
+        return AtLine(status) +
+               QStringLiteral("不是UTF-8编码的文字。请把文件另存为UTF-8编码后再导入。");
+    case Failure::ImportNoColumns:
+        return AtLine(status) + QStringLiteral("只有一列：每行至少要有单词和释义两列。");
+    case Failure::ImportColumnCount: {
+        const QStringList counts = Q(status.detail).split(QLatin1Char('/'));
+        return AtLine(status) +
+               QStringLiteral("有%1列，与第一行的%2列不同。").arg(counts.value(0), counts.value(1));
+    }
+    case Failure::ImportUnclosedQuote:
+        return AtLine(status) + QStringLiteral("的引号一直到文件末尾都没有结束。");
+    case Failure::ImportEmptyWord:
+        return AtLine(status) + QStringLiteral("的单词是空的。");
+    case Failure::ImportBadWord:
+        return AtLine(status) +
+               QStringLiteral("的“%1”含有方括号，不能用作单词或音标。").arg(Q(status.detail));
+    case Failure::ImportBadXml:
+        return AtLine(status) + QStringLiteral("的XML格式有错误：%1").arg(Q(status.detail));
+    case Failure::ImportNotKvtml:
+        return QStringLiteral("文件“%1”不是KVTML词汇文件。").arg(file);
+    case Failure::ImportNoWords:
+        return QStringLiteral("文件“%1”中没有单词。").arg(file);
     }
     return withReason(file);
 }

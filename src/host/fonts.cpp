@@ -4,14 +4,25 @@
 #include <QFont>
 #include <QFontDatabase>
 
-bool InstallFonts(const QString& appDir) {
+void InstallFontSubstitutes() {
     QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("AR PL UMing CN"));
     QFont::insertSubstitution(QStringLiteral("华文楷体"), QStringLiteral("AR PL UKai CN"));
     QFont::insertSubstitution(QStringLiteral("Times New Roman"),
                               QStringLiteral("Liberation Serif"));
+}
+
+core::Status InstallFonts(const QString& appDir) {
+    InstallFontSubstitutes();
+    return InstallPhoneticFont(appDir);
+}
+
+core::Status InstallPhoneticFont(const QString& appDir) {
     const QString phonetic = appDir + QStringLiteral("DFPhonetic.ttf");
     if (!QFile::exists(phonetic)) {
-        return false;
+        return core::Status::Fail(core::Failure::FontMissing, phonetic.toStdString());
     }
-    return QFontDatabase::addApplicationFont(phonetic) >= 0;
+    if (QFontDatabase::addApplicationFont(phonetic) < 0) {
+        return core::Status::Fail(core::Failure::FontUnusable, phonetic.toStdString());
+    }
+    return core::Status::Ok();
 }

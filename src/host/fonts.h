@@ -1,7 +1,14 @@
 #pragma once
+#include "core/status.h"
+
 #include <QString>
 
 /// Maps the typefaces the windows name onto installed fonts ("宋体", "华文楷体",
-/// "Times New Roman") and registers appDir + "DFPhonetic.ttf" when it is there.
-/// Returns false when the phonetic font file is missing or cannot be loaded.
-bool InstallFonts(const QString& appDir);
+/// "Times New Roman").
+void InstallFontSubstitutes();
+/// Registers appDir + "DFPhonetic.ttf". Fails, naming the file, when the phonetic font is
+/// missing (FontMissing) or cannot be loaded (FontUnusable): phonetics then show as plain
+/// letters, which the learner is told once.
+core::Status InstallPhoneticFont(const QString& appDir);
+/// Both: the substitutes, then the phonetic font.
+core::Status InstallFonts(const QString& appDir);

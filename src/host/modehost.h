@@ -43,7 +43,7 @@ struct PronounceOptions {
     std::string cardSoundFile;
     /// The player to use; null means the shared player MediaPlayer1.
     sound::MediaPlayer* player = nullptr;
-    /// A sound file that cannot be played is reported and the word is spoken instead.
+    /// A sound file that cannot be played is reported (once) and the word is spoken instead.
     bool speakOnFailure = false;
 };
 
@@ -115,11 +115,19 @@ public:
     virtual int SpeechSpeed() const = 0;
 
     /// Pronounces a word as every mode does: its sound file where the sound index names one
-    /// (on the given or the shared player), else speech through SpeakText. A player failure
-    /// is shown with its text and, with speakOnFailure, the word is spoken instead; the
-    /// result then says Failed. Never throws.
+    /// (on the given or the shared player), else speech through SpeakText. The play may last
+    /// at most core::WordSoundLimitMs. A player failure is reported through
+    /// ReportSoundFailure and, with speakOnFailure, the word is spoken instead; the result then
+    /// says Failed. Never throws.
     virtual sound::Pronunciation Pronounce(sound::PronounceVariant variant, const std::string& word,
                                            const PronounceOptions& options = {}) = 0;
+
+    /// Shows a sound failure unless it has been shown before in this run: a failure of the
+    /// sound devices (none, or one that cannot be opened) once, whatever played or spoke; a
+    /// file's failure once per file. Pronounce, speech and the shared player report here.
+    virtual void ReportSoundFailure(const core::Status& failure) = 0;
+    /// The same for a failure known by its text only (a player's Failed): each text once.
+    virtual void ReportSoundFailure(const QString& text) = 0;
 
     /// The countdown of the statistics line: Lbtimecount := prefix + timeText ("0:14:59"), the
     /// time left as the core's study period gives it.

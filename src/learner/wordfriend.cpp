@@ -109,13 +109,19 @@ Twordfriend::Twordfriend(core::StudyState& state, const core::Clock& clock,
     connect(SbOpen1, &QPushButton::clicked, this, &Twordfriend::SbOpen1Click);
     connect(SBfriend, &QPushButton::clicked, this, &Twordfriend::SBfriendClick);
     connect(SBclose, &QPushButton::clicked, this, &Twordfriend::SBcloseClick);
+}
 
-    // The video is opened when the window is created and shown in the upper part of Panel1,
-    // above the name field.
+void Twordfriend::OpenVideo() {
+    // The video is shown in the upper part of Panel1, above the name field. Its player and
+    // view take longer to make than the whole window (the media framework and a video
+    // surface come up with them), so they are made right after the window's first frame
+    // rather than before it: the learner sees the window at once and the video a moment
+    // later.
     const QFileInfo video(options_.videoFile);
-    if (options_.playVideo && video.isFile()) {
+    if (options_.playVideo && video.isFile() && isVisible() && MyPlayer1 == nullptr) {
         VideoView = new QVideoWidget(Panel1);
         VideoView->setGeometry(0, 0, 400, 300);
+        VideoView->show();
         MyPlayer1 = new QMediaPlayer(this);
         MyPlayer1->setVideoOutput(VideoView);
         connect(MyPlayer1, &QMediaPlayer::mediaStatusChanged, this,
@@ -128,6 +134,23 @@ Twordfriend::Twordfriend(core::StudyState& state, const core::Clock& clock,
         connect(MyPlayer1, &QMediaPlayer::errorOccurred, this, [this] { MyPlayer1Notify(); });
         MyPlayer1->setSource(QUrl::fromLocalFile(video.absoluteFilePath()));
     }
+    // Without a playable video the controls appear at once, so that the learner is never
+    // locked out of signing in. A video that has not started within the time limit counts as
+    // one that cannot be played.
+    if (MyPlayer1 == nullptr) {
+        MyPlayer1Notify();
+        return;
+    }
+    MyPlayer1->play();
+    startWatch_ = new QTimer(this);
+    startWatch_->setSingleShot(true);
+    connect(startWatch_, &QTimer::timeout, this, [this] {
+        if (MyPlayer1->playbackState() != QMediaPlayer::PlayingState ||
+            MyPlayer1->position() <= 0) {
+            MyPlayer1Notify();
+        }
+    });
+    startWatch_->start(options_.startTimeoutMs);
 }
 
 Twordfriend::~Twordfriend() {
@@ -156,23 +179,22 @@ void Twordfriend::showEvent(QShowEvent* event) {
 
 void Twordfriend::FormShow() {
     Edit1->setReadOnly(true);
-    // Without a playable video the controls appear at once, so that the learner is never
-    // locked out of signing in. A video that has not started within the time limit counts as
-    // one that cannot be played.
-    if (MyPlayer1 == nullptr) {
+    // Without a video to wait for, the controls are there in the first frame.
+    if (!options_.playVideo || !QFileInfo(options_.videoFile).isFile()) {
         MyPlayer1Notify();
-        return;
     }
-    MyPlayer1->play();
-    startWatch_ = new QTimer(this);
-    startWatch_->setSingleShot(true);
-    connect(startWatch_, &QTimer::timeout, this, [this] {
-        if (MyPlayer1->playbackState() != QMediaPlayer::PlayingState ||
-            MyPlayer1->position() <= 0) {
-            MyPlayer1Notify();
-        }
-    });
-    startWatch_->start(options_.startTimeoutMs);
+}
+
+void Twordfriend::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    if (!firstFrame_) {
+        firstFrame_ = true;
+        // Queued: the frame reaches the screen when this paint returns.
+        QTimer::singleShot(0, this, [this] {
+            OpenVideo();
+            emit FirstFrameShown();
+        });
+    }
 }
 
 void Twordfriend::MyPlayer1Notify() {
@@ -211,7 +233,7 @@ bool Twordfriend::TakeLock() {
         return true;
     }
     QString folder =
-        QString::fromStdString(core::LearnerFolderPath(state_.AppDir, state_.LearnerName));
+        QString::fromStdString(core::LearnerFolderPath(state_.DataHome(), state_.LearnerName));
     folder.chop(1); // the trailing "/"
     // A folder where no lock can be made (read-only) does not keep the learner out: saving
     // there is reported when it fails.
@@ -230,7 +252,7 @@ void Twordfriend::SbOpen1Click() {
     if (!TakeName()) {
         return;
     }
-    if (core::LearnerKnown(state_.AppDir, state_.LearnerName)) {
+    if (core::LearnerKnown(state_.DataHome(), state_.LearnerName)) {
         if (!TakeLock()) {
             return;
         }
@@ -247,13 +269,13 @@ void Twordfriend::SBfriendClick() {
     if (!TakeName()) {
         return;
     }
-    if (core::LearnerKnown(state_.AppDir, state_.LearnerName)) {
+    if (core::LearnerKnown(state_.DataHome(), state_.LearnerName)) {
         messages_.Inform(
             QStringLiteral("您和我的老朋友同名。\r\n\r\n    这样不行，你得另起一个名字!  "
                            "\r\n\r\n    谢谢！"));
         return;
     }
-    const core::Status created = core::CreateLearnerFiles(state_.AppDir, state_.LearnerName);
+    const core::Status created = core::CreateLearnerFiles(state_.DataHome(), state_.LearnerName);
     if (!created) {
         messages_.ShowError(ErrorText(created));
         return;

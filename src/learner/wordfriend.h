@@ -45,6 +45,13 @@ public:
 
     /// True once the controls are shown (the video has ended or could not play).
     bool Ready() const { return ready_; }
+    /// True once the first frame of the window has been drawn.
+    bool FirstFrameDrawn() const { return firstFrame_; }
+
+signals:
+    /// The first frame of the window has been drawn: what it did not need (the video, the
+    /// speech engine) can come up now.
+    void FirstFrameShown();
 
 public slots:
     void SbOpen1Click();
@@ -55,6 +62,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -62,6 +70,8 @@ protected:
 
 private:
     void FormShow();
+    /// Opens the welcome video and plays it; runs right after the first frame.
+    void OpenVideo();
     void FormResize();
     /// Takes the typed name as LearnerName; false (and a message) when it cannot be a name.
     bool TakeName();
@@ -76,6 +86,7 @@ private:
     LearnerLock* lock_;
     QTimer* startWatch_ = nullptr;
     bool shown_ = false;
+    bool firstFrame_ = false;
     bool ready_ = false;
     bool signedIn_ = false;
 };

@@ -5,12 +5,17 @@
 #include "core/learnerfiles.h"
 #include "core/studystate.h"
 #include "core/textfile.h"
+#include "exchange/wordfiles.h"
 #include "host/messageservice.h"
 #include "host/uistyle.h"
 #include "learner/backupform.h"
 #include "learner/wordform.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -29,6 +34,32 @@ QPushButton* BankButton(const QString& caption, const char* name, QWidget* paren
 
 QString Text(const std::string& utf8) {
     return QString::fromStdString(utf8);
+}
+
+const QString ReadFilters = QStringLiteral(
+    "单词文件 (*.csv *.txt *.tsv *.kvtml);;CSV 文件 (*.csv);;Anki 文本 (*.txt *.tsv);;"
+    "KVTML 文件 (*.kvtml);;所有文件 (*)");
+
+/// The file dialogs of the platform; the save dialog adds the extension of the chosen type.
+QString AskForFile(QWidget* parent, bool save, const QString& suggested) {
+    if (!save) {
+        return QFileDialog::getOpenFileName(parent, QStringLiteral("导入单词"), QDir::homePath(),
+                                            ReadFilters);
+    }
+    QFileDialog dialog(parent, QStringLiteral("导出单词"), suggested);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const QStringList filters = {QStringLiteral("CSV 文件，可用电子表格打开 (*.csv)"),
+                                 QStringLiteral("Anki 文本 (*.txt)"),
+                                 QStringLiteral("KVTML 文件，用于 Parley 和 KWordQuiz (*.kvtml)")};
+    const QStringList suffixes = {QStringLiteral("csv"), QStringLiteral("txt"),
+                                  QStringLiteral("kvtml")};
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(suffixes.front());
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, filters, suffixes](const QString& filter) {
+                         dialog.setDefaultSuffix(suffixes.value(filters.indexOf(filter)));
+                     });
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 } // namespace
@@ -76,6 +107,28 @@ TWordstoreroom1::TWordstoreroom1(core::StudyState& state, MessageService& messag
     restoreBackup = BankButton(QStringLiteral("恢复备份"), "restoreBackup", Panel2);
     restoreBackup->move(645, 7);
 
+    Panel4 = new QWidget(this);
+    importBank = BankButton(QStringLiteral("导入词库"), "importBank", Panel4);
+    importBank->move(10, 7);
+    importBank->setToolTip(QStringLiteral("把 CSV、Anki 文本或 KVTML 文件建成一个新词库"));
+    importWords = BankButton(QStringLiteral("导入生词"), "importWords", Panel4);
+    importWords->move(105, 7);
+    importWords->setToolTip(QStringLiteral("把文件中的单词加入未学的单词"));
+    Label4 = new QLabel(QStringLiteral("导出单词表："), Panel4);
+    Label4->setGeometry(215, 10, 100, 20);
+    CbExportList = new QComboBox(Panel4);
+    CbExportList->setObjectName(QStringLiteral("CbExportList"));
+    CbExportList->addItems({QStringLiteral("全部单词"), QStringLiteral("未学的单词"),
+                            QStringLiteral("已掌握单词"), QStringLiteral("需复习单词")});
+    CbExportList->setGeometry(315, 7, 120, 26);
+    Label4->setBuddy(CbExportList);
+    exportWords = BankButton(QStringLiteral("导出单词"), "exportWords", Panel4);
+    exportWords->move(445, 7);
+    exportWords->setToolTip(QStringLiteral("写成 CSV、Anki 文本或 KVTML 文件"));
+    ChooseFile = [this](bool save, const QString& suggested) {
+        return AskForFile(this, save, suggested);
+    };
+
     connect(ListBox1, &QListWidget::itemClicked, this, &TWordstoreroom1::ListBox1Click);
     // A row chosen with the arrow keys counts as clicked, as in any list box.
     connect(ListBox1, &QListWidget::itemSelectionChanged, this, &TWordstoreroom1::ListBox1Click);
@@ -83,6 +136,9 @@ TWordstoreroom1::TWordstoreroom1(core::StudyState& state, MessageService& messag
     connect(newMywordbook, &QPushButton::clicked, this, &TWordstoreroom1::newMywordbookClick);
     connect(Formclose1, &QPushButton::clicked, this, &TWordstoreroom1::Formclose1Click);
     connect(restoreBackup, &QPushButton::clicked, this, &TWordstoreroom1::restoreBackupClick);
+    connect(importBank, &QPushButton::clicked, this, &TWordstoreroom1::importBankClick);
+    connect(importWords, &QPushButton::clicked, this, &TWordstoreroom1::importWordsClick);
+    connect(exportWords, &QPushButton::clicked, this, &TWordstoreroom1::exportWordsClick);
 }
 
 void TWordstoreroom1::showEvent(QShowEvent* event) {
@@ -92,7 +148,7 @@ void TWordstoreroom1::showEvent(QShowEvent* event) {
 
 void TWordstoreroom1::FormShow() {
     std::vector<std::string> names;
-    const core::Status read = core::ReadBankCatalogue(state_.AppDir, names);
+    const core::Status read = core::ReadBankCatalogues(state_.AppDir, state_.DataHome(), names);
     if (!read) {
         messages_.ShowError(ErrorText(read));
         return;
@@ -115,12 +171,12 @@ void TWordstoreroom1::gomywordbookClick() {
         messages_.ShowError(ErrorText(name));
         return;
     }
-    const std::string bankPath = core::WordBankPath(state_.AppDir, bank);
+    const std::string bankPath = core::FindWordBank(state_.AppDir, state_.DataHome(), bank);
     if (!core::FileExists(bankPath)) {
         messages_.ShowError(Text("File not found: “" + bankPath + "”"));
         return;
     }
-    if (!core::FileExists(core::LearnerListPath(state_.AppDir, state_.LearnerName, 1))) {
+    if (!core::FileExists(core::LearnerListPath(state_.DataHome(), state_.LearnerName, 1))) {
         messages_.Inform(
             QStringLiteral("您的数据库文件不存在，\r\n   你可按”清空我的词库“恢复一个新词库"));
     }
@@ -131,7 +187,7 @@ void TWordstoreroom1::gomywordbookClick() {
         return;
     }
     const core::BankCopyResult copied =
-        core::CopyBankToNewList(state_.AppDir, state_.LearnerName, bank);
+        core::CopyBankToNewList(state_.AppDir, state_.DataHome(), state_.LearnerName, bank);
     if (!copied.status) {
         messages_.ShowError(ErrorText(copied.status));
         return;
@@ -144,7 +200,7 @@ void TWordstoreroom1::gomywordbookClick() {
 }
 
 void TWordstoreroom1::newMywordbookClick() {
-    const core::Status written = core::WriteLearnerSettings(state_.AppDir, state_.LearnerName);
+    const core::Status written = core::WriteLearnerSettings(state_.DataHome(), state_.LearnerName);
     if (!written) {
         messages_.ShowError(ErrorText(written));
     }
@@ -152,6 +208,94 @@ void TWordstoreroom1::newMywordbookClick() {
 
 void TWordstoreroom1::Formclose1Click() {
     hide();
+}
+
+bool TWordstoreroom1::ReadChosenWordFile(QString& path, core::ImportedEntries& entries) {
+    path = ChooseFile(false, QString());
+    if (path.isEmpty()) {
+        return false;
+    }
+    if (const core::Status read = exchange::ImportWordFile(path, entries); !read) {
+        messages_.ShowError(ErrorText(read));
+        return false;
+    }
+    return true;
+}
+
+void TWordstoreroom1::importBankClick() {
+    QString path;
+    core::ImportedEntries entries;
+    if (!ReadChosenWordFile(path, entries)) {
+        return;
+    }
+    const QString bank = QFileInfo(path).completeBaseName();
+    const core::Status made =
+        core::CreateWordBank(state_.AppDir, state_.DataHome(), bank.toStdString(), entries.lines);
+    if (!made) {
+        messages_.ShowError(ErrorText(made));
+        return;
+    }
+    FormShow();
+    const QList<QListWidgetItem*> rows = ListBox1->findItems(bank, Qt::MatchExactly);
+    if (!rows.isEmpty()) {
+        ListBox1->setCurrentItem(rows.front());
+    }
+    Edit1->setText(bank);
+    messages_.Inform(QStringLiteral("已建立词库“%1”，共%2个单词。\r\n\r\n"
+                                    "按“加到词库”就可以学习这些单词。")
+                         .arg(bank)
+                         .arg(entries.lines.size()));
+}
+
+void TWordstoreroom1::importWordsClick() {
+    QString path;
+    core::ImportedEntries entries;
+    if (!ReadChosenWordFile(path, entries)) {
+        return;
+    }
+    const core::StudyState::ImportCount count = state_.AddImportedWords(entries.lines);
+    if (const core::Status saved = wordForm_.MYSaveClick(); !saved) {
+        messages_.ShowError(ErrorText(saved));
+        return;
+    }
+    messages_.Inform(QStringLiteral("已把%1个单词加入未学的单词；%2个单词已在您的单词表中。")
+                         .arg(count.added)
+                         .arg(count.alreadyListed + entries.duplicates));
+}
+
+void TWordstoreroom1::exportWordsClick() {
+    using core::ExchangeList;
+    static const std::vector<ExchangeList> choices[] = {
+        {ExchangeList::New, ExchangeList::Mastered, ExchangeList::Review},
+        {ExchangeList::New},
+        {ExchangeList::Mastered},
+        {ExchangeList::Review},
+    };
+    const int chosen = qBound(0, CbExportList->currentIndex(), 3);
+    const QString suggested =
+        QDir::home().filePath(Text(state_.LearnerName) + QStringLiteral(".csv"));
+    const QString path = ChooseFile(true, suggested);
+    if (path.isEmpty()) {
+        return;
+    }
+    const std::optional<exchange::Format> format = exchange::FormatOfPath(path);
+    if (!format) {
+        messages_.ShowError(
+            QStringLiteral("请用扩展名 .csv、.txt（Anki）或 .kvtml 指明文件的格式。"));
+        return;
+    }
+    const exchange::ExportResult result =
+        exchange::ExportLists(state_, choices[chosen], *format, path);
+    if (!result.status) {
+        messages_.ShowError(ErrorText(result.status));
+        return;
+    }
+    QString text = QStringLiteral("已把%1个单词导出到“%2”。").arg(result.words).arg(path);
+    if (result.skipped > 0) {
+        text += QStringLiteral("\r\n\r\n有%1行不是“单词[音标]释义”的形式，没有导出。")
+                    .arg(result.skipped);
+    }
+    messages_.Inform(text);
 }
 
 void TWordstoreroom1::restoreBackupClick() {
@@ -197,7 +341,8 @@ void TWordstoreroom1::resizeEvent(QResizeEvent* event) {
     const int w = width();
     const int h = height();
     Panel3->setGeometry(0, 0, w, 49);
-    ListBox1->setGeometry(0, 49, w, qMax(0, h - 49 - 40));
+    ListBox1->setGeometry(0, 49, w, qMax(0, h - 49 - 80));
+    Panel4->setGeometry(0, qMax(49, h - 80), w, 40);
     Panel2->setGeometry(0, qMax(49, h - 40), w, 40);
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 #include "host/modewindow.h"
 #include <QWidget>
+#include <functional>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -10,6 +12,7 @@ class MessageService;
 class TWordForm1;
 namespace core {
 class StudyState;
+struct ImportedEntries;
 }
 
 /// The word-bank window "词库设置": lists the banks of the catalogue and loads the chosen
@@ -36,6 +39,17 @@ public:
     QPushButton* newMywordbook; ///< "清空词库"
     QPushButton* Formclose1;    ///< "关  闭"
     QPushButton* restoreBackup; ///< "恢复备份"
+    // Word lists in and out of the program (CSV, Anki text, KVTML).
+    QWidget* Panel4;
+    QPushButton* importBank;  ///< "导入词库": a file becomes a new bank
+    QPushButton* importWords; ///< "导入生词": a file's words join the new-word list
+    QLabel* Label4;           ///< "导出单词表："
+    QComboBox* CbExportList;  ///< which lists "导出单词" writes
+    QPushButton* exportWords; ///< "导出单词"
+
+    /// Asks for a file to read (save false) or to write (save true, suggested name given);
+    /// returns its path, or an empty text when the learner cancels. Tests replace it.
+    std::function<QString(bool save, const QString& suggested)> ChooseFile;
 
 public slots:
     void ListBox1Click();
@@ -48,6 +62,15 @@ public slots:
     /// "恢复备份": lists the backups by date with their word counts; the one chosen replaces
     /// the lists (the present ones are kept as a backup first) and the lists are read anew.
     void restoreBackupClick();
+    /// "导入词库": the chosen file becomes a new bank named after the file; the catalogue is
+    /// shown again with the new bank chosen, ready for "加到词库".
+    void importBankClick();
+    /// "导入生词": the chosen file's words join the new-word list (those one of the three
+    /// lists holds already excepted) and the lists are saved.
+    void importWordsClick();
+    /// "导出单词": the lists chosen in CbExportList go to a file; its extension chooses the
+    /// format (".csv", ".txt" for Anki, ".kvtml").
+    void exportWordsClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -56,6 +79,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// Asks for a word file and reads it into entries; false (a failure shown) when the
+    /// learner cancels or the file cannot be read.
+    bool ReadChosenWordFile(QString& path, core::ImportedEntries& entries);
     void FormShow();
 
     core::StudyState& state_;

@@ -89,6 +89,13 @@ void THeReadForm1::BuildWindow() {
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label3->setWordWrap(true);
+    // The meaning fills the rest of the window and is the one item that stretches. It keeps
+    // its place while hidden, and a long meaning is cut at the bottom rather than pushing on
+    // the bands above: otherwise the layout would spread the spare height over the fixed
+    // bands, and the answer buttons would jump from one stage to the next.
+    QSizePolicy meaningPolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
+    meaningPolicy.setRetainSizeWhenHidden(true);
+    Label3->setSizePolicy(meaningPolicy);
     Label3->setFont(NamedFont(QStringLiteral("宋体"), 48));
     SetTextColour(Label3, QColor(128, 0, 64));
 
@@ -104,6 +111,9 @@ void THeReadForm1::BuildWindow() {
     column->addWidget(Label9);
     column->addWidget(Panel7);
     column->addWidget(Label3, 1);
+    // Fixed bands from the top; should the meaning ever leave the layout, this keeps the
+    // spare height at the bottom.
+    column->addStretch(0);
 
     struct Answer {
         QPushButton** button;
@@ -242,9 +252,13 @@ void THeReadForm1::ShowCard() {
 
     ShowFace(shown.face);
     Label3->setVisible(cards_.View().meaning);
-    // A recording that cannot be played is reported, and the card stays usable: its answers
-    // are still offered and "不清楚" speaks the word instead (no stored sound value).
-    cardSoundFile_ = host_.Pronounce(sound::PronounceVariant::CardNext, cards_.Word()).value;
+    // A recording that cannot be played is reported once, and the card stays usable: the
+    // word is spoken instead, its answers are still offered and "不清楚" speaks the word (no
+    // stored sound value).
+    PronounceOptions options;
+    options.speakOnFailure = true;
+    cardSoundFile_ =
+        host_.Pronounce(sound::PronounceVariant::CardNext, cards_.Word(), options).value;
     ApplyView(true);
 }
 
@@ -264,6 +278,7 @@ void THeReadForm1::BtMyDimnessClick() {
     ApplyView(true);
     PronounceOptions options;
     options.cardSoundFile = cardSoundFile_;
+    options.speakOnFailure = true;
     host_.Pronounce(sound::PronounceVariant::CardUnclear, cards_.Word(), options);
 }
 

@@ -1,6 +1,7 @@
 #include "lookupsession.h"
 
-LookupSession::LookupSession(std::string appDir) : appDir_(std::move(appDir)) {
+LookupSession::LookupSession(std::string appDir, std::string learnerDir)
+    : appDir_(std::move(appDir)), learnerDir_(std::move(learnerDir)) {
 }
 
 std::shared_ptr<const core::LookupIndex> LookupSession::Index(bool* builtNow) {
@@ -16,7 +17,7 @@ std::shared_ptr<const core::LookupIndex> LookupSession::Index(bool* builtNow) {
     }
     const auto stop = [this] { return closed_.load(); };
     core::LookupFiles files;
-    if (!core::ReadLookupFiles(appDir_, files, stop)) {
+    if (!core::ReadLookupFiles(appDir_, files, stop, learnerDir_)) {
         return nullptr;
     }
     auto index = std::make_shared<const core::LookupIndex>(std::move(files), stop);

@@ -11,7 +11,8 @@
 /// come while it is being built wait for it, later ones reuse it. Thread-safe.
 class LookupSession {
 public:
-    explicit LookupSession(std::string appDir);
+    /// The banks and corpus of appDir, and the learner's own banks in learnerDir.
+    explicit LookupSession(std::string appDir, std::string learnerDir = {});
 
     const std::string& AppDir() const { return appDir_; }
 
@@ -25,6 +26,7 @@ public:
 
 private:
     const std::string appDir_;
+    const std::string learnerDir_;
     std::mutex mutex_; ///< held while building, so that one build serves every search
     std::shared_ptr<const core::LookupIndex> index_;
     std::atomic<bool> closed_{false};

@@ -290,7 +290,8 @@ void TRecordForm1::Report(const QString& text) {
 }
 
 QString TRecordForm1::TempWav() const {
-    return sound::TempWav(state_.AppDir);
+    // The recording goes where the program writes (the learner data folder when installed).
+    return sound::TempWav(state_.DataHome());
 }
 
 void TRecordForm1::ApplyButtons() {

@@ -211,7 +211,7 @@ void TWordSentenceForrm::FormShow() {
     studyWords_ = core::ChoosesList(state_.ContentKind) ? state_.CurrentList().Lines()
                                                         : std::vector<std::string>{};
     StopSearches();
-    session_ = std::make_shared<LookupSession>(state_.AppDir);
+    session_ = std::make_shared<LookupSession>(state_.AppDir, state_.DataHome());
     reported_.clear();
     studyIndex_ = 0;
     const bool browsable = !studyWords_.empty();
@@ -323,7 +323,7 @@ void TWordSentenceForrm::ShowResult(WSelect::Result& result) {
     if (!hits_.empty()) {
         WritePage("2.htm", result.firstHitPage);
     }
-    const std::string page = state_.AppDir + "1.htm";
+    const std::string page = state_.DataHome() + "1.htm";
     if (!WritePage("1.htm", result.PageText) || !WebBrowser1->ShowFile(Q(page))) {
         // A program folder that cannot be written still shows the result.
         WebBrowser1->setHtml(Q(result.PageText));
@@ -371,7 +371,8 @@ void TWordSentenceForrm::AddHitToNewWords(int k) {
 }
 
 bool TWordSentenceForrm::WritePage(const std::string& name, const std::string& text) {
-    const core::Status status = core::WritePage(state_.AppDir + name, text);
+    // The pages go where the program writes; their pictures stay in the program folder.
+    const core::Status status = core::WritePage(state_.DataHome() + name, text);
     if (!status) {
         ReportOnce(status);
     }

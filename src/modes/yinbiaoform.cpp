@@ -241,7 +241,8 @@ void TyinbiaoForm1::ShowSymbol(int k) {
 }
 
 void TyinbiaoForm1::ShowPage(const std::string& page) {
-    const std::string path = core::LessonPagePath(state_.AppDir);
+    // The page goes where the program writes (the learner data folder when installed).
+    const std::string path = core::LessonPagePath(state_.DataHome());
     const core::Status written = core::WriteLessonPage(path, page);
     if (!written) {
         host_.Messages().ShowError(ErrorText(written));
@@ -259,7 +260,7 @@ void TyinbiaoForm1::SpeedButton1Click() {
     yinbiaoTimer1->stop();
     Comparison->Cancel();
     preparing_ = true;
-    const bool started = sound::StartRecording(*MediaPlayer1, sound::TempWav(state_.AppDir),
+    const bool started = sound::StartRecording(*MediaPlayer1, sound::TempWav(state_.DataHome()),
                                                [this](const QString& text) { Report(text); });
     preparing_ = false;
     if (deletePending_) {
@@ -293,11 +294,11 @@ void TyinbiaoForm1::yinbiaoTimer1Timer() {
     // The player's name is set to the recording file again before saving: whatever was
     // opened in between, the end of a recording writes "Temp.wav" and nothing else.
     const sound::RecordingEnd end =
-        sound::FinishRecording(*MediaPlayer1, sound::TempWav(state_.AppDir),
+        sound::FinishRecording(*MediaPlayer1, sound::TempWav(state_.DataHome()),
                                [this](const QString& text) { Report(text); });
     // Beside the playback, compared with the last symbol heard (none before the first).
     if (end.saved) {
-        Comparison->CompareRecording(sound::TempWav(state_.AppDir));
+        Comparison->CompareRecording(sound::TempWav(state_.DataHome()));
     }
 }
 

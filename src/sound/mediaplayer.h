@@ -30,12 +30,22 @@ public:
     /// Writes the recorded sound to the current file name.
     virtual void Save() = 0;
 
+    /// The longest the following plays may last (0: no limit of its own). A play that has
+    /// not ended by then, or a wave file that has played longer than its samples can last
+    /// (whatever its header says), is stopped and reported through Failed; Notify follows,
+    /// so that a waiting mode goes on.
+    void SetPlayLimit(int milliseconds) { playLimitMs_ = milliseconds; }
+    int PlayLimit() const { return playLimitMs_; }
+
 signals:
     /// A play has ended (its cause is not told).
     void Notify();
     /// A play failed after Play had returned (a broken file, a lost device); the message
     /// names the file. Notify follows, so that a waiting mode goes on.
     void Failed(const QString& message);
+
+private:
+    int playLimitMs_ = 0;
 };
 
 } // namespace sound

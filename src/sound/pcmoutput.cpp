@@ -41,7 +41,7 @@ void PcmOutput::Start(const QAudioFormat& format, const QString& what) {
     sinceStart_.start();
     QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {
-        throw SoundError(QStringLiteral("没有可用的声音输出设备：%1").arg(what).toStdString());
+        throw SoundError(core::Failure::SoundNoOutput, what);
     }
     format_ = format;
     // No parent, and deleted only through the event loop: the sink's platform part takes the
@@ -53,7 +53,7 @@ void PcmOutput::Start(const QAudioFormat& format, const QString& what) {
     io_ = sink_->start();
     if (io_ == nullptr || sink_->error() == QAudio::OpenError) {
         Stop();
-        throw SoundError(QStringLiteral("声音输出设备无法打开：%1").arg(what).toStdString());
+        throw SoundError(core::Failure::SoundOutputOpen, what);
     }
     feed_.start();
 }

@@ -4,6 +4,7 @@
 #include "core/speech.h"
 #include "core/utf8.h"
 #include "mediaplayer.h"
+#include "sounderror.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -90,7 +91,15 @@ Pronunciation PronounceWord(const PronounceRequest& request, const std::string& 
             QCoreApplication::processEvents();
             PlayFile(player, result.path);
             result.how = Pronounced::Played;
+        } catch (const SoundError& e) {
+            result.failure = e.Failure();
+            if (message) {
+                message(DeviceInitFailedText());
+            }
+            result.how = Pronounced::Failed;
         } catch (const std::exception&) {
+            result.failure =
+                core::Status::Fail(core::Failure::SoundUnplayable, result.path.toStdString());
             if (message) {
                 message(DeviceInitFailedText());
             }

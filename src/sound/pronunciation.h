@@ -1,4 +1,6 @@
 #pragma once
+#include "core/status.h"
+
 #include <QString>
 
 #include <functional>
@@ -76,6 +78,8 @@ struct Pronunciation {
     Pronounced how = Pronounced::Spoken;
     std::string value;
     QString path;
+    /// What failed when how is Failed.
+    core::Status failure;
 };
 
 /// Pronounces a word: its sound file when the sound index names one, else speech. Variants

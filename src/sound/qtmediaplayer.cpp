@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace sound {
@@ -59,6 +60,8 @@ int TagOf(const QAudioFormat& f) {
 
 QtMediaPlayer::QtMediaPlayer(QObject* parent, OutputVolume* volume)
     : MediaPlayer(parent), volume_(volume) {
+    playWatch_.setSingleShot(true);
+    connect(&playWatch_, &QTimer::timeout, this, &QtMediaPlayer::PlayTooLong);
     if (volume_ != nullptr) {
         connect(volume_, &OutputVolume::Changed, this, &QtMediaPlayer::ApplyVolume);
     }
@@ -72,8 +75,8 @@ QtMediaPlayer::~QtMediaPlayer() {
     }
 }
 
-void QtMediaPlayer::Fail(const QString& what) const {
-    throw SoundError(what.toStdString());
+void QtMediaPlayer::Fail(core::Failure what, const QString& file) const {
+    throw SoundError(what, file);
 }
 
 void QtMediaPlayer::SetFileName(const QString& fileName) {
@@ -84,16 +87,21 @@ void QtMediaPlayer::Open() {
     Close();
     const QString name = fileName_;
     if (name.isEmpty()) {
-        Fail(QStringLiteral("没有指定声音文件"));
+        Fail(core::Failure::SoundNoFileName, name);
     }
     QFileInfo info(name);
     if (!info.exists() || !info.isFile()) {
-        Fail(QStringLiteral("找不到声音文件：%1").arg(name));
+        Fail(core::Failure::SoundMissing, name);
+    }
+    // An empty file holds no sound of any kind: it is refused here, once, rather than by
+    // the media device after the play has started.
+    if (info.size() == 0) {
+        Fail(core::Failure::SoundUnplayable, name);
     }
     if (info.suffix().compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0) {
         QFile file(name);
         if (!file.open(QIODevice::ReadOnly)) {
-            Fail(QStringLiteral("无法打开声音文件：%1").arg(name));
+            Fail(core::Failure::SoundOpen, name);
         }
         QByteArray bytes = file.readAll();
         auto wave = core::ParseWave(std::string_view(bytes.constData(), bytes.size()));
@@ -111,6 +119,7 @@ void QtMediaPlayer::Open() {
         // Compressed wave files go to the media device, which knows their codecs.
     }
     EnsureMediaPlayer();
+    mediaFailed_ = false;
     media_->setSource(QUrl::fromLocalFile(info.absoluteFilePath()));
     device_ = Device::Media;
     openName_ = name;
@@ -133,15 +142,23 @@ void QtMediaPlayer::EnsureMediaPlayer() {
             emit Notify();
         }
     });
-    connect(media_, &QMediaPlayer::errorOccurred, this,
-            [this](QMediaPlayer::Error, const QString& text) {
-                emit Failed(QStringLiteral("无法播放声音文件：%1（%2）").arg(openName_, text));
-                // A play that cannot go on has ended: whoever waits for it goes on.
-                if (mediaPlaying_) {
-                    mediaPlaying_ = false;
-                    emit Notify();
-                }
-            });
+    connect(media_, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error) {
+        // The media device's own text is English and may come more than once for one file:
+        // the file is reported once, in the learner's words.
+        if (!mediaFailed_) {
+            mediaFailed_ = true;
+            const core::Failure what = error == QMediaPlayer::AccessDeniedError
+                                           ? core::Failure::SoundOpen
+                                           : core::Failure::SoundUnplayable;
+            emit Failed(SoundFailureText(core::Status::Fail(what, openName_.toStdString())));
+        }
+        // A play that cannot go on has ended: whoever waits for it goes on.
+        if (mediaPlaying_) {
+            mediaPlaying_ = false;
+            playWatch_.stop();
+            emit Notify();
+        }
+    });
 }
 
 void QtMediaPlayer::SetVideoOutput(QObject* output) {
@@ -157,30 +174,52 @@ void QtMediaPlayer::Play() {
     }
     switch (device_) {
     case Device::None:
-        Fail(QStringLiteral("声音设备未打开：%1").arg(fileName_));
+        Fail(core::Failure::SoundNotOpen, fileName_);
     case Device::Wave: {
         if (!wave_) {
             wave_ = std::make_unique<PcmOutput>(volume_);
             connect(wave_.get(), &PcmOutput::Finished, this, [this] {
                 wavePlaying_ = false;
+                playWatch_.stop();
                 emit Notify();
             });
         }
         wavePlaying_ = false;
+        playWatch_.stop();
         wave_->Start(FormatOf(waveInfo_), openName_);
         wave_->Append(waveBytes_);
         wave_->Finish();
         wavePlaying_ = true;
+        StartPlayWatch(core::WavePlayLimitMs(waveInfo_, PlayLimit()));
         break;
     }
     case Device::Media:
         mediaPlaying_ = false;
+        playWatch_.stop();
         media_->stop();
         media_->setPosition(0);
         mediaPlaying_ = true;
         media_->play();
+        StartPlayWatch(PlayLimit());
         break;
     }
+}
+
+void QtMediaPlayer::StartPlayWatch(qint64 limitMs) {
+    if (limitMs > 0) {
+        playWatch_.start(static_cast<int>(std::min<qint64>(limitMs, INT_MAX)));
+    }
+}
+
+void QtMediaPlayer::PlayTooLong() {
+    if (!IsPlaying()) {
+        return;
+    }
+    const QString file = openName_;
+    Stop();
+    emit Failed(
+        SoundFailureText(core::Status::Fail(core::Failure::SoundTooLong, file.toStdString())));
+    emit Notify();
 }
 
 bool QtMediaPlayer::IsPlaying() const {
@@ -188,6 +227,7 @@ bool QtMediaPlayer::IsPlaying() const {
 }
 
 void QtMediaPlayer::Stop() {
+    playWatch_.stop();
     if (IsRecording()) {
         StopRecording();
     }
@@ -218,7 +258,7 @@ void QtMediaPlayer::Close() {
 
 void QtMediaPlayer::Record() {
     if (device_ != Device::Wave) {
-        Fail(QStringLiteral("无法在此文件中录音：%1").arg(fileName_));
+        Fail(core::Failure::SoundNoRecord, fileName_);
     }
     Stop();
     if (recordPending_) {
@@ -227,7 +267,7 @@ void QtMediaPlayer::Record() {
     }
     QAudioDevice device = QMediaDevices::defaultAudioInput();
     if (device.isNull()) {
-        Fail(QStringLiteral("没有可用的录音设备：%1").arg(openName_));
+        Fail(core::Failure::SoundNoInput, openName_);
     }
     // Record in the prepared file's format; a device that cannot deliver it records in its own
     // format, and the header is rewritten to say so.
@@ -237,14 +277,14 @@ void QtMediaPlayer::Record() {
     }
     recordFile_.setFileName(openName_);
     if (!recordFile_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        Fail(QStringLiteral("无法写入录音文件：%1").arg(openName_));
+        Fail(core::Failure::SoundWrite, openName_);
     }
     auto header = core::WaveHeader(format.channelCount(), BitsOf(format), format.sampleRate(), 0,
                                    TagOf(format));
     if (recordFile_.write(reinterpret_cast<const char*>(header.data()), header.size()) !=
         static_cast<qint64>(header.size())) {
         recordFile_.close();
-        Fail(QStringLiteral("无法写入录音文件：%1").arg(openName_));
+        Fail(core::Failure::SoundWrite, openName_);
     }
     // No parent, and deleted only through the event loop, for the reasons PcmOutput gives.
     source_ = new QAudioSource(device, format);
@@ -257,7 +297,7 @@ void QtMediaPlayer::Record() {
         source_ = nullptr;
         sourceIo_ = nullptr;
         recordFile_.close();
-        Fail(QStringLiteral("录音设备无法打开：%1").arg(openName_));
+        Fail(core::Failure::SoundInputOpen, openName_);
     }
     // The recording runs from here: connecting to the sound server is not part of it.
     recordClock_.start();
@@ -331,13 +371,13 @@ void QtMediaPlayer::Save() {
     recordPending_ = false;
     core::Status status = core::FinishWaveSizes(recordedName_.toStdString());
     if (!status) {
-        Fail(QStringLiteral("无法写入录音文件：%1").arg(recordedName_));
+        Fail(core::Failure::SoundWrite, recordedName_);
     }
     QString target = fileName_.isEmpty() ? recordedName_ : fileName_;
     if (QFileInfo(target).absoluteFilePath() != QFileInfo(recordedName_).absoluteFilePath()) {
         QFile::remove(target);
         if (!QFile::copy(recordedName_, target)) {
-            Fail(QStringLiteral("保存声音文件出错：%1").arg(target));
+            Fail(core::Failure::SoundWrite, target);
         }
     }
 }

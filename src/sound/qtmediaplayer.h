@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -66,12 +67,14 @@ signals:
 private:
     enum class Device { None, Wave, Media };
 
-    [[noreturn]] void Fail(const QString& what) const;
+    [[noreturn]] void Fail(core::Failure what, const QString& file) const;
     void EnsureMediaPlayer();
     void StopRecording();
     void TakeRecorded();
     qint64 RecordedTimeBytes() const;
     void ApplyVolume();
+    void StartPlayWatch(qint64 limitMs);
+    void PlayTooLong();
 
     OutputVolume* volume_;
     QString fileName_;
@@ -87,6 +90,9 @@ private:
     QAudioOutput* audioOutput_ = nullptr;
     QObject* videoOutput_ = nullptr;
     bool mediaPlaying_ = false;
+    bool mediaFailed_ = false; ///< the open media file has been reported as unplayable
+    // Stops a play that has gone on longer than its file can need.
+    QTimer playWatch_;
     // Recording.
     QAudioSource* source_ = nullptr;
     QIODevice* sourceIo_ = nullptr;

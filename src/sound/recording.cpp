@@ -21,7 +21,7 @@ void CreateWav(int channels, int bits, int rate, const QString& file) {
                   static_cast<qint64>(header.size()) &&
               out.commit();
     if (!ok) {
-        throw SoundError(QStringLiteral("无法创建声音文件：%1").arg(file).toStdString());
+        throw SoundError(core::Failure::SoundCreate, file);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "voice.h"
 
+#include "core/speechtext.h"
 #include "core/volume.h"
 #include "pcmoutput.h"
 #include "sounderror.h"
@@ -8,6 +9,7 @@
 
 #include <QAudioFormat>
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMetaObject>
 
@@ -96,10 +98,12 @@ bool Voice::SynthesizeToMemory(const std::string& text, int speed, core::PcmSoun
     if (!StartEngine({}) || !SetEnglishVoice()) {
         return false;
     }
+    // What SpeakText would say of it, so that the model is what the learner heard.
+    const std::string spoken = core::SpokenText(text);
     std::vector<std::int16_t> samples;
     t_memory = &samples;
     espeak_SetParameter(espeakRATE, core::WordsPerMinuteFromSpeed(speed), 0);
-    const espeak_ERROR made = espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0,
+    const espeak_ERROR made = espeak_Synth(spoken.c_str(), spoken.size() + 1, 0, POS_CHARACTER, 0,
                                            espeakCHARS_UTF8, nullptr, nullptr);
     t_memory = nullptr;
     if (made != EE_OK) {
@@ -116,6 +120,7 @@ Voice::Voice(QObject* parent, OutputVolume* volume, QString dataPath)
 }
 
 Voice::~Voice() {
+    // The worker is stopped and joined first, so that no sample comes after this point.
     abort_ = true;
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -126,7 +131,15 @@ Voice::~Voice() {
     if (worker_.joinable()) {
         worker_.join();
     }
-    output_.reset();
+    // The samples and ends it handed over but that were not yet delivered are dropped: the
+    // audio sink runs the event loop while it is destroyed, and they must not reach a voice
+    // whose output is going.
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+    if (output_) {
+        output_->disconnect(this);
+        std::unique_ptr<PcmOutput> output = std::move(output_);
+        output.reset();
+    }
 }
 
 bool Voice::Register() {
@@ -177,9 +190,10 @@ void Voice::SpeakText(const std::string& text) {
     }
     ++textsInFlight_;
     speaking_ = true;
+    lastSpokenText_ = core::SpokenText(text);
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        jobs_.push_back(Job{text, core::WordsPerMinuteFromSpeed(speed_)});
+        jobs_.push_back(Job{lastSpokenText_, core::WordsPerMinuteFromSpeed(speed_)});
     }
     wake_.notify_one();
 }
@@ -210,7 +224,7 @@ void Voice::WorkerLoop() {
 }
 
 void Voice::ReceiveSamples(QByteArray samples) {
-    if (outputBroken_) {
+    if (!output_ || outputBroken_) {
         return;
     }
     if (!output_->IsActive()) {
@@ -223,7 +237,7 @@ void Voice::ReceiveSamples(QByteArray samples) {
         } catch (const SoundError& e) {
             // The texts still in the engine are made and dropped; the speech counts as ended.
             outputBroken_ = true;
-            emit SpeechFailed(QString::fromStdString(e.what()));
+            emit SpeechFailed(e.Failure());
             return;
         }
     }
@@ -231,6 +245,9 @@ void Voice::ReceiveSamples(QByteArray samples) {
 }
 
 void Voice::TextDone() {
+    if (!output_) {
+        return;
+    }
     --textsInFlight_;
     if (textsInFlight_ == 0 && output_->IsActive()) {
         output_->Finish();
@@ -239,7 +256,7 @@ void Voice::TextDone() {
 }
 
 void Voice::MaybeFinished() {
-    if (!speaking_ || textsInFlight_ > 0 || output_->IsActive()) {
+    if (!output_ || !speaking_ || textsInFlight_ > 0 || output_->IsActive()) {
         return;
     }
     speaking_ = false;

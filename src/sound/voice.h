@@ -1,6 +1,7 @@
 #pragma once
 #include "core/pcmwave.h"
 #include "core/speech.h"
+#include "core/status.h"
 #include "outputvolume.h"
 
 #include <QObject>
@@ -32,7 +33,7 @@ public:
     /// Starts the engine. When it cannot start, the program goes on without speech: LastError
     /// says what is missing, EngineFailed is raised once, and every text counts as spoken.
     bool Register();
-    /// Speaks text (UTF-8) without waiting.
+    /// Speaks text (UTF-8) without waiting; only its first core::MaxSpokenChars characters.
     void SpeakText(const std::string& text) override;
     /// True from SpeakText until the last sample of the last text has been played.
     bool IsSpeaking() const override { return speaking_; }
@@ -47,6 +48,8 @@ public:
     QString LastError() const { return lastError_; }
     /// The output that speech plays through (for checks of its volume and timing).
     PcmOutput* Output() const { return output_.get(); }
+    /// The text last handed to the engine.
+    const std::string& LastSpokenText() const { return lastSpokenText_; }
     /// How long the engine took to make the samples of the last text, in nanoseconds.
     qint64 LastSynthesisNs() const { return lastSynthesisNs_.load(); }
 
@@ -60,8 +63,9 @@ public:
 signals:
     /// The engine could not start; raised once, with the text to show.
     void EngineFailed(const QString& message);
-    /// Speech could not be played (the text names the cause); the speech counts as ended.
-    void SpeechFailed(const QString& message);
+    /// Speech could not be played (the sound output is missing or cannot be opened); the
+    /// speech counts as ended.
+    void SpeechFailed(const core::Status& failure);
     /// The last queued text has sounded.
     void SpeakingFinished();
 
@@ -87,6 +91,7 @@ private:
     bool outputBroken_ = false; ///< the output failed; the rest of this speech is dropped
     int textsInFlight_ = 0;     ///< texts given but not yet made into samples
     QString lastError_;
+    std::string lastSpokenText_;
 
     std::thread worker_;
     std::mutex mutex_;

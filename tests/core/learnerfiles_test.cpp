@@ -57,12 +57,49 @@ TEST(LearnerName, SafeNamesPassAndHostileNamesAreRefused) {
         {"3.htm", false},
         {"4.htm", true},
         {"Temp.wav ", true},
+        // The catalogue and the bank folder of the learner data folder.
+        {"Ebook.txt", false},
+        {"Worddata", false},
+        {"worddata", true},
     };
     for (const auto& c : cases) {
         core::Status s = core::CheckLearnerName(c.name);
         EXPECT_EQ(s.ok, c.ok) << "name: " << c.name;
         if (!c.ok) {
             EXPECT_NE(s.what, core::Failure::None);
+        }
+    }
+}
+
+TEST(LearnerName, NamesThatShowNothingOrHideCharactersAreRefusedWithTheirReason) {
+    using F = core::Failure;
+    struct Case {
+        const char* name;
+        F failure; // F::None: accepted
+    };
+    const Case cases[] = {
+        {"\u3000\u3000", F::NameInvisible},                    // full-width spaces only
+        {"\u00A0", F::NameInvisible},                          // a non-breaking space
+        {" \u2003\u202F\u205F\u2800\u3164", F::NameInvisible}, // other widths, blank fillers
+        {"\u0301\uFE0F", F::NameInvisible},                    // marks with no letter to go on
+        {"\u200B", F::NameFormat},                             // a zero-width space
+        {"Tom\u200B", F::NameFormat},
+        {"\u202Emoc.evil", F::NameFormat}, // a right-to-left override
+        {"a\u2066b\u2069", F::NameFormat}, // a direction isolate
+        {"\uFEFFTom", F::NameFormat},      // a byte order mark
+        {"Tom\u00AD", F::NameFormat},      // a soft hyphen
+        {"bad\xFF", F::NameFormat},        // not UTF-8
+        {"line\u2028sep", F::NameControl}, // a line separator
+        {"c1\u0085", F::NameControl},      // a control of the second set
+        {"小\u3000明", F::None},           // a full-width space inside
+        {"Jose\u0301", F::None},           // a mark on a letter
+        {"\u00A0Tom", F::None},
+    };
+    for (const Case& c : cases) {
+        for (const core::Status& s :
+             {core::CheckLearnerName(c.name), core::CheckBankName(c.name)}) {
+            EXPECT_EQ(s.ok, c.failure == F::None) << c.name;
+            EXPECT_EQ(s.what, c.failure) << c.name;
         }
     }
 }
@@ -232,5 +269,69 @@ TEST_F(BankCopy, CatalogueIsReadInFileOrder) {
     fs::remove(app + "Ebook.txt");
     EXPECT_FALSE(core::ReadBankCatalogue(app, names));
 }
+
+// Installed read-only: the data folder holds the installed banks, the learner data folder
+// the learner's own. Run from a writable program folder both are the same folder.
+class OwnBanks : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        data = dir.AppDir() + "data/";
+        learner = GetParam() ? data : dir.AppDir() + "home/";
+        fs::create_directories(data + "Worddata");
+        fs::create_directories(learner);
+        WriteAll(data + "Ebook.txt", "GRE\r\n");
+        WriteAll(data + "Worddata/GRE.dst", "abate[E'beit]v.\xBC\xF5\xC7\xE1\r\n"); // 减轻
+        ASSERT_TRUE(core::CreateLearnerFiles(learner, "Li"));
+    }
+    std::vector<std::string> Catalogue() {
+        std::vector<std::string> names;
+        EXPECT_TRUE(core::ReadBankCatalogues(data, learner, names));
+        return names;
+    }
+    TestDir dir;
+    std::string data;
+    std::string learner;
+};
+
+TEST_P(OwnBanks, ANewBankIsListedFoundAndLoaded) {
+    EXPECT_EQ(Catalogue(), std::vector<std::string>{"GRE"});
+    ASSERT_TRUE(core::CreateWordBank(data, learner, "我的", {"cat[kAt]n.猫", "dog[dCg]n.狗"}));
+    EXPECT_EQ(Catalogue(), (std::vector<std::string>{"GRE", "我的"}));
+    EXPECT_EQ(ReadAll(learner + "Worddata/我的.dst"),
+              "cat[kAt]n.\xC3\xA8\r\ndog[dCg]n.\xB9\xB7\r\n");
+    EXPECT_EQ(core::FindWordBank(data, learner, "我的"), learner + "Worddata/我的.dst");
+    EXPECT_EQ(core::FindWordBank(data, learner, "GRE"), data + "Worddata/GRE.dst");
+    // The installed catalogue is untouched when the learner's folder is another one.
+    EXPECT_EQ(ReadAll(data + "Ebook.txt"), GetParam() ? "GRE\r\n\xCE\xD2\xB5\xC4\r\n" : "GRE\r\n");
+
+    const core::BankCopyResult copied = core::CopyBankToNewList(data, learner, "Li", "我的");
+    ASSERT_TRUE(copied.status);
+    EXPECT_EQ(copied.linesCopied, 2u);
+    ASSERT_TRUE(core::CopyBankToNewList(data, learner, "Li", "GRE").status);
+    EXPECT_EQ(ReadAll(learner + "Li/Li1.bm"), "abate[E'beit]v.\xBC\xF5\xC7\xE1\r\n");
+}
+
+TEST_P(OwnBanks, ANameInUseIsRefusedAndNothingChanges) {
+    ASSERT_TRUE(core::CreateWordBank(data, learner, "mine", {"cat[kAt]n.猫"}));
+    const std::string catalogue = ReadAll(learner + "Ebook.txt");
+    for (const std::string name : {"GRE", "mine", "../mine", ""}) {
+        const core::Status s = core::CreateWordBank(data, learner, name, {"x[]y"});
+        EXPECT_FALSE(s) << name;
+        EXPECT_EQ(ReadAll(learner + "Ebook.txt"), catalogue);
+    }
+    EXPECT_EQ(core::CreateWordBank(data, learner, "GRE", {"x[]y"}).what, core::Failure::BankExists);
+    EXPECT_EQ(ReadAll(data + "Worddata/GRE.dst"), "abate[E'beit]v.\xBC\xF5\xC7\xE1\r\n");
+}
+
+TEST_P(OwnBanks, ACatalogueThatCannotBeWrittenLeavesNoBankFile) {
+    fs::remove(learner + "Ebook.txt");
+    fs::create_directories(learner + "Ebook.txt"); // not a file: the rename over it fails
+    const core::Status s = core::CreateWordBank(data, learner, "mine", {"cat[kAt]n.猫"});
+    EXPECT_FALSE(s);
+    EXPECT_FALSE(fs::exists(learner + "Worddata/mine.dst"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, OwnBanks, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "OneFolder" : "TwoFolders"; });
 
 } // namespace

@@ -165,6 +165,21 @@ TEST_F(LookupFilesTest, CatalogueOrderThenOtherBanksByName) {
     EXPECT_EQ(core::BankDisplayName(dir.AppDir() + "Worddata/b.v2.dst"), "b");
 }
 
+TEST_F(LookupFilesTest, TheLearnersOwnBanksFollowTheInstalledOnes) {
+    std::filesystem::create_directories(dir.File("data/Worddata"));
+    std::filesystem::create_directories(dir.File("home/Worddata"));
+    Write("data/Ebook.txt", {"高考"});
+    Write("data/Worddata/高考.dst", {"x[y]z"});
+    Write("home/Ebook.txt", {"自己的"});
+    Write("home/Worddata/自己的.dst", {"x[y]z"});
+    Write("home/Worddata/高考.dst", {"x[y]z"}); // shadowed: the installed bank of that name
+    const std::string data = dir.AppDir() + "data/";
+    const std::string home = dir.AppDir() + "home/";
+    EXPECT_EQ(core::LookupBankPaths(data, home),
+              (std::vector<std::string>{data + "Worddata/高考.dst", home + "Worddata/自己的.dst"}));
+    EXPECT_EQ(core::LookupBankPaths(data, data), core::LookupBankPaths(data));
+}
+
 TEST_F(LookupFilesTest, UnreadableBankIsSkippedAndListedOnce) {
     std::filesystem::create_directories(dir.File("Worddata"));
     Write("Ebook.txt", {"一", "二"});

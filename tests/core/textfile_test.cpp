@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <iostream>
 #include <random>
+#include <utility>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,6 +68,24 @@ TEST(Gb18030, CharactersOutsideGbkSurviveARoundTrip) {
         EXPECT_NE(encoded, s) << "not stored as UTF-8: " << s;
         EXPECT_EQ(core::Gb18030ToUtf8(encoded), s);
     }
+}
+
+TEST(Gb18030, TwoByteCodesOfCharactersBeyondTheBasicPlaneAreRead) {
+    // Six two-byte codes stand for characters outside the Basic Multilingual Plane; each is
+    // read as its character and written back as the same two bytes.
+    const std::pair<const char*, const char*> codes[] = {
+        {"\xFE\x51", "\U00020087"}, {"\xFE\x52", "\U00020089"}, {"\xFE\x53", "\U000200CC"},
+        {"\xFE\x6C", "\U000215D7"}, {"\xFE\x76", "\U0002298F"}, {"\xFE\x91", "\U000241FE"},
+    };
+    for (const auto& [bytes, text] : codes) {
+        const std::string line = std::string("a") + bytes + "b";
+        EXPECT_EQ(core::Gb18030ToUtf8(line), std::string("a") + text + "b") << text;
+        EXPECT_EQ(core::Utf8ToGb18030(core::Gb18030ToUtf8(line)), line) << text;
+    }
+    // Found by fuzzing: a failed four-byte code followed by one of them.
+    const std::string fuzzed = "\xC1\x34\xFE\x6C";
+    const std::string read = core::Gb18030ToUtf8(fuzzed);
+    EXPECT_EQ(core::Gb18030ToUtf8(core::Utf8ToGb18030(read)), read);
 }
 
 /// The private-use character that keeps a byte that is no character.
@@ -132,7 +151,8 @@ TEST(Gb18030, AnyBytesAreReadAsUtf8AndWrittenBackUnchanged) {
                 bytes += byte(0x30, 0x39);
                 break;
             case 4:
-                bytes += std::vector<std::string>{"\x80", "\xA2\xE3", "\xFF", "\r\n"}[random() % 4];
+                bytes += std::vector<std::string>{"\x80", "\xA2\xE3", "\xFF", "\r\n", "\r",
+                                                  "\n"}[random() % 6];
                 break;
             default:
                 bytes += byte(0x00, 0xFF);
@@ -142,6 +162,8 @@ TEST(Gb18030, AnyBytesAreReadAsUtf8AndWrittenBackUnchanged) {
         const std::string text = core::Gb18030ToUtf8(bytes);
         ASSERT_TRUE(core::IsValidUtf8(text)) << "round " << round;
         ASSERT_EQ(core::Utf8ToGb18030(text), bytes) << "round " << round;
+        // Files are read line by line without the whole text in between: the same lines.
+        ASSERT_EQ(core::Gb18030Lines(bytes), core::SplitLines(text)) << "round " << round;
     }
 }
 

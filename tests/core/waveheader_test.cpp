@@ -257,4 +257,34 @@ TEST(FinishWaveFile, RewritesTheFormatTheDeviceRecordedIn) {
     EXPECT_EQ(info->dataSize, 800u);
 }
 
+TEST(WavePlayLimit, SamplesAtTheSlowestSaneRatePlusGraceAndNeverMoreThanTheCap) {
+    struct Case {
+        const char* name;
+        int rate;
+        int blockAlign;
+        std::size_t dataSize;
+        std::int64_t cap;
+        std::int64_t limit;
+    };
+    const Case cases[] = {
+        // One second of CD sound needs 1 s; at 8000 frames a second its bytes last 5.5 s.
+        {"cd second", 44100, 4, 176400, 0, 5513 + 1000},
+        {"cd second capped", 44100, 4, 176400, 15000, 6513},
+        // A header that says 1 Hz does not buy hours: the bytes count, not the stated rate.
+        {"lying 1 Hz", 1, 2, 20000, 15000, 1250 + 1000},
+        {"lying 1 Hz long", 1, 2, 2000000, 15000, 15000},
+        {"lying 1 Hz uncapped", 1, 2, 2000000, 0, 125000 + 1000},
+        {"8-bit mono", 8000, 1, 8000, 15000, 2000},
+        {"empty data", 22050, 2, 0, 15000, 1000},
+        {"partial second rounds up", 8000, 1, 1, 0, 1001},
+    };
+    for (const Case& c : cases) {
+        core::WaveInfo info;
+        info.rate = c.rate;
+        info.blockAlign = c.blockAlign;
+        info.dataSize = c.dataSize;
+        EXPECT_EQ(core::WavePlayLimitMs(info, c.cap), c.limit) << c.name;
+    }
+}
+
 } // namespace

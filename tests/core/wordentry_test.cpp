@@ -27,9 +27,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(EntryCase{"word[wE:d]n.词；单词", "word", "wE:d", "n.词；单词"},
                       EntryCase{"no bracket at all", "", "", "no bracket at all"},
                       EntryCase{"open[only", "open", "", "open[only"},
-                      EntryCase{"close]only", "", "", "only"},
-                      EntryCase{"a[b]c]d[e", "a", "b", "c]d[e"}, EntryCase{"]x[y", "]x", "", "x[y"},
-                      EntryCase{"[]", "", "", ""},
+                      EntryCase{"close]only", "", "close", "only"},
+                      EntryCase{"wE:d]n.词", "", "wE:d", "n.词"},
+                      EntryCase{"]lead", "", "", "lead"}, EntryCase{"a[b]c]d[e", "a", "b", "c]d[e"},
+                      EntryCase{"]x[y", "]x", "", "x[y"}, EntryCase{"[]", "", "", ""},
                       EntryCase{"ice cream[aIs kri:m]n.冰淇淋", "ice cream", "aIs kri:m",
                                 "n.冰淇淋"},
                       EntryCase{"", "", "", ""}));

@@ -78,6 +78,13 @@ TEST(WordList, DuplicateIndexFollowsEveryChange) {
     check({{"kiwi[k]n.猕猴桃", true}}, "after append");
     list.Replace({});
     check({{"apple[x]n.苹果", false}, {"kiwi[k]n.猕猴桃", false}}, "after replace");
+    // Changes made after a load and before its first duplicate test count too.
+    list.Replace({"a[a]x", "B[b]y", "a[a]x", "c[c]z"});
+    list.Append("D[d]w");
+    list.RemoveAt(0);
+    list.RemoveAt(2);
+    check({{"A[A]X", true}, {"b[b]y", true}, {"c[c]z", false}, {"d[d]w", true}},
+          "after changes before the first test");
 }
 
 TEST(WordList, ObserverHearsEachChange) {
@@ -118,8 +125,13 @@ TEST(WordList, IndexAgreesWithAPlainScanOverManyChanges) {
             list.Append(words[rng() % words.size()] + std::to_string(rng() % 40));
         } else if (op < 9 && !list.empty()) {
             list.RemoveAt(static_cast<long long>(rng() % list.size()));
-        } else if (op == 9 && step % 500 == 9) {
-            list.Replace({words[0], words[3]});
+        } else if (op == 9 && step % 50 == 9) {
+            list.Replace({words[0], words[3], words[1] + "7", words[4] + "7"});
+        }
+        // Not after every change: several changes, a reload among them, may come between
+        // two duplicate tests.
+        if (rng() % 3 != 0) {
+            continue;
         }
         const std::string probe = words[rng() % words.size()] + std::to_string(rng() % 40);
         ASSERT_EQ(list.ContainsIgnoringCase(probe), plainContains(probe))

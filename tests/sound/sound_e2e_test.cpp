@@ -1,5 +1,6 @@
 // End to end on the sound server: files play and notify, speech starts and ends, a recording
 // gives a wave file whose header matches it, and the volume reaches the output.
+#include "core/speechtext.h"
 #include "core/volume.h"
 #include "core/waveheader.h"
 #include "sound/outputvolume.h"
@@ -16,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,6 +25,9 @@
 #include <thread>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
 
 namespace {
 
@@ -89,6 +94,71 @@ TEST_F(SoundEndToEnd, MissingOrBrokenFilesThrowNamingTheFile) {
     // Play without an open file is an error too, never a silent success.
     sound::QtMediaPlayer fresh;
     EXPECT_THROW(fresh.Play(), sound::SoundError);
+}
+
+TEST_F(SoundEndToEnd, APlayLongerThanItsFileCanNeedIsStoppedReportedAndEnds) {
+    // A header that says 1 Hz: its 4,000 sample bytes would play for more than half an hour.
+    QByteArray lying = ToneWave(1, 8000, 250);
+    lying[24] = 1;
+    lying[25] = lying[26] = lying[27] = 0;
+    lying[28] = 2; // byte rate
+    lying[29] = lying[30] = lying[31] = 0;
+    const QString slow = Path(QStringLiteral("slow.wav"));
+    ASSERT_TRUE(WriteFile(slow, lying));
+    // A real tone longer than the limit a word's sound gets.
+    const QString tone = Path(QStringLiteral("long.wav"));
+    ASSERT_TRUE(WriteFile(tone, ToneWave(1, 22050, 4000)));
+
+    struct Case {
+        QString file;
+        int limitMs;
+        qint64 stopsWithinMs;
+    };
+    for (const Case& c : {Case{slow, 15000, 4000}, Case{tone, 800, 3000}}) {
+        SCOPED_TRACE(c.file.toStdString());
+        sound::QtMediaPlayer player;
+        player.SetPlayLimit(c.limitMs);
+        QSignalSpy notify(&player, &sound::MediaPlayer::Notify);
+        QSignalSpy failed(&player, &sound::MediaPlayer::Failed);
+        QElapsedTimer clock;
+        clock.start();
+        sound::PlayFile(player, c.file);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return notify.count() > 0; }, 8000))
+            << "the play was never ended";
+        EXPECT_LT(clock.elapsed(), c.stopsWithinMs);
+        ASSERT_EQ(failed.count(), 1);
+        const QString text = failed.value(0).value(0).toString();
+        EXPECT_TRUE(text.startsWith(QStringLiteral("声音文件播放时间过长"))) << text.toStdString();
+        EXPECT_NE(text.indexOf(c.file), -1);
+        EXPECT_FALSE(player.IsPlaying());
+    }
+}
+
+TEST_F(SoundEndToEnd, EmptyAndDamagedFilesAreReportedOnceInChinese) {
+    const QString empty = Path(QStringLiteral("empty.wav"));
+    ASSERT_TRUE(WriteFile(empty, QByteArray()));
+    sound::QtMediaPlayer player;
+    QSignalSpy failed(&player, &sound::MediaPlayer::Failed);
+    try {
+        sound::PlayFile(player, empty);
+        FAIL() << "an empty file opened";
+    } catch (const sound::SoundError& e) {
+        EXPECT_EQ(e.Failure().what, core::Failure::SoundUnplayable);
+    }
+    // A file the media device cannot decode: its failure comes after the play has started,
+    // once, and in Chinese (the device's own text is English).
+    const QString damaged = Path(QStringLiteral("damaged.mp3"));
+    ASSERT_TRUE(WriteFile(damaged, QByteArray(3000, 'x')));
+    QSignalSpy notify(&player, &sound::MediaPlayer::Notify);
+    sound::PlayFile(player, damaged);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return notify.count() > 0; }, 8000));
+    QTest::qWait(300);
+    ASSERT_EQ(failed.count(), 1);
+    QString text = failed.value(0).value(0).toString();
+    EXPECT_NE(text.indexOf(damaged), -1);
+    text.remove(damaged);
+    EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))
+        << text.toStdString();
 }
 
 TEST_F(SoundEndToEnd, SpokenWordIsSpeakingUntilItHasSounded) {
@@ -158,6 +228,27 @@ TEST_F(SoundEndToEnd, TextsGivenWhileSpeakingFollowInTurn) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !voice.IsSpeaking(); }, 15000));
     // Speaking ended only once both texts had sounded.
     EXPECT_GT(voice.Output()->TotalBytesWritten() - before, 3 * oneBytes);
+}
+
+TEST_F(SoundEndToEnd, VoiceEndsCleanlyWhileALongWordIsSounding) {
+    // A list word of 20,000 characters is being made into samples and played when the
+    // program ends: the engine's worker and its output must go without a late callback.
+    std::string longWord;
+    while (longWord.size() < 20000) {
+        longWord += "abcdefghij";
+    }
+    for (int round = 0; round < 3; ++round) {
+        auto voice = std::make_unique<sound::Voice>();
+        ASSERT_TRUE(voice->Register()) << voice->LastError().toStdString();
+        voice->SpeakText(longWord);
+        EXPECT_EQ(voice->LastSpokenText(), longWord.substr(0, core::MaxSpokenChars))
+            << "only the beginning of a word that long is spoken";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return voice->Output()->Sink() != nullptr; }, 10000));
+        QTest::qWait(30 * round);
+        voice.reset();
+        // Samples the worker handed over just before the end must find no voice to play.
+        QTest::qWait(50);
+    }
 }
 
 TEST_F(SoundEndToEnd, OneSecondRecordingGivesAMatchingWaveFile) {

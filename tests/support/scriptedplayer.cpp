@@ -6,9 +6,9 @@
 
 namespace sound {
 
-void ScriptedPlayer::FailOn(Op op, bool fail) {
+void ScriptedPlayer::FailOn(Op op, bool fail, core::Failure failure) {
     if (fail) {
-        failing_.insert(static_cast<int>(op));
+        failing_.insert(static_cast<int>(op), failure);
     } else {
         failing_.remove(static_cast<int>(op));
     }
@@ -16,9 +16,9 @@ void ScriptedPlayer::FailOn(Op op, bool fail) {
 
 void ScriptedPlayer::Check(Op op, const char* name) {
     calls_ << QString::fromLatin1(name);
-    if (failing_.contains(static_cast<int>(op))) {
-        throw SoundError(
-            QStringLiteral("%1 失败：%2").arg(QString::fromLatin1(name), fileName_).toStdString());
+    const auto failing = failing_.constFind(static_cast<int>(op));
+    if (failing != failing_.constEnd()) {
+        throw SoundError(*failing, fileName_);
     }
 }
 
@@ -30,7 +30,7 @@ void ScriptedPlayer::SetFileName(const QString& fileName) {
 void ScriptedPlayer::Open() {
     Check(Op::Open, "Open");
     if (missing_.contains(fileName_) || (checkFiles_ && !QFileInfo(fileName_).isFile())) {
-        throw SoundError(QStringLiteral("找不到声音文件：%1").arg(fileName_).toStdString());
+        throw SoundError(core::Failure::SoundMissing, fileName_);
     }
     open_ = true;
 }
@@ -38,7 +38,7 @@ void ScriptedPlayer::Open() {
 void ScriptedPlayer::Play() {
     Check(Op::Play, "Play");
     if (!open_) {
-        throw SoundError(QStringLiteral("声音设备未打开：%1").arg(fileName_).toStdString());
+        throw SoundError(core::Failure::SoundNotOpen, fileName_);
     }
     recording_ = false;
     played_ << fileName_;
@@ -61,7 +61,7 @@ void ScriptedPlayer::Close() {
 void ScriptedPlayer::Record() {
     Check(Op::Record, "Record");
     if (!open_) {
-        throw SoundError(QStringLiteral("声音设备未打开：%1").arg(fileName_).toStdString());
+        throw SoundError(core::Failure::SoundNotOpen, fileName_);
     }
     recording_ = true;
 }

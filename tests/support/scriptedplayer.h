@@ -1,6 +1,9 @@
 #pragma once
 #include "sound/mediaplayer.h"
 
+#include "core/status.h"
+
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -37,8 +40,8 @@ public:
     void MarkMissing(const QString& fileName) { missing_.insert(fileName); }
     /// Open also fails for every file that is not on disk.
     void SetCheckFiles(bool check) { checkFiles_ = check; }
-    /// Makes every later call of op throw SoundError (until cleared).
-    void FailOn(Op op, bool fail = true);
+    /// Makes every later call of op throw SoundError with failure (until cleared).
+    void FailOn(Op op, bool fail = true, core::Failure failure = core::Failure::SoundUnplayable);
     /// Raises Notify at once after every Play.
     void SetNotifyOnPlay(bool on) { notifyOnPlay_ = on; }
     /// True after Open until Close.
@@ -60,7 +63,7 @@ private:
     QStringList calls_;
     QStringList played_;
     QSet<QString> missing_;
-    QSet<int> failing_;
+    QHash<int, core::Failure> failing_;
     bool checkFiles_ = false;
     bool notifyOnPlay_ = false;
     bool open_ = false;

@@ -1,5 +1,6 @@
 #include "stubmodehost.h"
 
+#include "host/errortext.h"
 #include "host/modewindow.h"
 
 #include <QWidget>
@@ -26,4 +27,8 @@ ModeWindow* StubModeHost::Open(ModeButton button, bool show, QWidget* parent) {
         mode->Start(button);
     }
     return mode;
+}
+
+void StubModeHost::ReportSoundFailure(const core::Status& failure) {
+    messages.ShowError(ErrorText(failure));
 }

@@ -3,6 +3,7 @@
 #include "shellfixture.h"
 
 #include "host/fonts.h"
+#include "core/waveheader.h"
 #include "core/wordentry.h"
 #include "learner/wordform.h"
 #include "learner/wordfriend.h"
@@ -18,6 +19,13 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+
+#include <algorithm>
+
+// Rectangles in failure messages.
+inline void PrintTo(const QRect& r, std::ostream* os) {
+    *os << "(" << r.x() << "," << r.y() << " " << r.width() << "x" << r.height() << ")";
+}
 
 namespace {
 
@@ -299,6 +307,108 @@ TEST_F(CardWindowTest, CardSoundsComeFromTheIndexWithTheirFolderLetters) {
     Click("猜对了");
     EXPECT_EQ(Word(), QStringLiteral(" cat"));
     EXPECT_EQ(Spoken().back(), "cat");
+}
+
+TEST_F(CardWindowTest, SoundFailuresAreShownOnceAndTheWordIsSpokenInstead) {
+    SoundIndex({"[Mywav]", "good=good0001.wav", "bad=bad0001.wav"});
+    Lists({}, {"good[gud]adj.好的", "bad[bAd]adj.坏的"}, {});
+    state_.ContentKind = core::StudyContent::Mastered;
+    const QString bad = appDir_ + "/br/b/bad0001.wav";
+    player_.MarkMissing(bad);
+    Shell().Btfollow->click();
+    EXPECT_EQ(player_.PlayLimit(), core::WordSoundLimitMs) << "a word's sound is bounded";
+    // A file that cannot be played: one box however often its word comes; the word is
+    // spoken every time.
+    for (int round = 0; round < 3; ++round) {
+        Click("我知道");
+        Click("猜对了");
+        ASSERT_EQ(Word(), QStringLiteral(" bad"));
+        Click("我知道");
+        Click("猜对了");
+        ASSERT_EQ(Word(), QStringLiteral(" good"));
+    }
+    ASSERT_EQ(messages_.Texts(Kind::Error).size(), 1);
+    EXPECT_NE(messages_.Texts(Kind::Error)[0].indexOf(bad), -1);
+    const Lines spoken = Spoken();
+    EXPECT_EQ(std::count(spoken.begin(), spoken.end(), "bad"), 6) << "card and 我知道";
+
+    // A play that fails later (a damaged file, a play stopped as too long): once per text.
+    messages_.Clear();
+    player_.EmitFailed(QStringLiteral("无法播放声音文件：x.wav"));
+    player_.EmitFailed(QStringLiteral("无法播放声音文件：x.wav"));
+    player_.EmitFailed(QStringLiteral("无法播放声音文件：y.wav"));
+    EXPECT_EQ(messages_.Texts(Kind::Error).size(), 2);
+
+    // No sound device: every play fails, and so does speech; one box in the whole run.
+    messages_.Clear();
+    player_.FailOn(sound::ScriptedPlayer::Op::Play, true, core::Failure::SoundNoOutput);
+    for (int card = 0; card < 4; ++card) {
+        Click("我知道");
+        Click("猜对了");
+    }
+    Shell().ReportSoundFailure(core::Status::Fail(core::Failure::SoundOutputOpen, "语音"));
+    ASSERT_EQ(messages_.Texts(Kind::Error).size(), 1);
+    EXPECT_TRUE(
+        messages_.Texts(Kind::Error)[0].startsWith(QStringLiteral("没有可用的声音输出设备")));
+    EXPECT_EQ(Offered(), Judge) << "the cards go on";
+}
+
+TEST_F(CardWindowTest, BandsKeepTheirPlacesInEveryStage) {
+    // The bands stand at their fixed heights from the top, as the window's table gives them,
+    // whatever is shown or hidden below: the next answer buttons come up under the mouse.
+    Lists({}, Entries(3), {});
+    state_.ContentKind = core::StudyContent::Mastered;
+    Shell().show();
+    Shell().Btfollow->click();
+    THeReadForm1* w = Cards();
+    ASSERT_NE(w, nullptr);
+    ASSERT_GT(w->height(), 400) << "a window with room to spare below the bands";
+    const QRect word(0, 0, w->width(), 217);
+    const QRect bar(0, 217, w->width(), 8);
+    const QRect phonetic(0, 225, w->width(), 57);
+    auto settle = [&] {
+        Settle();
+        return std::vector<QRect>{w->Label1->geometry(), w->Label8->geometry(),
+                                  w->Label2->geometry()};
+    };
+    struct Stage {
+        const char* name;
+        std::vector<const char*> clicks;
+        QRect panel; // Panel7, or Label9 while browsing
+    };
+    const QRect answers(0, 282, w->width(), 28);
+    const Stage stages[] = {
+        {"judge", {}, answers},
+        {"grade", {"我知道"}, answers},
+        {"judge again", {"没猜准"}, answers},
+        {"continue", {"不清楚"}, answers},
+        {"next card", {"继续", "我知道", "猜对了"}, answers},
+    };
+    for (const Stage& stage : stages) {
+        SCOPED_TRACE(stage.name);
+        for (const char* click : stage.clicks) {
+            Click(click);
+        }
+        EXPECT_EQ(settle(), (std::vector<QRect>{word, bar, phonetic}));
+        EXPECT_EQ(w->Panel7->geometry(), stage.panel);
+        for (QPushButton* b : w->Panel7->findChildren<QPushButton*>()) {
+            EXPECT_EQ(b->height(), 28) << b->text().toStdString();
+            EXPECT_EQ(b->y(), 0) << b->text().toStdString();
+        }
+        EXPECT_EQ(w->BtMyknow->x(), 168);
+        EXPECT_EQ(w->BtNextword1->x(), 168);
+        EXPECT_EQ(w->BtrepeatNext1->x(), 192);
+        if (!w->Label3->isHidden()) {
+            EXPECT_EQ(w->Label3->y(), 310);
+        }
+    }
+
+    // Browsing: the separator Label9 takes the answer panel's place, the meaning follows it.
+    Shell().lookword->click();
+    FirstTick();
+    EXPECT_EQ(settle(), (std::vector<QRect>{word, bar, phonetic}));
+    EXPECT_EQ(w->Label9->geometry(), QRect(0, 282, w->width(), 8));
+    EXPECT_EQ(w->Label3->y(), 290);
 }
 
 // Entries come from word banks and learners' own lists: markup in them is text to show, never

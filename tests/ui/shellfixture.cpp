@@ -79,8 +79,15 @@ TWordmemory& ShellTest::Shell() {
         services.mediaPlayer = &player_;
         services.random = &random_;
         services.appDir = appDir_;
+        services.learnerDir = learnerDir_;
         services.readVolume = [this] { return volume_; };
         services.writeVolume = [this](std::uint32_t v) { volume_ = v; };
+        services.afterFirstFrame = [this] {
+            ++afterFirstFrameRuns_;
+            auto* signIn = qobject_cast<Twordfriend*>(QApplication::activeModalWidget());
+            signInDrawnBeforeDeferred_ = signIn != nullptr && signIn->FirstFrameDrawn();
+            return fontStatus_;
+        };
         services.signIn.playVideo = false;
         services.startUpOnShow = false;
         shell_ = std::make_unique<TWordmemory>(services);
@@ -112,7 +119,9 @@ void WhenSignInReady(std::function<void(Twordfriend&)> action) {
     poll->setInterval(5);
     QObject::connect(poll, &QTimer::timeout, poll, [poll, action] {
         auto* signIn = qobject_cast<Twordfriend*>(QApplication::activeModalWidget());
-        if (signIn == nullptr || !signIn->Ready()) {
+        // As for a learner: the window is ready and has been drawn (what comes up after its
+        // first frame has come up).
+        if (signIn == nullptr || !signIn->Ready() || !signIn->FirstFrameDrawn()) {
             return;
         }
         poll->stop();

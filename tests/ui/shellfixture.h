@@ -64,6 +64,9 @@ protected:
 
     QTemporaryDir dir_;
     QString appDir_;
+    /// The learner data folder handed to the main window; empty: appDir, as when the program
+    /// runs from a writable folder.
+    QString learnerDir_;
     core::StudyState state_;
     core::ManualClock clock_;
     MessageRecorder messages_;
@@ -72,6 +75,11 @@ protected:
     /// The modes' random source, seeded the same in every run of the tests.
     core::SeededRandom random_{20241207};
     std::uint32_t volume_ = 0xFFFFFFFFu;
+    /// What the deferred start-up returns (how installing the phonetic font went), how often
+    /// it ran, and whether the sign-in window had drawn its first frame by then.
+    core::Status fontStatus_;
+    int afterFirstFrameRuns_ = 0;
+    bool signInDrawnBeforeDeferred_ = false;
     std::vector<std::string> catalogue_;
     std::unique_ptr<TWordmemory> shell_;
 };

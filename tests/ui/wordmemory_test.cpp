@@ -1,6 +1,8 @@
 #include "host/modewindow.h"
 #include "shellfixture.h"
 
+#include "host/fonts.h"
+
 #include "app/knobimage.h"
 #include "learner/wordform.h"
 #include "learner/wordstoreroom.h"
@@ -218,6 +220,31 @@ TEST_F(MainWindowTest, MissingVolumePictureIsReported) {
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors.front().contains(QStringLiteral("volumeframen.bmp")));
     EXPECT_EQ(state_.LearnerName, "Bob"); // the sign-in and the first mode ran before
+}
+
+TEST_F(MainWindowTest, AMissingOrBrokenPhoneticFontIsReportedOnceNamingTheFile) {
+    QDir().mkpath(appDir_ + "fonts");
+    const QString folder = appDir_ + "fonts/";
+    const core::Status missing = InstallFonts(folder);
+    EXPECT_EQ(missing.what, core::Failure::FontMissing);
+    QFile broken(folder + "DFPhonetic.ttf");
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("not a font at all");
+    broken.close();
+    const core::Status unusable = InstallFonts(folder);
+    EXPECT_EQ(unusable.what, core::Failure::FontUnusable);
+
+    // The phonetic font comes up with the speech engine, right after the sign-in window's
+    // first frame; its failure is shown once and the start-up goes on.
+    fontStatus_ = unusable;
+    MakeLearner("Bob", {}, {}, {});
+    StartWith("Bob", "SbOpen1");
+    EXPECT_EQ(afterFirstFrameRuns_, 1);
+    EXPECT_TRUE(signInDrawnBeforeDeferred_) << "the sign-in window was drawn first";
+    const QStringList errors = messages_.Texts(MessageRecorder::Kind::Error);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors.front().contains(folder + "DFPhonetic.ttf")) << errors.front().toStdString();
+    EXPECT_EQ(state_.LearnerName, "Bob");
 }
 
 TEST_F(MainWindowTest, KnobDropsSetVolumeAndSpeed) {

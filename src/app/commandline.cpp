@@ -1,0 +1,231 @@
+#include "app/commandline.h"
+
+#include "core/learnerfiles.h"
+#include "core/studystate.h"
+#include "exchange/wordfiles.h"
+#include "host/errortext.h"
+#include "host/folders.h"
+
+#include <QCommandLineParser>
+#include <QTextStream>
+
+namespace {
+
+const char* const CommandOptions[] = {"help", "version", "export", "import",
+                                      "list", "format",  "bank",   "to-list"};
+
+QString HelpText(const ProgramFolders& folders) {
+    return QStringLiteral(
+               "用法：\n"
+               "  langjitong                 打开朗记通的窗口\n"
+               "  langjitong --export 学员 [--list 单词表] [--format 格式] 输出文件\n"
+               "  langjitong --import 文件 --bank 词库名称\n"
+               "  langjitong --import 文件 --to-list 学员\n"
+               "\n"
+               "在脚本中导出和导入单词表。请在朗记通的窗口关闭时运行：\n"
+               "窗口关闭时会写回学员的单词表。\n"
+               "\n"
+               "选项：\n"
+               "  --export 学员      把学员的单词表写入输出文件\n"
+               "  --list 单词表      new（未学的单词）、mastered（已掌握单词）、\n"
+               "                     review（需复习单词）或 all（三个单词表，默认）\n"
+               "  --format 格式      csv：逗号分隔，UTF-8，带标题行 word,ipa,meaning；\n"
+               "                     anki：Anki 可以作为笔记导入的制表符分隔文本；\n"
+               "                     kvtml：KDE Parley 和 KWordQuiz 的 KVTML 2 文件。\n"
+               "                     不写时按输出文件的扩展名（.csv、.txt、.kvtml）\n"
+               "  --import 文件      读入 CSV、制表符分隔文本或 KVTML 文件中的单词\n"
+               "  --bank 词库名称    把读入的单词建成一个新词库\n"
+               "  --to-list 学员     把读入的单词加入学员的未学单词（三个单词表中已有的除外）\n"
+               "  -h, --help         显示这段说明\n"
+               "  --version          显示版本\n"
+               "\n"
+               "文件中的音标是国际音标（Unicode），导入时变回 DFPhonetic 编码。\n"
+               "每行必须有单词；重复的单词只导入一次；文件有错时说明哪一行错了，什么也不写。\n"
+               "\n"
+               "例如：\n"
+               "  langjitong --export 小明 --list mastered --format csv 已掌握.csv\n"
+               "  langjitong --import 单词.kvtml --bank 我的词库\n"
+               "\n"
+               "数据文件夹：%1\n"
+               "学员数据文件夹：%2\n")
+        .arg(folders.dataDir, folders.learnerDir);
+}
+
+/// A state for the learner's lists as they are on disk; fails when the learner is unknown.
+bool LoadLearner(core::StudyState& state, const ProgramFolders& folders, const QString& name,
+                 QTextStream& err) {
+    state.AppDir = folders.dataDir.toStdString();
+    state.LearnerDataDir = folders.learnerDir.toStdString();
+    state.LearnerName = name.toStdString();
+    if (const core::Status check = core::CheckLearnerName(state.LearnerName); !check) {
+        err << ErrorText(check) << Qt::endl;
+        return false;
+    }
+    if (!core::LearnerKnown(state.DataHome(), state.LearnerName)) {
+        err << QStringLiteral("没有名为“%1”的学员（学员数据文件夹：%2）。")
+                   .arg(name, folders.learnerDir)
+            << Qt::endl;
+        return false;
+    }
+    if (const core::Status loaded = state.LoadLearnerLists(); !loaded) {
+        err << ErrorText(loaded) << Qt::endl;
+        return false;
+    }
+    return true;
+}
+
+int Export(const QCommandLineParser& parser, const ProgramFolders& folders, QTextStream& out,
+           QTextStream& err) {
+    const QStringList rest = parser.positionalArguments();
+    if (rest.size() != 1) {
+        err << QStringLiteral("--export 需要一个输出文件。") << Qt::endl;
+        return 2;
+    }
+    const QString path = rest.front();
+    const auto lists = exchange::ListsNamed(parser.isSet(QStringLiteral("list"))
+                                                ? parser.value(QStringLiteral("list"))
+                                                : QStringLiteral("all"));
+    if (!lists) {
+        err << QStringLiteral("--list 只能是 new、mastered、review 或 all。") << Qt::endl;
+        return 2;
+    }
+    const auto format = parser.isSet(QStringLiteral("format"))
+                            ? exchange::FormatNamed(parser.value(QStringLiteral("format")))
+                            : exchange::FormatOfPath(path);
+    if (!format) {
+        err << QStringLiteral("--format 只能是 csv、anki 或 kvtml（也可以用扩展名 .csv、.txt、"
+                              ".kvtml 指明）。")
+            << Qt::endl;
+        return 2;
+    }
+    core::StudyState state;
+    if (!LoadLearner(state, folders, parser.value(QStringLiteral("export")), err)) {
+        return 1;
+    }
+    const exchange::ExportResult result = exchange::ExportLists(state, *lists, *format, path);
+    if (!result.status) {
+        err << ErrorText(result.status) << Qt::endl;
+        return 1;
+    }
+    out << QStringLiteral("已把%1个单词写入“%2”。").arg(result.words).arg(path) << Qt::endl;
+    if (result.skipped > 0) {
+        out << QStringLiteral("有%1行不是“单词[音标]释义”的形式，没有写入。").arg(result.skipped)
+            << Qt::endl;
+    }
+    return 0;
+}
+
+int Import(const QCommandLineParser& parser, const ProgramFolders& folders, QTextStream& out,
+           QTextStream& err) {
+    const bool toBank = parser.isSet(QStringLiteral("bank"));
+    const bool toList = parser.isSet(QStringLiteral("to-list"));
+    if (toBank == toList || !parser.positionalArguments().isEmpty() ||
+        parser.isSet(QStringLiteral("list")) || parser.isSet(QStringLiteral("format"))) {
+        err << QStringLiteral("--import 需要 --bank 词库名称 或 --to-list 学员 两者之一。")
+            << Qt::endl;
+        return 2;
+    }
+    const QString path = parser.value(QStringLiteral("import"));
+    core::ImportedEntries entries;
+    if (const core::Status read = exchange::ImportWordFile(path, entries); !read) {
+        err << ErrorText(read) << Qt::endl;
+        return 1;
+    }
+    const QString repeats =
+        entries.duplicates > 0
+            ? QStringLiteral("（%1个重复的单词只导入一次）").arg(entries.duplicates)
+            : QString();
+    if (toBank) {
+        const QString bank = parser.value(QStringLiteral("bank"));
+        const core::Status made =
+            core::CreateWordBank(folders.dataDir.toStdString(), folders.learnerDir.toStdString(),
+                                 bank.toStdString(), entries.lines);
+        if (!made) {
+            err << ErrorText(made) << Qt::endl;
+            return 1;
+        }
+        out << QStringLiteral("已建立词库“%1”，共%2个单词%3。")
+                   .arg(bank)
+                   .arg(entries.lines.size())
+                   .arg(repeats)
+            << Qt::endl;
+        return 0;
+    }
+    core::StudyState state;
+    if (!LoadLearner(state, folders, parser.value(QStringLiteral("to-list")), err)) {
+        return 1;
+    }
+    const core::StudyState::ImportCount count = state.AddImportedWords(entries.lines);
+    if (const core::Status saved = state.SaveLearnerLists(); !saved) {
+        err << ErrorText(saved) << Qt::endl;
+        return 1;
+    }
+    out << QStringLiteral("已把%1个单词加入“%2”的未学单词%3；%4个已在单词表中。")
+               .arg(count.added)
+               .arg(parser.value(QStringLiteral("to-list")), repeats)
+               .arg(count.alreadyListed)
+        << Qt::endl;
+    return 0;
+}
+
+} // namespace
+
+bool WantsCommand(const QStringList& arguments) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("-h")) {
+            return true;
+        }
+        for (const char* option : CommandOptions) {
+            const QString name = QStringLiteral("--") + QLatin1String(option);
+            if (argument == name || argument.startsWith(name + QLatin1Char('='))) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+int RunCommand(const QStringList& arguments, const ProgramFolders& folders, QTextStream& out,
+               QTextStream& err) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions({
+        {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
+        {QStringLiteral("version"), QString()},
+        {QStringLiteral("export"), QString(), QStringLiteral("learner")},
+        {QStringLiteral("list"), QString(), QStringLiteral("list")},
+        {QStringLiteral("format"), QString(), QStringLiteral("format")},
+        {QStringLiteral("import"), QString(), QStringLiteral("file")},
+        {QStringLiteral("bank"), QString(), QStringLiteral("name")},
+        {QStringLiteral("to-list"), QString(), QStringLiteral("learner")},
+    });
+    if (!parser.parse(arguments)) {
+        err << parser.errorText() << Qt::endl
+            << QStringLiteral("langjitong --help 显示用法。") << Qt::endl;
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        out << HelpText(folders);
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        out << QStringLiteral("朗记通 " LJT_VERSION) << Qt::endl;
+        return 0;
+    }
+    const bool exporting = parser.isSet(QStringLiteral("export"));
+    const bool importing = parser.isSet(QStringLiteral("import"));
+    if (exporting == importing) {
+        err << QStringLiteral("请用 --export 或 --import 两者之一；langjitong --help 显示用法。")
+            << Qt::endl;
+        return 2;
+    }
+    if (exporting) {
+        if (parser.isSet(QStringLiteral("bank")) || parser.isSet(QStringLiteral("to-list"))) {
+            err << QStringLiteral("--bank 和 --to-list 只用于 --import。") << Qt::endl;
+            return 2;
+        }
+        return Export(parser, folders, out, err);
+    }
+    return Import(parser, folders, out, err);
+}

@@ -1,0 +1,176 @@
+#include "app/commandline.h"
+
+#include "core/learnerfiles.h"
+#include "core/textfile.h"
+#include "host/folders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// Installed layout: the data folder is read only by convention, the learner's files and own
+// banks live in a folder of their own.
+class CommandLine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folders_.dataDir = root_.filePath(QStringLiteral("share/langjitong/"));
+        folders_.learnerDir = root_.filePath(QStringLiteral("home/langjitong/"));
+        QDir().mkpath(folders_.dataDir + QStringLiteral("Worddata"));
+        QDir().mkpath(folders_.learnerDir);
+        Write(folders_.dataDir + "Ebook.txt", {"GRE"});
+        Write(folders_.dataDir + "Worddata/GRE.dst", {"abate[E'beit]v.减轻"});
+        ASSERT_TRUE(core::CreateLearnerFiles(Learner(), "小明"));
+        Write(Learner() + "小明/小明1.bm", {"cat[kAt]n.猫", "dog[dCg]n.狗"});
+        Write(Learner() + "小明/小明2.bm", {"think[WiNk]v.想", "broken line"});
+        Write(Learner() + "小明/小明3.bm", {"CAT[kAt]n.猫", "ice cream['ais kri:m]n.冰淇淋"});
+        ASSERT_TRUE(core::CreateLearnerFiles(Learner(), "小红"));
+        Write(Learner() + "小红/小红2.bm", {"dog[dCg]n.狗"});
+    }
+    std::string Learner() const { return folders_.learnerDir.toStdString(); }
+    static void Write(const QString& path, const Lines& lines) {
+        ASSERT_TRUE(core::WriteTextLines(path.toStdString(), lines)) << path.toStdString();
+    }
+    static void Write(const std::string& path, const Lines& lines) {
+        Write(QString::fromStdString(path), lines);
+    }
+    static Lines Read(const QString& path) {
+        Lines lines;
+        EXPECT_TRUE(core::ReadTextLines(path.toStdString(), lines)) << path.toStdString();
+        return lines;
+    }
+    QString File(const char* name) const { return root_.filePath(QString::fromUtf8(name)); }
+
+    /// Runs the command; out_ and err_ hold what it wrote.
+    int Run(QStringList arguments) {
+        out_.clear();
+        err_.clear();
+        arguments.prepend(QStringLiteral("langjitong"));
+        QTextStream out(&out_);
+        QTextStream err(&err_);
+        return RunCommand(arguments, folders_, out, err);
+    }
+
+    QTemporaryDir root_;
+    ProgramFolders folders_;
+    QString out_;
+    QString err_;
+};
+
+TEST_F(CommandLine, OnlyItsOwnOptionsTakeTheWindowsAway) {
+    struct Case {
+        QStringList arguments;
+        bool command;
+    };
+    const Case cases[] = {
+        {{}, false},
+        {{QStringLiteral("-platform"), QStringLiteral("offscreen")}, false},
+        {{QStringLiteral("-h")}, true},
+        {{QStringLiteral("--help")}, true},
+        {{QStringLiteral("--export=小明"), QStringLiteral("a.csv")}, true},
+        {{QStringLiteral("--to-list"), QStringLiteral("x")}, true},
+        {{QStringLiteral("--exports")}, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(WantsCommand(QStringList{QStringLiteral("langjitong")} + c.arguments), c.command)
+            << c.arguments.join(' ').toStdString();
+    }
+}
+
+TEST_F(CommandLine, WrongUseIsExplainedAndChangesNothing) {
+    struct Case {
+        QStringList arguments;
+        int status;
+        const char* says;
+    };
+    const QString out = File("out.csv");
+    const QString in = File("in.csv");
+    const Case cases[] = {
+        {{"--help"}, 0, "--export 学员"},
+        {{"--version"}, 0, "朗记通"},
+        {{"--bogus"}, 2, "bogus"},
+        {{"--export"}, 2, "export"},
+        {{"--export", "小明"}, 2, "输出文件"},
+        {{"--export", "小明", "--list", "old", out}, 2, "--list"},
+        {{"--export", "小明", File("out.doc")}, 2, "--format"},
+        {{"--export", "小明", "--format", "xls", out}, 2, "--format"},
+        {{"--export", "小明", "--bank", "b", out}, 2, "--bank"},
+        {{"--import", in}, 2, "--bank"},
+        {{"--import", in, "--bank", "b", "--to-list", "小明"}, 2, "--bank"},
+        {{"--export", "小明", "--import", in}, 2, "--import"},
+        {{"--list", "all"}, 2, "--export"},
+        {{"--export", "小刚", out}, 1, "没有名为“小刚”的学员"},
+        {{"--export", "../小明", out}, 1, "学员名字"},
+        {{"--import", in, "--bank", "b"}, 1, "in.csv"},
+        {{"--import", in, "--to-list", "小刚"}, 1, "in.csv"},
+    };
+    for (const Case& c : cases) {
+        const int status = Run(c.arguments);
+        EXPECT_EQ(status, c.status) << c.arguments.join(' ').toStdString();
+        const QString said = status == 0 ? out_ : err_;
+        EXPECT_TRUE(said.contains(QString::fromUtf8(c.says)))
+            << c.arguments.join(' ').toStdString() << ": " << said.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(out));
+    EXPECT_FALSE(QFile::exists(folders_.learnerDir + "Ebook.txt"));
+    EXPECT_TRUE(out_.isEmpty() || !out_.contains(QStringLiteral("已")));
+}
+
+TEST_F(CommandLine, OneListLeavesAsCsvWithRealIpa) {
+    const QString out = File("已掌握.csv");
+    ASSERT_EQ(Run({"--export", "小明", "--list", "mastered", "--format", "csv", out}), 0)
+        << err_.toStdString();
+    QFile file(out);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("\xEF\xBB\xBFword,ipa,meaning\r\nthink,θiŋk,v.想\r\n"));
+    EXPECT_TRUE(out_.contains(QStringLiteral("1个单词")));
+    EXPECT_TRUE(out_.contains(QStringLiteral("有1行")));
+}
+
+// Export, then import as a bank and into another learner's new words, in every format.
+TEST_F(CommandLine, ExportedListsComeBackThroughEveryFormat) {
+    const char* files[] = {"all.csv", "all.txt", "all.kvtml"};
+    const Lines everything = {"cat[kAt]n.猫", "dog[dCg]n.狗", "think[WiNk]v.想",
+                              "ice cream['ais kri:m]n.冰淇淋"};
+    for (const char* file : files) {
+        SCOPED_TRACE(file);
+        const QString bank = QString::fromUtf8(file).replace('.', '_');
+        ASSERT_EQ(Run({"--export", "小明", File(file)}), 0) << err_.toStdString();
+        EXPECT_TRUE(out_.contains(QStringLiteral("5个单词")));
+        ASSERT_EQ(Run({"--import", File(file), "--bank", bank}), 0) << err_.toStdString();
+        EXPECT_TRUE(out_.contains(QStringLiteral("共4个单词")));
+        EXPECT_EQ(Read(folders_.learnerDir + "Worddata/" + bank + ".dst"), everything);
+    }
+    // The learner's own catalogue lists the three banks; the installed one is untouched.
+    EXPECT_EQ(Read(folders_.learnerDir + "Ebook.txt"), (Lines{"all_csv", "all_txt", "all_kvtml"}));
+    EXPECT_EQ(Read(folders_.dataDir + "Ebook.txt"), Lines{"GRE"});
+    EXPECT_EQ(Run({"--import", File("all.csv"), "--bank", "GRE"}), 1);
+    EXPECT_TRUE(err_.contains(QStringLiteral("已经有名为“GRE”的词库")));
+
+    // 小红 has mastered "dog": only the other three become new words, once each.
+    ASSERT_EQ(Run({"--import", File("all.kvtml"), "--to-list", "小红"}), 0) << err_.toStdString();
+    EXPECT_EQ(Read(folders_.learnerDir + "小红/小红1.bm"),
+              (Lines{"cat[kAt]n.猫", "think[WiNk]v.想", "ice cream['ais kri:m]n.冰淇淋"}));
+    EXPECT_EQ(Read(folders_.learnerDir + "小红/小红2.bm"), Lines{"dog[dCg]n.狗"});
+    ASSERT_EQ(Run({"--import", File("all.txt"), "--to-list", "小红"}), 0);
+    EXPECT_EQ(Read(folders_.learnerDir + "小红/小红1.bm").size(), 3u);
+    EXPECT_TRUE(out_.contains(QStringLiteral("已把0个单词")));
+}
+
+TEST_F(CommandLine, ABadFileNamesItsLineAndWritesNothing) {
+    const QString in = File("bad.csv");
+    ASSERT_TRUE(core::WriteFileAtomic(in.toStdString(), "word,meaning\ncat,n.猫\n,n.空\n"));
+    EXPECT_EQ(Run({"--import", in, "--bank", "坏"}), 1);
+    EXPECT_TRUE(err_.contains(QStringLiteral("第3行的单词是空的"))) << err_.toStdString();
+    EXPECT_EQ(Run({"--import", in, "--to-list", "小明"}), 1);
+    EXPECT_FALSE(QFile::exists(folders_.learnerDir + "Worddata/坏.dst"));
+    EXPECT_FALSE(QFile::exists(folders_.learnerDir + "Ebook.txt"));
+    EXPECT_EQ(Read(folders_.learnerDir + "小明/小明1.bm"), (Lines{"cat[kAt]n.猫", "dog[dCg]n.狗"}));
+}
+
+} // namespace
