@@ -49,8 +49,8 @@ float Closeness(double cost) {
     return static_cast<float>(std::exp(-std::pow(std::max(0.0, cost) / CostScale, CostPower)));
 }
 
-/// The features scaled to unit length (a vector of zeros stays zero), so that a dot product is
-/// the cosine of two frames.
+/// The features scaled to unit length (a vector of (almost) zeros becomes zeros), so that a dot
+/// product is the cosine of two frames.
 std::vector<Cepstrum> UnitLength(const std::vector<Cepstrum>& features) {
     std::vector<Cepstrum> unit = features;
     for (Cepstrum& c : unit) {
@@ -63,6 +63,8 @@ std::vector<Cepstrum> UnitLength(const std::vector<Cepstrum>& features) {
             for (float& v : c) {
                 v *= scale;
             }
+        } else {
+            c.fill(0.0f); // the recording's mean: no direction to compare
         }
     }
     return unit;
@@ -117,6 +119,17 @@ Alignment AlignFrames(const std::vector<Cepstrum>& a, const std::vector<Cepstrum
     std::vector<unsigned char> step(n * m);
     const std::vector<Cepstrum> ua = UnitLength(a);
     const std::vector<Cepstrum> ub = UnitLength(b);
+    const auto isZero = [](const Cepstrum& c) {
+        return std::all_of(c.begin(), c.end(), [](float v) { return v == 0.0f; });
+    };
+    std::vector<bool> zeroA(n);
+    std::vector<bool> zeroB(m);
+    for (std::size_t i = 0; i < n; ++i) {
+        zeroA[i] = isZero(ua[i]);
+    }
+    for (std::size_t j = 0; j < m; ++j) {
+        zeroB[j] = isZero(ub[j]);
+    }
     double sum = 0;
     for (std::size_t i = 0; i < n; ++i) {
         for (std::size_t j = 0; j < m; ++j) {
@@ -124,8 +137,9 @@ Alignment AlignFrames(const std::vector<Cepstrum>& a, const std::vector<Cepstrum
             for (std::size_t k = 0; k < ua[i].size(); ++k) {
                 dot += ua[i][k] * ub[j][k];
             }
-            // Rounding leaves the cosine of a frame with itself a hair off 1.
-            const float d = dot > 1.0f - 1e-6f ? 0.0f : 1.0f - dot;
+            // Rounding leaves the cosine of a frame with itself a hair off 1; two frames that
+            // are both the recording's mean (a steady sound) are alike.
+            const float d = (dot > 1.0f - 1e-6f || (zeroA[i] && zeroB[j])) ? 0.0f : 1.0f - dot;
             local[i * m + j] = d;
             sum += d;
         }
