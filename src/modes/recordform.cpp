@@ -70,26 +70,26 @@ TRecordForm1::TRecordForm1(ModeHost& host, core::RecordingCycle& cycle,
         }
     });
 
-    struct TimerSpec {
+    struct TimerRow {
         QTimer** timer;
         const char* name;
         int interval;
         void (TRecordForm1::*tick)();
     };
-    const TimerSpec timers[] = {
+    const TimerRow timers[] = {
         {&Timer1, "Timer1", core::RecordTickMs, &TRecordForm1::Timer1Timer},
         {&Timer2, "Timer2", core::RecordTickMs, &TRecordForm1::Timer2Timer},
         {&Timer3, "Timer3", core::RecordTickMs, &TRecordForm1::Timer3Timer},
         {&Timer4, "Timer4", 1500, &TRecordForm1::Timer4Timer},
     };
-    for (const TimerSpec& spec : timers) {
+    for (const TimerRow& row : timers) {
         auto* timer = new QTimer(this);
-        timer->setObjectName(QString::fromLatin1(spec.name));
-        timer->setInterval(spec.interval);
+        timer->setObjectName(QString::fromLatin1(row.name));
+        timer->setInterval(row.interval);
         // The phases are counted in ticks; precise ticks keep a recording as long as counted.
         timer->setTimerType(Qt::PreciseTimer);
-        connect(timer, &QTimer::timeout, this, spec.tick);
-        *spec.timer = timer;
+        connect(timer, &QTimer::timeout, this, row.tick);
+        *row.timer = timer;
     }
 }
 
@@ -173,7 +173,7 @@ void TRecordForm1::BuildWindow() {
     Label4->setFont(SongFont(15, true));
     SetTextColour(Label4, Qt::black);
 
-    struct ButtonSpec {
+    struct ButtonRow {
         QPushButton** button;
         const char* name;
         const char* caption;
@@ -181,12 +181,12 @@ void TRecordForm1::BuildWindow() {
         bool enabled;
         void (TRecordForm1::*click)();
     };
-    const ButtonSpec buttons[] = {
+    const ButtonRow buttons[] = {
         {&BtRecordword2, "BtRecordword2", "录放", 240, true, &TRecordForm1::BtRecordword2Click},
         {&BtwordNext1, "BtwordNext1", "开始", 330, true, &TRecordForm1::BtwordNext1Click},
         {&BtwordRecite1, "BtwordRecite1", "朗读", 420, false, &TRecordForm1::BtwordRecite1Click},
     };
-    for (const ButtonSpec& b : buttons) {
+    for (const ButtonRow& b : buttons) {
         auto* button = new QPushButton(QString::fromUtf8(b.caption), Panel7);
         button->setObjectName(QString::fromLatin1(b.name));
         button->setGeometry(b.left, 8, 75, 29);
