@@ -8,12 +8,7 @@
 #include "host/boxmessageservice.h"
 #include "host/folders.h"
 #include "host/fonts.h"
-#include "modes/hereadform.h"
-#include "modes/mywriteform.h"
-#include "modes/recordform.h"
-#include "modes/selecttestform.h"
-#include "modes/wordsentenceforrm.h"
-#include "modes/yinbiaoform.h"
+#include "modes/registry.h"
 #include "sound/outputvolume.h"
 #include "sound/qtmediaplayer.h"
 #include "sound/voice.h"
@@ -79,12 +74,7 @@ int main(int argc, char** argv) {
         [&window](const core::Status& failure) { window.ReportSoundFailure(failure); });
     // The mode windows plug into their buttons here, through window.RegisterMode, before the
     // window is first shown.
-    RegisterCardWindow(window);
-    RegisterSpellingWindow(window);
-    RegisterChoiceTestWindow(window);
-    RegisterLookupWindow(window);
-    RegisterRecordWindow(window);
-    RegisterLessonWindow(window);
+    RegisterModeWindows(window);
     QObject::connect(&window, &TWordmemory::FormClosed, &app, &QCoreApplication::quit);
     // Logout, SIGTERM, SIGHUP and Ctrl-C end the program through the window's close, which
     // saves the lists.

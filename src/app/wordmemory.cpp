@@ -36,8 +36,6 @@ namespace {
 const QColor Green(0, 128, 0);
 const QColor Teal(0, 128, 128);
 const QColor Maroon(128, 0, 0);
-const QColor Black(0, 0, 0);
-const QColor LightBlue(238, 238, 255); // colour value 16772846, hex FFEEEE
 
 QLabel* StatLabel(const QString& text, int x, QWidget* parent, const char* name) {
     auto* label = new QLabel(text, parent);
@@ -48,89 +46,7 @@ QLabel* StatLabel(const QString& text, int x, QWidget* parent, const char* name)
     return label;
 }
 
-std::size_t SlotIndex(ModeSlot slot) {
-    return static_cast<std::size_t>(slot);
-}
-
 } // namespace
-
-/// One row of the mode-button table: what the button stops, closes and colours, and where
-/// its window lives.
-struct TWordmemory::ButtonRule {
-    enum class Stop { Never, Always, IfRunning };
-    Stop stop = Stop::Never;
-    bool timer1Off = false;
-    bool closePlayer = false;
-    std::vector<ModeSlot> closes;
-    QColor colour;                  ///< invalid: the colour stays
-    bool colourAfterShow = false;   ///< the spelling window is coloured after it is shown
-    bool endsWhileBrowsing = false; ///< a running browse ends the protocol after the colour
-    bool ownWindow = false;         ///< the study-content window, shown on its own
-    ModeSlot slot = ModeSlot::Cards;
-};
-
-const TWordmemory::ButtonRule& TWordmemory::Rule(ModeButton button) {
-    using S = ModeSlot;
-    using Stop = ButtonRule::Stop;
-    // Each row names only what differs from the defaults; GCC 12 still warns about the
-    // fields a designated initializer leaves out, which is the point of naming them.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-    static const std::map<ModeButton, ButtonRule> rules = {
-        {ModeButton::Btfollow,
-         {.stop = Stop::Always,
-          .closes = {S::ChoiceTest, S::Lookup, S::Spelling, S::Recording, S::Phonetic},
-          .colour = Black,
-          .slot = S::Cards}},
-        {ModeButton::btrecordword,
-         {.stop = Stop::IfRunning,
-          .timer1Off = true,
-          .closePlayer = true,
-          .closes = {S::Lookup, S::Spelling, S::Cards, S::Phonetic, S::ChoiceTest},
-          .slot = S::Recording}},
-        {ModeButton::lookword,
-         {.closes = {S::Spelling, S::Recording, S::ChoiceTest, S::Phonetic, S::Lookup},
-          .colour = Black,
-          .endsWhileBrowsing = true,
-          .slot = S::Cards}},
-        {ModeButton::closelookword,
-         {.closes = {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards},
-          .colour = LightBlue,
-          .slot = S::Lookup}},
-        {ModeButton::SpeedButton9,
-         {.stop = Stop::IfRunning,
-          .closes = {S::Cards, S::Recording, S::ChoiceTest, S::Phonetic, S::Lookup},
-          .colour = LightBlue,
-          .colourAfterShow = true,
-          .slot = S::Spelling}},
-        {ModeButton::BtSelectTest1,
-         {.stop = Stop::IfRunning,
-          .timer1Off = true,
-          .closes = {S::Cards, S::Recording, S::Spelling, S::Phonetic, S::Lookup},
-          .colour = LightBlue,
-          .slot = S::ChoiceTest}},
-        {ModeButton::SpeedButton12,
-         {.stop = Stop::IfRunning,
-          .timer1Off = true,
-          .closes = {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards, S::Lookup},
-          .slot = S::WordBank}},
-        {ModeButton::SpeedButton13,
-         {.stop = Stop::IfRunning,
-          .timer1Off = true,
-          .closes = {S::ChoiceTest, S::Spelling, S::Recording, S::Phonetic, S::Cards, S::Lookup},
-          .ownWindow = true,
-          .slot = S::WordBank}},
-        {ModeButton::SpeedButton1,
-         {.stop = Stop::IfRunning,
-          .timer1Off = true,
-          .closePlayer = true,
-          .closes = {S::Cards, S::Recording, S::Spelling, S::ChoiceTest, S::Lookup},
-          .colour = LightBlue,
-          .slot = S::Phonetic}},
-    };
-#pragma GCC diagnostic pop
-    return rules.at(button);
-}
 
 TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), state_(services.state),
@@ -176,8 +92,13 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
     autosave_->setInterval(services.autosaveMs);
     connect(autosave_, &QTimer::timeout, this, &TWordmemory::AutosaveTimeout);
 
+    pronouncer_ =
+        std::make_unique<Pronouncer>(state_, messages_, voice_, mediaPlayer_, timer2_, timer3_);
     BuildWindow();
-    SetColour(Black);
+    SetColour(CardModeColour);
+    switcher_ = std::make_unique<ModeSwitcher>(ModeSwitcher::Parts{
+        state_, timer1_, timer2_, mediaPlayer_, panel1_,
+        [this](const QColor& colour) { SetColour(colour); }});
 
     // FormCreate: the speech object starts at its normal speed.
     state_.Voice = voice_;
@@ -202,20 +123,38 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
         }
     };
 
-    ModeRegistration wordBank;
-    wordBank.create = [this](QWidget* parent) -> ::ModeWindow* {
-        return new TWordstoreroom1(state_, messages_, *wordForm1_, parent);
-    };
-    RegisterMode(ModeButton::SpeedButton12, std::move(wordBank));
+    RegisterLearnerWindows();
 }
 
 TWordmemory::~TWordmemory() {
     state_.OnText = nullptr;
     state_.OnListsChanged = nullptr;
     // Mode windows may refer to the host while they are destroyed; end them first.
-    for (auto& slot : slots_) {
-        delete slot.window.data();
-    }
+    switcher_.reset();
+}
+
+void TWordmemory::RegisterLearnerWindows() {
+    ModeRegistration wordBank;
+    wordBank.slot = ModeSlot::WordBank;
+    wordBank.stop = BrowseStop::IfRunning;
+    wordBank.timer1Off = true;
+    wordBank.keepsWindow = true;
+    wordBank.create = [this](QWidget* parent) -> ::ModeWindow* {
+        return new TWordstoreroom1(state_, messages_, *wordForm1_, parent);
+    };
+    RegisterMode(ModeButton::SpeedButton12, std::move(wordBank));
+
+    // The study content has a window of its own, beside the main window.
+    ModeRegistration content;
+    content.stop = BrowseStop::IfRunning;
+    content.timer1Off = true;
+    content.prepare = [this] {
+        wordForm1_->show();
+        wordForm1_->raise();
+        wordForm1_->activateWindow();
+        return false;
+    };
+    RegisterMode(ModeButton::SpeedButton13, std::move(content));
 }
 
 void TWordmemory::BuildWindow() {
@@ -348,7 +287,6 @@ void TWordmemory::BuildClientPanel() {
     Label1->move(24, 24);
     Label1->adjustSize();
     SetTextColour(Label1, Green);
-    panel1_->installEventFilter(this);
 }
 
 void TWordmemory::BuildStatistics() {
@@ -400,165 +338,42 @@ QPushButton* TWordmemory::Button(ModeButton button) const {
 }
 
 TWordstoreroom1* TWordmemory::Wordstoreroom1() const {
-    return qobject_cast<TWordstoreroom1*>(slots_[SlotIndex(ModeSlot::WordBank)].window.data());
+    return qobject_cast<TWordstoreroom1*>(switcher_->SlotWindow(ModeSlot::WordBank));
 }
 
 void TWordmemory::RegisterMode(ModeButton button, ModeRegistration registration) {
-    registrations_[button] = std::move(registration);
+    switcher_->Register(button, std::move(registration));
 }
 
 QWidget* TWordmemory::SlotWindow(ModeSlot slot) const {
-    ::ModeWindow* mode = SlotMode(slot);
-    return mode != nullptr ? mode->Widget() : nullptr;
-}
-
-::ModeWindow* TWordmemory::SlotMode(ModeSlot slot) const {
-    const Slot& entry = slots_[SlotIndex(slot)];
-    QWidget* window = entry.window.data();
-    // A closed mode window is already on its way to deletion: it no longer exists.
-    if (window == nullptr || (slot != ModeSlot::WordBank && window->isHidden())) {
-        return nullptr;
-    }
-    return entry.mode;
+    return switcher_->SlotWindow(slot);
 }
 
 void TWordmemory::StopBrowse(bool timer1Off, bool closePlayer) {
-    state_.BrowseRunning = 0;
-    timer2_->stop();
-    if (timer1Off) {
-        timer1_->stop();
-    }
-    if (closePlayer && mediaPlayer_ != nullptr) {
-        mediaPlayer_->Close();
-    }
+    switcher_->StopBrowse(timer1Off, closePlayer);
 }
 
 void TWordmemory::OpenModeWindow(ModeButton button) {
-    const ButtonRule& rule = Rule(button);
-
-    // 1. Browsing stops. It counts as running while a run is on, also while Timer2 waits
-    //    for a word to be pronounced (else the end of that word would restart it).
-    switch (rule.stop) {
-    case ButtonRule::Stop::Always:
-        state_.BrowseRunning = 0;
-        timer2_->stop();
-        state_.BrowseMode = 0;
-        break;
-    case ButtonRule::Stop::IfRunning:
-        if (timer2_->isActive() || state_.BrowseRunning == 1) {
-            StopBrowse(rule.timer1Off, rule.closePlayer);
-        }
-        break;
-    case ButtonRule::Stop::Never:
-        break;
-    }
-
-    // 2. The other mode windows close.
-    for (ModeSlot slot : rule.closes) {
-        if (QWidget* window = SlotWindow(slot)) {
-            if (window->close()) {
-                slots_[SlotIndex(slot)] = Slot{};
-            }
-        }
-    }
-
-    // 3. The colour.
-    if (rule.colour.isValid() && !rule.colourAfterShow) {
-        SetColour(rule.colour);
-    }
-    if (rule.endsWhileBrowsing && state_.BrowseRunning == 1) {
-        return;
-    }
-
-    if (rule.ownWindow) {
-        wordForm1_->show();
-        wordForm1_->raise();
-        wordForm1_->activateWindow();
-        return;
-    }
-
-    // A mode whose window is not part of the program yet stops after the first three steps.
-    const auto found = registrations_.find(button);
-    if (found == registrations_.end() || !found->second.create) {
-        return;
-    }
-    const ModeRegistration& registration = found->second;
-    if (registration.prepare && !registration.prepare()) {
-        return;
-    }
-
-    // 4. The window is created on first use and shown inside Panel1.
-    ::ModeWindow* mode = SlotMode(rule.slot);
-    if (mode == nullptr) {
-        mode = registration.create(panel1_);
-        if (mode == nullptr) {
-            return;
-        }
-        PlaceInPanel(mode->Widget(), rule.slot != ModeSlot::WordBank);
-        slots_[SlotIndex(rule.slot)] = Slot{mode->Widget(), mode};
-    }
-    QWidget* window = mode->Widget();
-    window->show();
-    window->raise();
-    if (rule.colour.isValid() && rule.colourAfterShow) {
-        SetColour(rule.colour);
-    }
-
-    // 5. The mode's own start-up.
-    mode->Start(button);
+    switcher_->Open(button);
 }
 
-void TWordmemory::PlaceInPanel(QWidget* window, bool deleteOnClose) {
-    if (window->parentWidget() != panel1_) {
-        window->setParent(panel1_);
-    }
-    window->setWindowFlags(Qt::Widget | Qt::FramelessWindowHint);
-    window->setAttribute(Qt::WA_DeleteOnClose, deleteOnClose);
-    window->setGeometry(panel1_->rect());
+void TWordmemory::StudyContentChanged() {
+    wordForm1_->FollowContentKind();
 }
 
 void TWordmemory::SpeakText(const QString& text) {
-    if (voice_ != nullptr) {
-        voice_->SpeakText(text.toStdString());
-    }
-    timer3_->start();
+    pronouncer_->SpeakText(text);
 }
 
 void TWordmemory::SpeechWatch() {
-    if (voice_ != nullptr && voice_->IsSpeaking()) {
-        return;
-    }
-    state_.ModelSoundPlaying = 0;
-    if (state_.BrowseRunning == 1) {
-        timer2_->start();
-    }
-    timer3_->stop();
+    pronouncer_->SpeechWatch();
 }
 
 void TWordmemory::MediaPlayer1Notify() {
     if (state_.BrowseMode == 1 && state_.BrowseRunning == 1) {
         timer2_->start();
     }
-    // Every open mode window hears of the end; each knows whether it was waiting for it.
-    for (std::size_t i = 0; i < slots_.size(); ++i) {
-        if (::ModeWindow* mode = SlotMode(static_cast<ModeSlot>(i))) {
-            mode->SharedSoundEnded();
-        }
-    }
-}
-
-void TWordmemory::SetSpeechSpeed(int speed) {
-    const bool browsing = timer2_->isActive();
-    if (browsing) {
-        timer2_->stop();
-    }
-    speechSpeed_ = speed;
-    if (voice_ != nullptr) {
-        voice_->SetSpeechSpeed(speed);
-    }
-    if (browsing) {
-        timer2_->start();
-    }
+    switcher_->SharedSoundEnded();
 }
 
 void TWordmemory::ShowStudyTime(const QString& prefix, const std::string& timeText) {
@@ -568,86 +383,15 @@ void TWordmemory::ShowStudyTime(const QString& prefix, const std::string& timeTe
 sound::Pronunciation TWordmemory::Pronounce(sound::PronounceVariant variant,
                                             const std::string& word,
                                             const PronounceOptions& options) {
-    const std::string& spoken = options.spokenText.empty() ? word : options.spokenText;
-    sound::MediaPlayer* player = options.player != nullptr ? options.player : mediaPlayer_;
-    sound::Pronunciation result;
-    if (player == nullptr) {
-        // Without a player every word is spoken.
-        if (variant != sound::PronounceVariant::CardUnclear) {
-            result.value = state_.SoundIndex.Value(word);
-        }
-        SpeakText(QString::fromStdString(spoken));
-        return result;
-    }
-    sound::PronounceRequest request;
-    request.variant = variant;
-    request.word = word;
-    request.entry = state_.CurrentEntry;
-    request.cardSoundFile = options.cardSoundFile;
-    request.spokenText = options.spokenText;
-    // A word's sound that has not ended after this long is stopped and reported, so that a
-    // file whose header lies cannot hold a mode up.
-    player->SetPlayLimit(static_cast<int>(core::WordSoundLimitMs));
-    QString recordingMessage;
-    core::Status failure;
-    try {
-        // No speech object here: speech goes through SpeakText, which watches its end.
-        result = sound::PronounceWord(
-            request, state_.AppDir, state_.SoundIndex, *player, nullptr,
-            [&recordingMessage](const QString& text) { recordingMessage = text; });
-    } catch (const sound::SoundError& e) {
-        failure = e.Failure();
-    } catch (const std::exception& e) {
-        failure = core::Status::Fail(core::Failure::SoundUnplayable, e.what());
-    }
-    if (!failure.ok) {
-        ReportSoundFailure(failure);
-        result = sound::Pronunciation{};
-        result.how = sound::Pronounced::Failed;
-        result.failure = failure;
-        if (options.speakOnFailure) {
-            SpeakText(QString::fromStdString(spoken));
-        }
-        return result;
-    }
-    if (result.how == sound::Pronounced::Failed && FirstSoundReport(result.failure)) {
-        // The recording mode's own message, shown like any other sound failure: once for the
-        // device, once for each file.
-        messages_.Inform(recordingMessage);
-    }
-    if (result.how == sound::Pronounced::Spoken) {
-        SpeakText(QString::fromStdString(spoken));
-    }
-    return result;
-}
-
-bool TWordmemory::FirstSoundReport(const core::Status& failure) {
-    if (sound::IsDeviceFailure(failure)) {
-        // A missing or broken device fails every sound and every spoken word alike.
-        const bool first = !deviceFailureReported_;
-        deviceFailureReported_ = true;
-        return first;
-    }
-    const QString key = QString::number(static_cast<int>(failure.what)) + QLatin1Char(' ') +
-                        QString::fromStdString(failure.file);
-    if (reportedSounds_.contains(key)) {
-        return false;
-    }
-    reportedSounds_.insert(key);
-    return true;
+    return pronouncer_->Pronounce(variant, word, options);
 }
 
 void TWordmemory::ReportSoundFailure(const core::Status& failure) {
-    if (FirstSoundReport(failure)) {
-        messages_.ShowError(ErrorText(failure));
-    }
+    pronouncer_->ReportSoundFailure(failure);
 }
 
 void TWordmemory::ReportSoundFailure(const QString& text) {
-    if (!reportedSounds_.contains(text)) {
-        reportedSounds_.insert(text);
-        messages_.ShowError(text);
-    }
+    pronouncer_->ReportSoundFailure(text);
 }
 
 std::uint32_t TWordmemory::Volume() const {
@@ -833,12 +577,6 @@ bool TWordmemory::eventFilter(QObject* watched, QEvent* event) {
             // The "×" keeps 28 pixels from the window's right edge.
             Formclose1->move(w - 28, 2);
             Formclose1->raise();
-        } else if (watched == panel1_) {
-            for (const auto& slot : slots_) {
-                if (slot.window != nullptr && slot.window->parentWidget() == panel1_) {
-                    slot.window->setGeometry(panel1_->rect());
-                }
-            }
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -3,11 +3,10 @@
 #include "core/status.h"
 #include "host/learnerlock.h"
 #include "host/modehost.h"
+#include "host/modeswitcher.h"
+#include "host/pronouncer.h"
 
-#include <QPointer>
-#include <QSet>
 #include <QWidget>
-#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -17,6 +16,7 @@ class QLabel;
 class QPushButton;
 class QSplitter;
 class KnobImage;
+class TWordForm1;
 class TWordstoreroom1;
 namespace core {
 enum class StatText;
@@ -45,7 +45,7 @@ public:
     QLabel* Label4() const override { return label4_; }
     QLabel* LBalreadymastery() const override { return lbalreadymastery_; }
     QWidget* Panel1() const override { return panel1_; }
-    TWordForm1* WordForm1() const override { return wordForm1_.get(); }
+    void StudyContentChanged() override;
     QColor Colour() const override { return colour_; }
     void SetColour(const QColor& colour) override;
     void StopBrowse(bool timer1Off, bool closePlayer) override;
@@ -53,7 +53,7 @@ public:
     QWidget* SlotWindow(ModeSlot slot) const override;
     void RegisterMode(ModeButton button, ModeRegistration registration) override;
     void SpeakText(const QString& text) override;
-    void SetSpeechSpeed(int speed) override;
+    void SetSpeechSpeed(int speed) override { pronouncer_->SetSpeechSpeed(speed); }
     sound::Pronunciation Pronounce(sound::PronounceVariant variant, const std::string& word,
                                    const PronounceOptions& options = {}) override;
     void ReportSoundFailure(const core::Status& failure) override;
@@ -61,6 +61,10 @@ public:
     void ShowStudyTime(const QString& prefix, const std::string& timeText) override;
     core::RandomSource& Random() override { return *random_; }
 
+    /// The study-content window: home of the three lists' combo boxes and radio buttons.
+    TWordForm1* WordForm1() const { return wordForm1_.get(); }
+    /// The mode buttons' registrations and the mode windows.
+    ModeSwitcher& Switcher() const { return *switcher_; }
     /// The mode button that runs a protocol.
     QPushButton* Button(ModeButton button) const;
     /// The word-bank window once created, else null.
@@ -69,7 +73,7 @@ public:
     /// The output volume value as last set (left channel low 16 bits, right high).
     std::uint32_t Volume() const;
     /// The speech speed as last set.
-    int SpeechSpeed() const override { return speechSpeed_; }
+    int SpeechSpeed() const override { return pronouncer_->SpeechSpeed(); }
     /// A knob's offset on the frame (its left edge minus the frame's).
     int KnobOffset(const QWidget* knob) const;
     /// True once FormShow has run.
@@ -143,9 +147,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct ButtonRule;
-    static const ButtonRule& Rule(ModeButton button);
     void BuildWindow();
+    /// The two buttons of the learner's own windows: word banks and study content.
+    void RegisterLearnerWindows();
     /// Top band: banner and the "×".
     void BuildBanner();
     /// Left column: the mode buttons in their frame and the volume control.
@@ -158,13 +162,8 @@ private:
     void SetKnobOffset(QWidget* knob, int offset);
     void SetOutputVolume(std::uint32_t volume);
     void LoadVolumeControl();
-    void PlaceInPanel(QWidget* window, bool deleteOnClose);
-    void ShowWordBank();
     /// Runs afterFirstFrame once and shows its failure.
     void AfterFirstFrame();
-    /// True the first time a failure is reported: a file's failure of one kind once, the
-    /// devices' failures once in all.
-    bool FirstSoundReport(const core::Status& failure);
 
     core::StudyState& state_;
     const core::Clock& clock_;
@@ -193,24 +192,13 @@ private:
     QSplitter* middle_;
     std::unique_ptr<TWordForm1> wordForm1_;
     std::map<ModeButton, QPushButton*> buttons_;
-    std::map<ModeButton, ModeRegistration> registrations_;
-    /// A mode window in its slot: the widget (emptied when it is deleted) and its interface.
-    struct Slot {
-        QPointer<QWidget> window;
-        ::ModeWindow* mode = nullptr;
-    };
-    /// The mode window of a slot while it exists, else null.
-    ::ModeWindow* SlotMode(ModeSlot slot) const;
-    std::array<Slot, 7> slots_;
+    std::unique_ptr<Pronouncer> pronouncer_;
+    std::unique_ptr<ModeSwitcher> switcher_;
     /// The injected random source, or ownRandom_ when none was given.
     std::unique_ptr<core::RandomSource> ownRandom_;
     core::RandomSource* random_ = nullptr;
     QColor colour_;
     std::uint32_t volume_ = 0xFFFFFFFFu;
-    int speechSpeed_ = 150;
-    /// Sound failures shown so far: files (and texts) once each, the devices once.
-    QSet<QString> reportedSounds_;
-    bool deviceFailureReported_ = false;
     bool formShowQueued_ = false;
     bool started_ = false;
 };

@@ -1,5 +1,6 @@
 #pragma once
 #include "modebutton.h"
+#include "moderegistration.h"
 #include "sound/pronunciation.h"
 
 #include <QColor>
@@ -12,7 +13,6 @@ class QTimer;
 class QWidget;
 class MessageService;
 class ModeWindow;
-class TWordForm1;
 namespace core {
 class Clock;
 class RandomSource;
@@ -21,19 +21,6 @@ class StudyState;
 namespace sound {
 class MediaPlayer;
 }
-
-/// What a mode contributes to OpenModeWindow for one button. Only `create` is required.
-struct ModeRegistration {
-    /// Runs after the other windows are closed and the colour is set, before the window is
-    /// created or shown. Returning false ends the button's protocol there (for example
-    /// browsing with nothing to browse).
-    std::function<bool()> prepare;
-    /// Creates the window with parent as its parent (the host's Panel1). The host makes it
-    /// borderless, fills Panel1 with it, keeps it filling Panel1 and, except for the word-bank
-    /// window, deletes it when it is closed, which empties its slot. After showing it the
-    /// host runs its Start for the button.
-    std::function<ModeWindow*(QWidget* parent)> create;
-};
 
 /// How ModeHost::Pronounce sounds a word beyond its variant's own rule.
 struct PronounceOptions {
@@ -51,10 +38,8 @@ struct PronounceOptions {
 /// implements it; mode windows get it when they are created.
 ///
 /// Mode windows plug in through RegisterMode (normally at program start, before the main
-/// window is shown). Pressing a mode button then runs OpenModeWindow: stop browsing if the
-/// button says so, close the other mode windows the button names, set the colour, create the
-/// window on first use through the registration and show it inside Panel1, then run the
-/// registration's start-up. A button without a registration runs only the first three steps.
+/// window is shown); the mode switcher (modeswitcher.h) then runs a button's protocol from its
+/// registration alone. A button without a registration does nothing.
 ///
 /// Object names: controls and timers of mode windows carry their member names as object
 /// names, so that tests and accessibility tools find them; the host itself never looks
@@ -90,8 +75,9 @@ public:
     virtual QLabel* LBalreadymastery() const = 0;
     /// The client panel that holds the mode windows.
     virtual QWidget* Panel1() const = 0;
-    /// The study-content window: home of the three lists' combo boxes and radio buttons.
-    virtual TWordForm1* WordForm1() const = 0;
+    /// The study content (ContentKind) was changed by a mode: the study-content window, home
+    /// of the three lists' combo boxes and radio buttons, follows it.
+    virtual void StudyContentChanged() = 0;
 
     /// The main window's background colour (all four bands take it).
     virtual QColor Colour() const = 0;

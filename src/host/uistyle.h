@@ -15,3 +15,8 @@ void SetTextColour(QWidget* widget, const QColor& colour);
 void SetBackground(QWidget* widget, const QColor& colour);
 /// Text and background of an input field or button: its text, base and button colours too.
 void SetFieldColours(QWidget* widget, const QColor& text, const QColor& back);
+
+/// The main window's colour behind the card modes (flash cards, browsing).
+inline const QColor CardModeColour{0, 0, 0};
+/// The main window's colour behind the other study modes (colour value 16772846, hex FFEEEE).
+inline const QColor StudyModeColour{238, 238, 255};

@@ -7,7 +7,6 @@
 #include "core/colourcycle.h"
 #include "core/soundindex.h"
 #include "core/studystate.h"
-#include "learner/wordform.h"
 #include "sound/mediaplayer.h"
 
 #include <QCloseEvent>
@@ -397,10 +396,16 @@ void RegisterCardWindow(ModeHost& host) {
     };
 
     ModeRegistration flash;
+    flash.slot = ModeSlot::Cards;
+    flash.stop = BrowseStop::Always;
+    flash.colour = CardModeColour;
     flash.create = create;
     host.RegisterMode(ModeButton::Btfollow, std::move(flash));
 
     ModeRegistration look;
+    look.slot = ModeSlot::Cards;
+    look.colour = CardModeColour;
+    look.endsWhileBrowsing = true;
     look.prepare = [&host, browse] {
         browse->NormaliseCursor();
         const core::BrowseContent content = browse->CheckContent();
@@ -408,9 +413,7 @@ void RegisterCardWindow(ModeHost& host) {
             content == core::BrowseContent::MasteredWords) {
             // Browsing switched to the new or the mastered words: the study-content window
             // shows the kind that is studied now.
-            if (TWordForm1* form = host.WordForm1()) {
-                form->FollowContentKind();
-            }
+            host.StudyContentChanged();
         }
         if (content != core::BrowseContent::Nothing) {
             return true;

@@ -361,6 +361,10 @@ void TMyWriteForm1::closeEvent(QCloseEvent* event) {
 void RegisterSpellingWindow(ModeHost& host) {
     auto shared = std::make_shared<SpellingShared>();
     ModeRegistration spelling;
+    spelling.slot = ModeSlot::Spelling;
+    spelling.stop = BrowseStop::IfRunning;
+    spelling.colour = StudyModeColour;
+    spelling.colourAfterShow = true;
     spelling.create = [&host, shared](QWidget* parent) -> ModeWindow* {
         return new TMyWriteForm1(host, shared, parent);
     };

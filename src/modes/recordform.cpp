@@ -483,6 +483,10 @@ void RegisterRecordWindow(ModeHost& host, PlayerFactory makePlayer) {
     // length measured last.
     auto cycle = std::make_shared<core::RecordingCycle>(host.State());
     ModeRegistration registration;
+    registration.slot = ModeSlot::Recording;
+    registration.stop = BrowseStop::IfRunning;
+    registration.timer1Off = true;
+    registration.closePlayer = true;
     registration.create = [&host, cycle, makePlayer](QWidget* parent) -> ModeWindow* {
         return new TRecordForm1(host, *cycle, makePlayer, parent);
     };

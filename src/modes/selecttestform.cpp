@@ -353,6 +353,10 @@ void RegisterChoiceTestWindow(ModeHost& host) {
     // known only after sign-in).
     auto markers = std::make_shared<std::shared_ptr<const ChoiceMarkers>>();
     ModeRegistration choice;
+    choice.slot = ModeSlot::ChoiceTest;
+    choice.stop = BrowseStop::IfRunning;
+    choice.timer1Off = true;
+    choice.colour = StudyModeColour;
     choice.create = [&host, markers](QWidget* parent) -> ModeWindow* {
         if (!*markers) {
             *markers =

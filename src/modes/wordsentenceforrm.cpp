@@ -406,6 +406,8 @@ void TWordSentenceForrm::closeEvent(QCloseEvent* event) {
 
 void RegisterLookupWindow(ModeHost& host) {
     ModeRegistration lookup;
+    lookup.slot = ModeSlot::Lookup;
+    lookup.colour = StudyModeColour;
     lookup.create = [&host](QWidget* parent) -> ModeWindow* {
         return new TWordSentenceForrm(host, parent);
     };

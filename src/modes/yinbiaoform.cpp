@@ -347,6 +347,11 @@ void TyinbiaoForm1::Report(const QString& text) {
 
 void RegisterLessonWindow(ModeHost& host, PlayerFactory makePlayer) {
     ModeRegistration registration;
+    registration.slot = ModeSlot::Phonetic;
+    registration.stop = BrowseStop::IfRunning;
+    registration.timer1Off = true;
+    registration.closePlayer = true;
+    registration.colour = StudyModeColour;
     registration.create = [&host, makePlayer](QWidget* parent) -> ModeWindow* {
         return new TyinbiaoForm1(host, makePlayer, parent);
     };

@@ -25,7 +25,7 @@ public:
     QLabel* Label4() const override { return nullptr; }
     QLabel* LBalreadymastery() const override { return nullptr; }
     QWidget* Panel1() const override { return nullptr; }
-    TWordForm1* WordForm1() const override { return nullptr; }
+    void StudyContentChanged() override { ++contentChanges; }
     QColor Colour() const override { return colour; }
     void SetColour(const QColor& value) override { colour = value; }
     void StopBrowse(bool, bool) override {}
@@ -51,4 +51,5 @@ public:
     core::SeededRandom random{1};
     QColor colour;
     std::map<ModeButton, ModeRegistration> registered;
+    int contentChanges = 0;
 };

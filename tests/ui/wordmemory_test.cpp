@@ -6,6 +6,7 @@
 #include "app/knobimage.h"
 #include "learner/wordform.h"
 #include "learner/wordstoreroom.h"
+#include "modes/registry.h"
 
 #include <QDir>
 #include <QLabel>
@@ -24,29 +25,16 @@ namespace {
 const QColor Black(0, 0, 0);
 const QColor LightBlue(238, 238, 255);
 
-const ModeButton WindowButtons[] = {ModeButton::Btfollow,     ModeButton::btrecordword,
-                                    ModeButton::lookword,     ModeButton::closelookword,
-                                    ModeButton::SpeedButton9, ModeButton::BtSelectTest1,
-                                    ModeButton::SpeedButton1};
-
-ModeSlot SlotOf(ModeButton button) {
-    switch (button) {
-    case ModeButton::Btfollow:
-    case ModeButton::lookword:
-        return ModeSlot::Cards;
-    case ModeButton::btrecordword:
-        return ModeSlot::Recording;
-    case ModeButton::closelookword:
-        return ModeSlot::Lookup;
-    case ModeButton::SpeedButton9:
-        return ModeSlot::Spelling;
-    case ModeButton::BtSelectTest1:
-        return ModeSlot::ChoiceTest;
-    case ModeButton::SpeedButton1:
-        return ModeSlot::Phonetic;
-    default:
-        return ModeSlot::WordBank;
+/// The buttons that show a mode window in the client panel, as the modes registered them.
+std::vector<ModeButton> WindowButtons(TWordmemory& shell) {
+    std::vector<ModeButton> buttons;
+    for (ModeButton button : shell.Switcher().Buttons()) {
+        const ModeRegistration* registration = shell.Switcher().Registration(button);
+        if (registration->slot && !registration->keepsWindow) {
+            buttons.push_back(button);
+        }
     }
+    return buttons;
 }
 
 /// Stand-ins for the mode windows: they count their start-ups and carry a Timer1.
@@ -70,9 +58,11 @@ struct FakeModes {
     std::map<ModeButton, int> created;
     bool allowStart = true;
 
-    void RegisterAll(ModeHost& host) {
-        for (ModeButton button : WindowButtons) {
-            ModeRegistration registration;
+    /// The real registrations with stand-in windows: each button keeps its own rule.
+    void RegisterAll(TWordmemory& shell) {
+        RegisterModeWindows(shell);
+        for (ModeButton button : WindowButtons(shell)) {
+            ModeRegistration registration = *shell.Switcher().Registration(button);
             registration.prepare = [this, button] {
                 ++prepared[button];
                 return allowStart;
@@ -81,10 +71,14 @@ struct FakeModes {
                 ++created[button];
                 return new FakeWindow(parent, [this, button] { ++started[button]; });
             };
-            host.RegisterMode(button, std::move(registration));
+            shell.RegisterMode(button, std::move(registration));
         }
     }
 };
+
+ModeSlot SlotOf(TWordmemory& shell, ModeButton button) {
+    return shell.Switcher().Registration(button)->slot.value();
+}
 
 class MainWindowTest : public ShellTest {
 protected:
@@ -319,23 +313,25 @@ TEST_F(MainWindowTest, EachButtonClosesTheOtherModeWindows) {
     Shell().OpenModeWindow(ModeButton::SpeedButton12); // the word-bank window is never closed
     QPointer<QWidget> bank = Shell().SlotWindow(ModeSlot::WordBank);
     ASSERT_NE(bank, nullptr);
-    for (ModeButton first : WindowButtons) {
-        for (ModeButton second : WindowButtons) {
+    const std::vector<ModeButton> buttons = WindowButtons(Shell());
+    ASSERT_EQ(buttons.size(), 7u);
+    for (ModeButton first : buttons) {
+        for (ModeButton second : buttons) {
             Shell().OpenModeWindow(first);
-            QPointer<QWidget> earlier = Shell().SlotWindow(SlotOf(first));
+            QPointer<QWidget> earlier = Shell().SlotWindow(SlotOf(Shell(), first));
             ASSERT_NE(earlier, nullptr);
             Shell().OpenModeWindow(second);
             Settle();
-            QWidget* now = Shell().SlotWindow(SlotOf(second));
+            QWidget* now = Shell().SlotWindow(SlotOf(Shell(), second));
             ASSERT_NE(now, nullptr);
             EXPECT_TRUE(now->isVisible());
             EXPECT_EQ(now->parentWidget(), Shell().Panel1());
             EXPECT_EQ(now->geometry(), Shell().Panel1()->rect());
-            if (SlotOf(first) == SlotOf(second)) {
+            if (SlotOf(Shell(), first) == SlotOf(Shell(), second)) {
                 EXPECT_EQ(now, earlier.data()) << "the existing window is reused";
             } else {
                 EXPECT_TRUE(earlier.isNull()) << "the other window is gone";
-                EXPECT_EQ(Shell().SlotWindow(SlotOf(first)), nullptr);
+                EXPECT_EQ(Shell().SlotWindow(SlotOf(Shell(), first)), nullptr);
             }
             EXPECT_FALSE(bank.isNull());
         }
@@ -381,7 +377,9 @@ TEST_F(MainWindowTest, ModesNotBuiltYetRunOnlyTheFirstSteps) {
     FakeModes modes;
     modes.RegisterAll(Shell());
     Shell().OpenModeWindow(ModeButton::Btfollow);
-    Shell().RegisterMode(ModeButton::closelookword, {});
+    ModeRegistration noWindow = *Shell().Switcher().Registration(ModeButton::closelookword);
+    noWindow.create = nullptr;
+    Shell().RegisterMode(ModeButton::closelookword, std::move(noWindow));
     Shell().closelookword->click();
     Settle();
     EXPECT_EQ(Shell().SlotWindow(ModeSlot::Cards), nullptr);
@@ -501,6 +499,44 @@ TEST_F(MainWindowTest, SpeechWatchAndPlayerNotifyResumeBrowsing) {
     EXPECT_EQ(spelling->soundEnds, 2);
 }
 
+TEST_F(MainWindowTest, ARegistrationAloneBringsInAModeWindow) {
+    // A mode is its own files and one registration: its rule comes with it, and the main
+    // window places it, closes the others for it and tells it of the shared player.
+    FakeModes modes;
+    modes.RegisterAll(Shell());
+    Shell().show();
+    Shell().OpenModeWindow(ModeButton::Btfollow);
+    QPointer<QWidget> cards = Shell().SlotWindow(ModeSlot::Cards);
+    ASSERT_FALSE(cards.isNull());
+    const QColor Own(1, 2, 3);
+    int started = 0;
+    ModeRegistration dummy;
+    dummy.slot = ModeSlot::Lookup;
+    dummy.stop = BrowseStop::IfRunning;
+    dummy.timer1Off = true;
+    dummy.colour = Own;
+    dummy.create = [&started](QWidget* parent) -> ModeWindow* {
+        return new FakeWindow(parent, [&started] { ++started; });
+    };
+    Shell().RegisterMode(ModeButton::closelookword, std::move(dummy));
+    state_.BrowseRunning = 1;
+    Shell().Timer1()->start();
+    Shell().closelookword->click();
+    Settle();
+
+    EXPECT_TRUE(cards.isNull());
+    auto* window = dynamic_cast<FakeWindow*>(Shell().SlotWindow(ModeSlot::Lookup));
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(started, 1);
+    EXPECT_EQ(Shell().Colour(), Own);
+    EXPECT_EQ(state_.BrowseRunning, 0);
+    EXPECT_FALSE(Shell().Timer1()->isActive());
+    player_.EmitNotify();
+    EXPECT_EQ(window->soundEnds, 1);
+    Shell().Panel1()->resize(Shell().Panel1()->width() - 30, Shell().Panel1()->height() - 20);
+    EXPECT_EQ(window->geometry(), Shell().Panel1()->rect());
+}
+
 TEST_F(MainWindowTest, StudyTimeCountdownGoesToTheStatisticsLine) {
     TWordmemory& shell = Shell();
     shell.ShowStudyTime(QStringLiteral("浏览跟读时间余"), "0:14:58");
@@ -513,6 +549,7 @@ TEST_F(MainWindowTest, EscClosesOnlyWhileTheWindowHasTheKeyboard) {
     Shell().activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&Shell()));
     ModeRegistration spelling;
+    spelling.slot = ModeSlot::Spelling;
     spelling.create = [](QWidget* parent) -> ModeWindow* {
         auto* window = new FakeWindow(parent, [] {});
         auto* edit = new QLineEdit(window);
