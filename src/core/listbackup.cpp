@@ -86,6 +86,11 @@ Status CopyFile(const std::string& from, const std::string& to) {
         p += put;
         left -= static_cast<std::size_t>(put);
     }
+    if (::fsync(fd) != 0) {
+        const int e = errno;
+        ::close(fd);
+        return Status::Fail(Failure::Write, to, e);
+    }
     if (::close(fd) != 0) {
         return Status::Fail(Failure::Write, to, errno);
     }
@@ -243,10 +248,9 @@ Status BackupFiles(const std::string& learnerFolder, const std::vector<std::stri
         if (::realpath(file.c_str(), resolved) == nullptr) {
             continue; // no such file yet: nothing to keep
         }
+        // A copy, never a link: a backup must not change when something writes the live file
+        // in place (an editor, a restore, another program).
         const std::string copy = staging + "/" + BaseName(file);
-        if (::link(resolved, copy.c_str()) == 0) {
-            continue;
-        }
         if (Status s = CopyFile(resolved, copy); !s) {
             RemoveFolder(staging);
             return s;

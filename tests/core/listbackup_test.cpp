@@ -116,10 +116,12 @@ TEST(Backups, MadeWholeListedNewestFirstAndPruned) {
                                                "2024-11-01_08-00-00-3"}));
     EXPECT_EQ(ReadAll(folder + "/backup/" + names[0] + "/Li1.bm"), ReadAll(files[0]));
     EXPECT_FALSE(fs::exists(folder + "/backup/" + names[0] + "/Li3.bm"));
-    // A saved list is replaced, never changed: the backup keeps the old contents.
-    fs::remove(files[0]);
+    // A backup is a copy of its own: writing the live file in place (as an editor or another
+    // program may) leaves it as it was.
+    EXPECT_EQ(fs::hard_link_count(files[0]), 1u);
     WriteAll(files[0], "changed\r\n");
     EXPECT_EQ(ReadAll(folder + "/backup/" + names[0] + "/Li1.bm"), "a\r\nb\r\n   \r\nc\r\n");
+    WriteAll(files[0], "a\r\nb\r\n   \r\nc\r\n");
 
     const auto listed = core::ListBackups(folder, {"Li1.bm", "Li2.bm", "Li3.bm"});
     ASSERT_EQ(listed.size(), 3u);
