@@ -36,10 +36,10 @@ std::string BackupTimeText(TimePoint when);
 /// newest of every local day within the last BackupDays days.
 std::vector<bool> BackupsToKeep(const std::vector<TimePoint>& newestFirst, TimePoint now);
 
-/// Keeps the present versions of files in learnerFolder/backup/<name>/ under their own names
-/// (hard links where the file system allows, else copies, so that a backup costs almost no
-/// time: a saved list file is never changed again, only replaced). Files that do not exist are
-/// left out. The backup appears whole or not at all; name receives its folder name.
+/// Keeps copies of the present versions of files in learnerFolder/backup/<name>/ under their
+/// own names, written to disk before the backup appears. Copies, not links, so that nothing
+/// that writes a live file in place can change a backup. Files that do not exist are left
+/// out. The backup appears whole or not at all; name receives its folder name.
 Status BackupFiles(const std::string& learnerFolder, const std::vector<std::string>& files,
                    TimePoint now, std::string& name);
 /// Removes one backup (the one made for a save that then failed).
