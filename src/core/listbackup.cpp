@@ -227,9 +227,16 @@ std::string BackupPath(const std::string& learnerFolder, const std::string& name
 Status BackupFiles(const std::string& learnerFolder, const std::vector<std::string>& files,
                    TimePoint now, std::string& name) {
     const std::string root = BackupRoot(learnerFolder);
-    if (::mkdir(root.c_str(), 0755) != 0 && errno != EEXIST) {
+    const bool madeRoot = ::mkdir(root.c_str(), 0755) == 0;
+    if (!madeRoot && errno != EEXIST) {
         return Status::Fail(Failure::CreateFolder, root, errno);
     }
+    // A backup that fails leaves nothing behind, not even the folder it made for it.
+    const auto dropRoot = [&root, madeRoot] {
+        if (madeRoot) {
+            ::rmdir(root.c_str());
+        }
+    };
     const std::string base = BackupName(now);
     name = base;
     for (int n = 2;; ++n) {
@@ -241,7 +248,9 @@ Status BackupFiles(const std::string& learnerFolder, const std::vector<std::stri
     }
     const std::string staging = root + "/" + std::string(StagingPrefix) + name;
     if (::mkdir(staging.c_str(), 0755) != 0) {
-        return Status::Fail(Failure::CreateFolder, staging, errno);
+        const int e = errno;
+        dropRoot();
+        return Status::Fail(Failure::CreateFolder, staging, e);
     }
     for (const auto& file : files) {
         char resolved[PATH_MAX];
@@ -253,12 +262,14 @@ Status BackupFiles(const std::string& learnerFolder, const std::vector<std::stri
         const std::string copy = staging + "/" + BaseName(file);
         if (Status s = CopyFile(resolved, copy); !s) {
             RemoveFolder(staging);
+            dropRoot();
             return s;
         }
     }
     if (::rename(staging.c_str(), (root + "/" + name).c_str()) != 0) {
         const int e = errno;
         RemoveFolder(staging);
+        dropRoot();
         return Status::Fail(Failure::Write, root + "/" + name, e);
     }
     return Status::Ok();

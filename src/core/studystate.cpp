@@ -6,6 +6,7 @@
 #include "wordentry.h"
 
 #include <cerrno>
+#include <unordered_set>
 #include <sys/stat.h>
 
 namespace core {
@@ -75,9 +76,24 @@ bool StudyState::AddToReview() {
     return true;
 }
 
+StudyState::Holder StudyState::ListHoldingWord(std::string_view entry) const {
+    const std::string key = EntryWordKey(entry);
+    const std::pair<const WordList*, Holder> lists[] = {
+        {&NewList, Holder::NewWords}, {&MasteredList, Holder::Mastered}, {&ReviewList, Holder::Review}};
+    for (const auto& [list, holder] : lists) {
+        for (const std::string& line : list->Lines()) {
+            if (EntryWordKey(line) == key) {
+                return holder;
+            }
+        }
+    }
+    return Holder::None;
+}
+
 bool StudyState::AddToNewList(const std::string& entry) {
     const std::string line = Trim(entry);
-    if (line.empty() || NewList.ContainsIgnoringCase(line)) {
+    // A word the learner has mastered or is reviewing is not new to them.
+    if (line.empty() || ListHoldingWord(line) != Holder::None) {
         return false;
     }
     NewList.Append(line);
@@ -256,10 +272,16 @@ Status StudyState::CommitLists(const std::vector<FileSetItem>& items) {
 
 StudyState::ImportCount StudyState::AddImportedWords(const std::vector<std::string>& lines) {
     ImportCount count;
+    // A word the learner has mastered or is reviewing is not new to them, whatever meaning the
+    // file gives it; a word the file repeats comes in once.
+    std::unordered_set<std::string> known;
+    for (const WordList* list : {&NewList, &MasteredList, &ReviewList}) {
+        for (const std::string& line : list->Lines()) {
+            known.insert(EntryWordKey(line));
+        }
+    }
     for (const std::string& line : lines) {
-        // A word the learner has mastered or is reviewing is not new to them.
-        if (line.empty() || NewList.ContainsIgnoringCase(line) ||
-            MasteredList.ContainsIgnoringCase(line) || ReviewList.ContainsIgnoringCase(line)) {
+        if (line.empty() || !known.insert(EntryWordKey(line)).second) {
             ++count.alreadyListed;
             continue;
         }

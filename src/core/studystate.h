@@ -110,8 +110,12 @@ public:
     bool AddToMastered();
     /// Appends CurrentEntry to ReviewList unless it is there already (case ignored) or empty.
     bool AddToReview();
-    /// Appends entry (trimmed) to NewList unless it is empty or there already (case ignored);
-    /// NewCount goes up by 1 and the total and summary texts are rewritten.
+    /// Which list holds a line of entry's word (EntryWordKey: letter case ignored, whatever its
+    /// phonetic and meaning): the new words, the mastered or the review list; None when none.
+    enum class Holder { None, NewWords, Mastered, Review };
+    Holder ListHoldingWord(std::string_view entry) const;
+    /// Appends entry (trimmed) to NewList unless it is empty or its word is in one of the three
+    /// lists already; NewCount goes up by 1 and the total and summary texts are rewritten.
     bool AddToNewList(const std::string& entry);
     /// Deletes the line at pos from NewList; no counter changes.
     void RemoveFromNew(long long pos);
@@ -123,10 +127,11 @@ public:
     /// Outcome of AddImportedWords.
     struct ImportCount {
         std::size_t added = 0;
-        std::size_t alreadyListed = 0; ///< lines one of the three lists holds already
+        std::size_t alreadyListed = 0; ///< lines whose word is listed already or came before
     };
-    /// Appends the lines to NewList, except those one of the three lists already holds
-    /// (letter case ignored); NewCount follows, with the texts that show it.
+    /// Appends the lines to NewList, except those whose word one of the three lists already
+    /// holds or an earlier line brought (EntryWordKey); NewCount follows, with the texts that
+    /// show it.
     ImportCount AddImportedWords(const std::vector<std::string>& lines);
 
     /// Reads the learner's three list files, after finishing or undoing a save that was

@@ -25,6 +25,11 @@ std::string EntryWord(std::string_view entry) {
     return std::string(entry.substr(0, open));
 }
 
+std::string EntryWordKey(std::string_view entry) {
+    const auto open = entry.find('[');
+    return FoldCase(Trim(open == std::string_view::npos ? entry : entry.substr(0, open)));
+}
+
 std::string EntryPhonetic(std::string_view entry) {
     // Only the first "[" and the first "]" count. The phonetic runs from after the "[" (from
     // the start of the line when there is none) up to the "]"; without a "]", or with the

@@ -21,6 +21,9 @@ std::string EntryMeaning(std::string_view entry);
 std::string FoldCase(std::string_view text);
 /// Writes the folded text (text.size() bytes) to out.
 void FoldCaseInto(std::string_view text, char* out);
+/// The key of the by-word duplicate test: the entry's word, trimmed and case-folded (the
+/// whole trimmed line when it has no "[").
+std::string EntryWordKey(std::string_view entry);
 /// A hash of the folded text, equal for texts that differ only in letter case.
 std::uint64_t FoldedHash(std::string_view text);
 /// True when the texts are equal ignoring letter case.

@@ -31,6 +31,8 @@ const QColor Teal(0, 128, 128);
 const QColor FieldBack(0xFF, 0xFA, 0xD9);
 const QString MixedQuery = QStringLiteral("没有中英文混合的词语。请使用纯中文或纯英文词语！");
 const QString AlreadyInNewWords = QStringLiteral("生词本里已经有这个词语了。");
+const QString AlreadyMastered = QStringLiteral("这个词语您已经掌握了，不用再加入生词本。");
+const QString AlreadyInReview = QStringLiteral("这个词语已在您需要复习的单词中。");
 const QString AddCaption = QStringLiteral("加入生词本");
 const QString AddedCaption = QStringLiteral("已加入生词本");
 
@@ -363,10 +365,23 @@ void TWordSentenceForrm::AddHitToNewWords(int k) {
     if (k < 0 || static_cast<std::size_t>(k) >= hits_.size()) {
         return;
     }
-    if (state_.AddToNewList(hits_[static_cast<std::size_t>(k)].entry)) {
-        BtAddNewWord->setText(AddedCaption);
-    } else {
+    const std::string& entry = hits_[static_cast<std::size_t>(k)].entry;
+    // The learner hears which list already has the word: a mastered word is not new again.
+    switch (state_.ListHoldingWord(entry)) {
+    case core::StudyState::Holder::None:
+        if (state_.AddToNewList(entry)) {
+            BtAddNewWord->setText(AddedCaption);
+        }
+        break;
+    case core::StudyState::Holder::NewWords:
         host_.Messages().Inform(AlreadyInNewWords);
+        break;
+    case core::StudyState::Holder::Mastered:
+        host_.Messages().Inform(AlreadyMastered);
+        break;
+    case core::StudyState::Holder::Review:
+        host_.Messages().Inform(AlreadyInReview);
+        break;
     }
 }
 

@@ -157,6 +157,8 @@ TEST_F(StudyStateTest, AddToReviewIgnoresDuplicatesInAnotherCase) {
 
 TEST_F(StudyStateTest, AddToNewListIgnoresDuplicatesAndCountsTheTotal) {
     state.NewList.Replace({"apple[A]n.苹果"});
+    state.MasteredList.Replace({"news[nju:z]n.新闻"});
+    state.ReviewList.Replace({"Dog[dCg]n.狗"});
     state.NewCount = 1;
     state.MasteredCount = 2;
     state.ReviewCount = 3;
@@ -169,6 +171,9 @@ TEST_F(StudyStateTest, AddToNewListIgnoresDuplicatesAndCountsTheTotal) {
         {"  pear[pZE]n.梨  ", true}, // trimmed, then added
         {"pear[pZE]n.梨", false},
         {" \t ", false}, // never an empty entry
+        {"NEWS[nju:z]n.消息", false},  // mastered already, with another meaning
+        {"dog [dC:g]v.跟踪", false},   // to be reviewed already
+        {"apples[Alz]n.苹果", true},   // another word
     };
     int expected = 1;
     for (const auto& c : cases) {
@@ -183,7 +188,8 @@ TEST_F(StudyStateTest, AddToNewListIgnoresDuplicatesAndCountsTheTotal) {
         }
         EXPECT_EQ(state.NewCount, expected);
     }
-    EXPECT_EQ(state.NewList.Lines(), (Lines{"apple[A]n.苹果", "pear[pZE]n.梨"}));
+    EXPECT_EQ(state.NewList.Lines(),
+              (Lines{"apple[A]n.苹果", "pear[pZE]n.梨", "apples[Alz]n.苹果"}));
 }
 
 TEST_F(StudyStateTest, AddToMasteredAndCountMastered) {

@@ -244,13 +244,17 @@ TEST(WordExchange, ImportedWordsJoinTheNewListUnlessListedAlready) {
     std::vector<std::string> texts;
     state.OnText = [&texts](core::StatText, const std::string& text) { texts.push_back(text); };
 
+    // By word: another meaning or phonetic of a listed word is the same word, and a word the
+    // file repeats comes in once.
     const auto count = state.AddImportedWords(
-        {"ONE[wQn]num.一", "Two[tu:]num.二", "three[Wri:]num.三", "four[fC:]num.四", ""});
-    EXPECT_EQ(count.added, 1u);
-    EXPECT_EQ(count.alreadyListed, 4u);
-    EXPECT_EQ(state.NewList.Lines(), (Lines{"one[wQn]num.一", "four[fC:]num.四"}));
-    EXPECT_EQ(state.NewCount, 2);
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "单词总数量2个"), texts.end());
+        {"ONE[wQn]num.一", "Two[tu:]num.二", "three[Wri:]num.三", "four[fC:]num.四", "",
+         "two[tu]n.两", " Three [Wri:]adj.三个", "five[faIv]num.五", "FIVE[faIv]num.伍"});
+    EXPECT_EQ(count.added, 2u);
+    EXPECT_EQ(count.alreadyListed, 7u);
+    EXPECT_EQ(state.NewList.Lines(),
+              (Lines{"one[wQn]num.一", "four[fC:]num.四", "five[faIv]num.五"}));
+    EXPECT_EQ(state.NewCount, 3);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "单词总数量3个"), texts.end());
 }
 
 } // namespace

@@ -230,17 +230,23 @@ TEST_F(LookupWindowTest, AddToNewWordsTakesTheChosenHitOnce) {
     EXPECT_EQ(state_.NewCount, 2);
     EXPECT_EQ(Shell().LBzhongCount->text(), QStringLiteral("单词总数量2个"));
     EXPECT_EQ(w->BtAddNewWord->text(), QStringLiteral("已加入生词本"));
-    // The menu offers each bank's entry; the second bank's is another line.
+    // The menu offers each bank's entry; the second bank's is another line of the same word,
+    // which is refused like the first one again.
     const auto actions = w->BtAddNewWord->menu()->actions();
     ASSERT_EQ(actions.size(), 2);
     EXPECT_EQ(actions[1]->text(), QStringLiteral("《四级词汇》 apple"));
     actions[1]->trigger();
-    EXPECT_EQ(state_.NewList.size(), 3u);
-    // The same entry again (in another case too) is refused with a message.
     actions[0]->trigger();
-    EXPECT_EQ(messages_.Texts(Kind::Inform),
-              QStringList{QStringLiteral("生词本里已经有这个词语了。")});
-    EXPECT_EQ(state_.NewList.size(), 3u);
+    const QString inNewWords = QStringLiteral("生词本里已经有这个词语了。");
+    EXPECT_EQ(messages_.Texts(Kind::Inform), (QStringList{inNewWords, inNewWords}));
+    EXPECT_EQ(state_.NewList.size(), 2u);
+    // A mastered word is not new again.
+    state_.MasteredList.Replace({"CAT[kAt]n.猫科动物"});
+    Type(w, QStringLiteral("cat"));
+    w->BtAddNewWord->click();
+    EXPECT_EQ(messages_.Texts(Kind::Inform).back(),
+              QStringLiteral("这个词语您已经掌握了，不用再加入生词本。"));
+    EXPECT_EQ(state_.NewList.size(), 2u);
 }
 
 TEST_F(LookupWindowTest, UnreadableBankIsSkippedAndReportedOnce) {
