@@ -180,6 +180,17 @@ void TWordstoreroom1::gomywordbookClick() {
         messages_.Inform(
             QStringLiteral("您的数据库文件不存在，\r\n   你可按”清空我的词库“恢复一个新词库"));
     }
+    // The bank replaces the new words: the learner agrees first, knowing that the words are
+    // kept in a backup.
+    if (!state_.NewList.empty() &&
+        messages_.AskOkCancel(QStringLiteral("加到词库"),
+                              QStringLiteral("您的未学单词中现有%1个单词，加到词库后将换成词库"
+                                             "“%2”的单词。\r\n原来的单词会保存在备份中，"
+                                             "可以在“恢复备份”中找回。\r\n\r\n要替换吗？")
+                                  .arg(state_.NewList.size())
+                                  .arg(Edit1->text())) != MessageService::Answer::Ok) {
+        return;
+    }
     // The reload below reads all three lists from disk; saving them first keeps what the
     // learner studied since the start. A failed save stops here, before anything is replaced.
     if (const core::Status saved = wordForm_.MYSaveClick(); !saved) {

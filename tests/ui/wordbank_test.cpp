@@ -20,6 +20,13 @@ const std::vector<std::string> Bank = {"one[wQn]num.一", "", "two[tu:]num.二",
 const std::vector<std::string> BankCopied = {"one[wQn]num.一", "two[tu:]num.二",
                                              "three[Wri:]num.三"};
 
+/// The question before a bank replaces a new-word list of count words.
+QString ReplaceQuestion(int count) {
+    return QStringLiteral("您的未学单词中现有%1个单词，加到词库后将换成词库“数字”的单词。\r\n"
+                          "原来的单词会保存在备份中，可以在“恢复备份”中找回。\r\n\r\n要替换吗？")
+        .arg(count);
+}
+
 class WordBankTest : public ShellTest {
 protected:
     void SetUp() override {
@@ -70,7 +77,8 @@ TEST_F(WordBankTest, LoadingReplacesNewWordsAndKeepsUnsavedProgress) {
     state_.ContentKind = core::StudyContent::Review;
 
     Load(QStringLiteral("数字"));
-    EXPECT_TRUE(messages_.Texts().isEmpty()) << messages_.Texts().join('|').toStdString();
+    EXPECT_EQ(messages_.Texts(), QStringList{ReplaceQuestion(1)})
+        << messages_.Texts().join('|').toStdString();
     EXPECT_FALSE(bank_->isVisible());
     EXPECT_EQ(ReadLines("Bob/Bob1.bm"), BankCopied);
     EXPECT_EQ(ReadLines("Bob/Bob2.bm"),
@@ -125,10 +133,27 @@ TEST_F(WordBankTest, FailuresKeepTheWindowOpenAndWriteNothing) {
     }
 }
 
+TEST_F(WordBankTest, ReplacingNewWordsIsAskedFirstAndCancelChangesNothing) {
+    const QByteArray before = ReadBytes("Bob/Bob1.bm");
+    messages_.ScriptAnswers({MessageService::Answer::Cancel});
+    Load(QStringLiteral("数字"));
+    ASSERT_EQ(messages_.Texts(), QStringList{ReplaceQuestion(1)});
+    EXPECT_EQ(messages_.Messages().front().caption, QStringLiteral("加到词库"));
+    EXPECT_EQ(ReadBytes("Bob/Bob1.bm"), before);
+    EXPECT_EQ(state_.NewList.Lines(), std::vector<std::string>{"old[EUld]adj.旧的"});
+    EXPECT_TRUE(bank_->isVisible());
+    // An empty new-word list has nothing to lose: no question.
+    state_.NewList.Replace({});
+    messages_.Clear();
+    Load(QStringLiteral("数字"));
+    EXPECT_TRUE(messages_.Texts().isEmpty()) << messages_.Texts().join('|').toStdString();
+    EXPECT_EQ(state_.NewList.Lines(), BankCopied);
+}
+
 TEST_F(WordBankTest, MissingNewWordFileIsReportedThenMade) {
     ASSERT_TRUE(QFile::remove(appDir_ + "Bob/Bob1.bm"));
     Load(QStringLiteral("数字"));
-    EXPECT_EQ(messages_.Texts(),
+    EXPECT_EQ(messages_.Texts(MessageRecorder::Kind::Inform),
               QStringList{QStringLiteral(
                   "您的数据库文件不存在，\r\n   你可按”清空我的词库“恢复一个新词库")});
     EXPECT_EQ(ReadLines("Bob/Bob1.bm"), BankCopied);
