@@ -5,6 +5,7 @@
 #include "exchange/wordfiles.h"
 #include "host/errortext.h"
 #include "host/folders.h"
+#include "host/learnerlock.h"
 
 #include <QCommandLineParser>
 #include <QTextStream>
@@ -22,8 +23,8 @@ QString HelpText(const ProgramFolders& folders) {
                "  langjitong --import 文件 --bank 词库名称\n"
                "  langjitong --import 文件 --to-list 学员\n"
                "\n"
-               "在脚本中导出和导入单词表。请在朗记通的窗口关闭时运行：\n"
-               "窗口关闭时会写回学员的单词表。\n"
+               "在脚本中导出和导入单词表。学员在朗记通中学习时，不能导出或导入\n"
+               "他的单词表：请先关闭朗记通的窗口（窗口关闭时会写回学员的单词表）。\n"
                "\n"
                "选项：\n"
                "  --export 学员      把学员的单词表写入输出文件\n"
@@ -35,7 +36,7 @@ QString HelpText(const ProgramFolders& folders) {
                "                     不写时按输出文件的扩展名（.csv、.txt、.kvtml）\n"
                "  --import 文件      读入 CSV、制表符分隔文本或 KVTML 文件中的单词\n"
                "  --bank 词库名称    把读入的单词建成一个新词库\n"
-               "  --to-list 学员     把读入的单词加入学员的未学单词（三个单词表中已有的除外）\n"
+               "  --to-list 学员     把读入的单词加入学员的未学单词（三个单词表中已有的单词除外）\n"
                "  -h, --help         显示这段说明\n"
                "  --version          显示版本\n"
                "\n"
@@ -52,8 +53,11 @@ QString HelpText(const ProgramFolders& folders) {
 }
 
 /// A state for the learner's lists as they are on disk; fails when the learner is unknown.
+/// Loads a learner's lists for a command, holding the learner's lock in lock until the command
+/// ends: a signed-in program would write its own lists over an import, and reading the lists
+/// may finish or undo an interrupted save, which must never run beside the program's own.
 bool LoadLearner(core::StudyState& state, const ProgramFolders& folders, const QString& name,
-                 QTextStream& err) {
+                 LearnerLock& lock, QTextStream& err) {
     state.AppDir = folders.dataDir.toStdString();
     state.LearnerDataDir = folders.learnerDir.toStdString();
     state.LearnerName = name.toStdString();
@@ -64,6 +68,16 @@ bool LoadLearner(core::StudyState& state, const ProgramFolders& folders, const Q
     if (!core::LearnerKnown(state.DataHome(), state.LearnerName)) {
         err << QStringLiteral("没有名为“%1”的学员（学员数据文件夹：%2）。")
                    .arg(name, folders.learnerDir)
+            << Qt::endl;
+        return false;
+    }
+    QString folder =
+        QString::fromStdString(core::LearnerFolderPath(state.DataHome(), state.LearnerName));
+    folder.chop(1); // the trailing "/"
+    if (lock.Take(folder) == LearnerLock::Outcome::HeldElsewhere) {
+        err << QStringLiteral("学员“%1”正在朗记通中学习，单词表不能同时由命令改动或读取。"
+                              "请先关闭朗记通（或退出这个学员），再运行这个命令。")
+                   .arg(name)
             << Qt::endl;
         return false;
     }
@@ -99,7 +113,8 @@ int Export(const QCommandLineParser& parser, const ProgramFolders& folders, QTex
         return 2;
     }
     core::StudyState state;
-    if (!LoadLearner(state, folders, parser.value(QStringLiteral("export")), err)) {
+    LearnerLock lock;
+    if (!LoadLearner(state, folders, parser.value(QStringLiteral("export")), lock, err)) {
         return 1;
     }
     const exchange::ExportResult result = exchange::ExportLists(state, *lists, *format, path);
@@ -152,7 +167,8 @@ int Import(const QCommandLineParser& parser, const ProgramFolders& folders, QTex
         return 0;
     }
     core::StudyState state;
-    if (!LoadLearner(state, folders, parser.value(QStringLiteral("to-list")), err)) {
+    LearnerLock lock;
+    if (!LoadLearner(state, folders, parser.value(QStringLiteral("to-list")), lock, err)) {
         return 1;
     }
     const core::StudyState::ImportCount count = state.AddImportedWords(entries.lines);

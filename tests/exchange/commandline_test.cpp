@@ -3,9 +3,12 @@
 #include "core/learnerfiles.h"
 #include "core/textfile.h"
 #include "host/folders.h"
+#include "host/learnerlock.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <gtest/gtest.h>
@@ -171,6 +174,64 @@ TEST_F(CommandLine, ABadFileNamesItsLineAndWritesNothing) {
     EXPECT_FALSE(QFile::exists(folders_.learnerDir + "Worddata/坏.dst"));
     EXPECT_FALSE(QFile::exists(folders_.learnerDir + "Ebook.txt"));
     EXPECT_EQ(Read(folders_.learnerDir + "小明/小明1.bm"), (Lines{"cat[kAt]n.猫", "dog[dCg]n.狗"}));
+}
+
+// The program itself, as a second process, while the learner is signed in elsewhere (this
+// process holds the learner's lock as the signed-in window does): the lists are neither
+// changed nor read, and the command works once the learner has left.
+TEST_F(CommandLine, ASignedInLearnersListsAreLeftToTheProgram) {
+    // The program runs from a folder of its own that holds the data and the learner.
+    const QString program = root_.filePath(QStringLiteral("prog/"));
+    QDir().mkpath(program + "Worddata");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(LJT_PROGRAM), program + "langjitong"));
+    QFile::setPermissions(program + "langjitong",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    Write(program + "Ebook.txt", {"GRE"});
+    ASSERT_TRUE(core::CreateLearnerFiles(program.toStdString(), "小明"));
+    Write(program + "小明/小明1.bm", {"cat[kAt]n.猫"});
+    const QString in = File("words.csv");
+    ASSERT_TRUE(core::WriteFileAtomic(in.toStdString(), "word,meaning\nsun,n.太阳\n"));
+    const auto run = [&](const QStringList& arguments, QString& err) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // The leak checker of a sanitizer build speaks for the program's own run, not this test.
+        env.insert(QStringLiteral("ASAN_OPTIONS"),
+                   env.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
+        process.setProcessEnvironment(env);
+        process.start(program + "langjitong", arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        err = QString::fromUtf8(process.readAllStandardError());
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    };
+    const QString list = program + "小明/小明1.bm";
+    const QByteArray before = [&] {
+        QFile f(list);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+
+    auto signedIn = std::make_unique<LearnerLock>();
+    ASSERT_EQ(signedIn->Take(program + "小明"), LearnerLock::Outcome::Taken);
+    struct Case {
+        QStringList arguments;
+    };
+    const Case refused[] = {
+        {{"--import", in, "--to-list", "小明"}},
+        {{"--export", "小明", File("out.csv")}},
+    };
+    for (const Case& c : refused) {
+        QString err;
+        EXPECT_EQ(run(c.arguments, err), 1) << c.arguments.join(' ').toStdString();
+        EXPECT_TRUE(err.contains(QStringLiteral("学员“小明”正在朗记通中学习"))) << err.toStdString();
+    }
+    QFile after(list);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
+    EXPECT_FALSE(QFile::exists(File("out.csv")));
+
+    signedIn.reset(); // the learner leaves
+    QString err;
+    EXPECT_EQ(run({"--import", in, "--to-list", "小明"}, err), 0) << err.toStdString();
+    EXPECT_EQ(Read(list), (Lines{"cat[kAt]n.猫", "sun[]n.太阳"}));
 }
 
 } // namespace
