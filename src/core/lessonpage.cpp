@@ -124,8 +124,11 @@ std::string OverviewPage() {
 std::string SymbolPage(int k, const std::string& caption, const std::string& rule,
                        const std::string& combination) {
     std::string page = SymbolHead;
-    page += R"(<tr><td><font face="DFPhonetic"  color="Maroon"><B>)" + caption + "&nbsp;&nbsp;" +
-            SymbolCategory(k) + "</B></font></td></tr>";
+    // The bold goes outside the font: a <B> inside <font face> takes the cell's 宋体 again in
+    // the view, which would show the phonetic codes as plain letters ("W" for θ).
+    page += R"(<tr><td><B><font face="DFPhonetic"  color="Maroon">)" + caption +
+            R"(</font><font color="Maroon">&nbsp;&nbsp;)" + SymbolCategory(k) +
+            "</font></B></td></tr>";
     page +=
         R"(<tr><td>&nbsp;&nbsp;&nbsp;&nbsp;<font face="DFPhonetic" >)" + rule + "</font></td></tr>";
     page += R"(<tr><td><B><font color="Black">)" + std::string("字母组合    ") + combination +

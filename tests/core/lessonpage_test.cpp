@@ -74,23 +74,28 @@ TEST_F(LessonPageTest, SymbolPagesCarryCaptionCategoryRuleAndCombinationsUnchang
         int k;
         std::string rows;
     };
+    // The heading: the symbol in the phonetic face, its category in the cell's 宋体, both bold.
+    const auto heading = [](const std::string& caption, const std::string& category) {
+        return "<tr><td><B><font face=\"DFPhonetic\"  color=\"Maroon\">" + caption +
+               "</font><font color=\"Maroon\">&nbsp;&nbsp;" + category + "</font></B></td></tr>";
+    };
     const Case cases[] = {
-        {1, "<tr><td><font face=\"DFPhonetic\"  color=\"Maroon\"><B>c1&nbsp;&nbsp;清辅音</B>"
-            "</font></td></tr><tr><td>&nbsp;&nbsp;&nbsp;&nbsp;<font face=\"DFPhonetic\" >r1"
-            "</font></td></tr><tr><td><B><font color=\"Black\">字母组合    z1</B></font></td>"
-            "</tr>"},
-        {22, "<tr><td><font face=\"DFPhonetic\"  color=\"Maroon\"><B>c22&nbsp;&nbsp;浊辅音</B>"
-             "</font></td></tr><tr><td>&nbsp;&nbsp;&nbsp;&nbsp;<font face=\"DFPhonetic\" >"
-             "声带<b>振动</b> /dz/ & more</font></td></tr><tr><td><B><font color=\"Black\">"
-             "字母组合    z22</B></font></td></tr>"},
-        {27, "<tr><td><font face=\"DFPhonetic\"  color=\"Maroon\"><B>c27&nbsp;&nbsp;"
-             "半元音(或浊辅音)</B></font></td></tr><tr><td>&nbsp;&nbsp;&nbsp;&nbsp;<font "
-             "face=\"DFPhonetic\" >r27</font></td></tr><tr><td><B><font color=\"Black\">"
-             "字母组合    y：<i>yes</i> 是</B></font></td></tr>"},
-        {48, "<tr><td><font face=\"DFPhonetic\"  color=\"Maroon\"><B>c48&nbsp;&nbsp;双元音</B>"
-             "</font></td></tr><tr><td>&nbsp;&nbsp;&nbsp;&nbsp;<font face=\"DFPhonetic\" >r48"
-             "</font></td></tr><tr><td><B><font color=\"Black\">字母组合    z48</B></font></td>"
-             "</tr>"},
+        {1, heading("c1", "清辅音") +
+                "<tr><td>&nbsp;&nbsp;&nbsp;&nbsp;<font face=\"DFPhonetic\" >r1"
+                "</font></td></tr><tr><td><B><font color=\"Black\">字母组合    z1</B></font></td>"
+                "</tr>"},
+        {22, heading("c22", "浊辅音") +
+                 "<tr><td>&nbsp;&nbsp;&nbsp;&nbsp;<font face=\"DFPhonetic\" >"
+                 "声带<b>振动</b> /dz/ & more</font></td></tr><tr><td><B><font color=\"Black\">"
+                 "字母组合    z22</B></font></td></tr>"},
+        {27, heading("c27", "半元音(或浊辅音)") +
+                 "<tr><td>&nbsp;&nbsp;&nbsp;&nbsp;<font "
+                 "face=\"DFPhonetic\" >r27</font></td></tr><tr><td><B><font color=\"Black\">"
+                 "字母组合    y：<i>yes</i> 是</B></font></td></tr>"},
+        {48, heading("c48", "双元音") +
+                 "<tr><td>&nbsp;&nbsp;&nbsp;&nbsp;<font face=\"DFPhonetic\" >r48"
+                 "</font></td></tr><tr><td><B><font color=\"Black\">字母组合    z48</B></font></td>"
+                 "</tr>"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.k);

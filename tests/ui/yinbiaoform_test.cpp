@@ -310,4 +310,27 @@ TEST_F(LessonWindowTest, ThePhoneticTypefaceRendersInThePage) {
     EXPECT_TRUE(phoneticFragment);
 }
 
+TEST_F(LessonWindowTest, EveryLessonIsHeadedByItsSymbolInThePhoneticTypeface) {
+    TyinbiaoForm1* w = Open();
+    ASSERT_NE(w, nullptr);
+    for (int k = 1; k <= 48; ++k) {
+        SCOPED_TRACE(k);
+        w->SymbolButton(k)->click();
+        const QString caption = QStringLiteral("s%1").arg(k);
+        QStringList headingFamilies;
+        const QTextDocument* doc = w->YBWebBrowser1->document();
+        for (QTextBlock b = doc->begin(); b != doc->end() && headingFamilies.isEmpty();
+             b = b.next()) {
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                if (it.fragment().text() == caption) {
+                    headingFamilies = it.fragment().charFormat().fontFamilies().toStringList();
+                    EXPECT_TRUE(it.fragment().charFormat().font().bold());
+                    break;
+                }
+            }
+        }
+        EXPECT_EQ(headingFamilies, QStringList{QStringLiteral("DFPhonetic")});
+    }
+}
+
 } // namespace
