@@ -81,13 +81,17 @@ SpellJudged SpellingTest::Judge(std::string_view input) {
         }
         if (s_.ContentKind == StudyContent::NewWords) {
             s_.RemoveFromNew(s_.WordCursor);
+            // The cursor advances even where a line was removed: the entry that moved up into
+            // its place comes round again after the wrap. Stored progress relies on this order.
+            ++s_.WordCursor;
         } else if (s_.ContentKind == StudyContent::Review) {
-            // ReviewCount stays: the statistics have always counted it this way.
-            s_.RemoveFromReview(s_.WordCursor, false);
+            // The review list does not wrap: the entry that moved up into the place of the one
+            // answered is the next word, and the count follows the list. Stepping on as well
+            // would skip every other word and end the test while words remain.
+            s_.RemoveFromReview(s_.WordCursor, true);
+        } else {
+            ++s_.WordCursor;
         }
-        // The cursor advances even where a line was removed: the entry that moved up into
-        // its place comes round again only after the wrap.
-        ++s_.WordCursor;
         s_.SpellAdvance = 1;
         stage_ = SpellStage::Praising;
         return judged;

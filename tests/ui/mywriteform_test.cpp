@@ -169,6 +169,23 @@ TEST_F(SpellingWindowTest, TheEndOfThePraiseBringsTheNextWord) {
     EXPECT_FALSE(W()->Timer1->isActive());
 }
 
+// Mended: in review mode every right answer skipped the next word, the count stayed, and the
+// empty-content message came while review words remained.
+TEST_F(SpellingWindowTest, ReviewWordsComeOneAfterTheOtherAndTheCountFollows) {
+    state_.ReviewCount = 3;
+    Open(3, {"apple[Apl]n.苹果", "pear[pZE]n.梨", "plum[plQm]n.李子"});
+    for (const char* word : {"apple", "pear", "plum"}) {
+        SCOPED_TRACE(word);
+        EXPECT_EQ(Spoken().back(), word);
+        Answer(QString::fromLatin1(word));
+        player_.EmitNotify();
+        Tick();
+    }
+    EXPECT_EQ(Shell().LbreviewCount->text(), QStringLiteral("需复习单词0个"));
+    EXPECT_TRUE(state_.ReviewList.empty());
+    EXPECT_EQ(messages_.Texts(Kind::Inform), QStringList{EmptyText}) << "only at the very end";
+}
+
 // Beside the reveal the learner's own attempt stays, its differing letters marked; Edit1
 // still gets the right word's letters.
 TEST_F(SpellingWindowTest, TheAttemptStaysBesideTheReveal) {
