@@ -28,6 +28,12 @@ void RecordingCycle::OfferButtons() {
     buttons_ = {true, true, started_};
 }
 
+void RecordingCycle::NewPeriod() {
+    if (phase_ == RecordPhase::Idle) {
+        OfferButtons();
+    }
+}
+
 void RecordingCycle::Abort() {
     microphone_ = false;
     RecordTicks = 0;
@@ -73,6 +79,12 @@ ReciteResult RecordingCycle::Recite(TimePoint now) {
     buttons_ = {false, false, false};
     if (s_.CurrentEntry.empty() || StudyTimeUp(now, s_.StudyDeadline, false)) {
         phase_ = RecordPhase::Idle;
+        // The rest message. At the end of the period every button rests until a new period
+        // starts; with nothing to study "开始"/"继续" stays, so that the learner who chooses
+        // study content with words goes on without closing the window.
+        if (!StudyTimeUp(now, s_.StudyDeadline, false)) {
+            buttons_.next = true;
+        }
         return result;
     }
     result.shown = true;

@@ -72,6 +72,9 @@ public:
     void NewWindow();
     /// The window becomes visible: WordCursor := -1, so that "开始" shows the first entry.
     void Show();
+    /// A new study period has started (the mode's button again): buttons that rested after
+    /// the rest message are offered again; a running phase goes on.
+    void NewPeriod();
     /// The window is hidden or closed: whatever phase runs is dropped and the buttons are
     /// offered again (so the learner can go on when the window comes back).
     void Abort();

@@ -216,6 +216,8 @@ void TRecordForm1::resizeEvent(QResizeEvent* event) {
 
 void TRecordForm1::Start(ModeButton /*button*/) {
     state_.StudyDeadline = core::StudyDeadlineFrom(host_.Clock().Now());
+    cycle_.NewPeriod();
+    ApplyButtons();
 }
 
 void TRecordForm1::showEvent(QShowEvent* event) {

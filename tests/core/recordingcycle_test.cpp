@@ -440,7 +440,14 @@ TEST_F(RecordingCycleTest, ReciteShowsTheEntryOrTheRestMessage) {
         EXPECT_EQ(r.shown, k.shown);
         EXPECT_EQ(state.WordCursor, k.cursorAfter);
         EXPECT_EQ(state.StudyNow, k.now);
-        EXPECT_EQ(cycle.Buttons(), Off);
+        // Only at the end of the period does every button rest; with nothing to study the
+        // learner may choose content and go on (mended: every button stayed off).
+        const bool timeUp = k.now > t0 + 15min;
+        EXPECT_EQ(cycle.Buttons(),
+                  (k.shown || timeUp ? Off : core::RecordButtons{false, true, false}));
+        cycle.NewPeriod();
+        EXPECT_EQ(cycle.Buttons(), (k.shown ? Off : core::RecordButtons{true, true, false}))
+            << "a new period gives the buttons back, and leaves a running phase alone";
         EXPECT_EQ(r.face.word, k.word);
         EXPECT_EQ(r.face.phonetic, k.phonetic);
         EXPECT_EQ(r.face.meaning, k.meaning);

@@ -218,13 +218,17 @@ TEST_F(RecordWindowTest, WithoutAutomaticRecordingTheButtonsWaitForRecord) {
     EXPECT_EQ(w->Cycle().ModelTicks, 0);
 }
 
-TEST_F(RecordWindowTest, EmptyListOrTimeUpShowsTheRestMessageAndLeavesTheButtonsOff) {
+// Mended: after the rest message every button stayed off, even in a new period or with words
+// chosen to study.
+TEST_F(RecordWindowTest, TheRestMessageLeavesAWayOn) {
     struct Case {
         const char* name;
         Lines list;
         std::chrono::minutes later;
+        QString buttonsAfterRest;
     };
-    const Case cases[] = {{"empty list", {}, 0min}, {"time up", {"good[gud]adj.好的"}, 16min}};
+    const Case cases[] = {{"empty list", {}, 0min, QStringLiteral("010")},
+                          {"time up", {"good[gud]adj.好的"}, 16min, QStringLiteral("000")}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         state_.NewList.Replace(c.list);
@@ -233,9 +237,17 @@ TEST_F(RecordWindowTest, EmptyListOrTimeUpShowsTheRestMessageAndLeavesTheButtons
         messages_.Clear();
         w->BtwordNext1->click();
         EXPECT_EQ(messages_.Texts(Kind::Inform), QStringList{RestText});
-        EXPECT_EQ(Buttons(), QStringLiteral("000"));
+        EXPECT_EQ(Buttons(), c.buttonsAfterRest);
         EXPECT_FALSE(w->Timer1->isActive());
         EXPECT_EQ(w->Label1->text(), QStringLiteral("录音跟读"));
+        // 录音跟读 again starts a new period and gives the buttons back; with words chosen,
+        // "继续" shows the next one in the same window.
+        Shell().btrecordword->click();
+        EXPECT_EQ(Buttons(), QStringLiteral("111"));
+        state_.NewList.Replace({"good[gud]adj.好的"});
+        w->BtwordNext1->click();
+        EXPECT_EQ(w->Label1->text(), QStringLiteral(" good"));
+        EXPECT_TRUE(w->Timer1->isActive());
         w->close();
         Settle();
     }
