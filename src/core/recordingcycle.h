@@ -1,6 +1,7 @@
 #pragma once
 #include "cardface.h"
 #include "clock.h"
+#include "waveheader.h"
 
 #include <string>
 
@@ -12,8 +13,11 @@ class StudyState;
 inline constexpr int RecordTickMs = 50;
 /// Ticks recorded beyond the model's length: half a second.
 inline constexpr int RecordExtraTicks = 10;
-/// The longest recording in ticks (10 s), however long the model pronunciation was measured.
-inline constexpr int MaxRecordTicks = 200;
+/// The longest recording in ticks, however long the model pronunciation was measured: the
+/// longest a word's sound may play (WordSoundLimitMs) plus the margin, so that the learner
+/// can always repeat the whole of a model that played.
+inline constexpr int MaxRecordTicks =
+    static_cast<int>(WordSoundLimitMs / RecordTickMs) + RecordExtraTicks;
 
 /// Where the recording window's cycle stands.
 enum class RecordPhase {
