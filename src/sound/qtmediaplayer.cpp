@@ -7,6 +7,7 @@
 #include <QAudioSource>
 #include <QFileInfo>
 #include <QMediaDevices>
+#include "sound/defaultinput.h"
 #include <QMediaPlayer>
 #include <QUrl>
 
@@ -265,7 +266,7 @@ void QtMediaPlayer::Record() {
         recordPending_ = false;
         (void)core::FinishWaveSizes(recordedName_.toStdString());
     }
-    QAudioDevice device = QMediaDevices::defaultAudioInput();
+    QAudioDevice device = DefaultInputDevice();
     if (device.isNull()) {
         Fail(core::Failure::SoundNoInput, openName_);
     }

@@ -3,6 +3,7 @@
 #include "core/speechtext.h"
 #include "core/volume.h"
 #include "core/waveheader.h"
+#include "sound/defaultinput.h"
 #include "sound/outputvolume.h"
 #include "sound/pcmoutput.h"
 #include "sound/pronunciation.h"
@@ -17,7 +18,9 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QMediaDevices>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -292,6 +295,77 @@ TEST_F(SoundEndToEnd, OneSecondRecordingGivesAMatchingWaveFile) {
 
         ASSERT_TRUE(QTest::qWaitFor([&] { return notify.count() > round; }, 5000))
             << "the recording was not played back";
+    }
+}
+
+/// What pactl prints for the arguments (empty when it fails).
+QString Pactl(const QStringList& arguments) {
+    QProcess p;
+    p.start(QStringLiteral("pactl"), arguments);
+    if (!p.waitForFinished(5000) || p.exitCode() != 0) {
+        return {};
+    }
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+/// The index of the source that a recording stream of this process records from; empty while
+/// none records. Other test programs may record beside this one.
+QString RecordingSourceIndex() {
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    QString source;
+    for (const QString& block : Pactl({"list", "source-outputs"}).split("Source Output #")) {
+        const QRegularExpressionMatch from =
+            QRegularExpression(QStringLiteral("\\n\\s*Source: (\\d+)")).match(block);
+        if (from.hasMatch() &&
+            block.contains(QStringLiteral("application.process.id = \"%1\"").arg(pid))) {
+            source = from.captured(1);
+        }
+    }
+    return source;
+}
+
+// Mended: recordings came from the first input PulseAudio lists, not from the default one, and
+// did not follow a change of the default.
+TEST_F(SoundEndToEnd, RecordingFollowsTheServersDefaultSource) {
+    const QString before = sound::ServerDefaultInputName();
+    ASSERT_FALSE(before.isEmpty());
+    const QString module = Pactl({"load-module", "module-null-source", "source_name=ljt_headset"});
+    ASSERT_FALSE(module.isEmpty());
+    const auto restore = qScopeGuard([&] {
+        Pactl({"set-default-source", before});
+        Pactl({"unload-module", module});
+    });
+    ASSERT_TRUE(QTest::qWaitFor(
+        [] {
+            for (const QAudioDevice& d : QMediaDevices::audioInputs()) {
+                if (d.id() == "ljt_headset") {
+                    return true;
+                }
+            }
+            return false;
+        },
+        5000));
+    const QString temp = Path(QStringLiteral("Temp.wav"));
+    QStringList messages;
+    auto message = [&](const QString& m) { messages << m; };
+    for (const QString& source : {QStringLiteral("ljt_headset"), before}) {
+        SCOPED_TRACE(source.toStdString());
+        Pactl({"set-default-source", source});
+        EXPECT_EQ(sound::ServerDefaultInputName(), source);
+        QString index;
+        for (const QString& line : Pactl({"list", "short", "sources"}).split('\n')) {
+            if (line.split('\t').value(1) == source) {
+                index = line.split('\t').value(0);
+            }
+        }
+        sound::QtMediaPlayer player;
+        ASSERT_TRUE(sound::StartRecording(player, temp, message))
+            << messages.join(' ').toStdString();
+        ASSERT_TRUE(QTest::qWaitFor([] { return !RecordingSourceIndex().isEmpty(); }, 5000));
+        EXPECT_EQ(RecordingSourceIndex(), index);
+        (void)sound::FinishRecording(player, temp, message);
+        player.Close();
+        EXPECT_TRUE(QTest::qWaitFor([] { return RecordingSourceIndex().isEmpty(); }, 5000));
     }
 }
 
