@@ -55,20 +55,18 @@ void StudyState::FetchEntry() {
 
 bool StudyState::AddToMastered() {
     // An empty or blank entry means "nothing left"; it must never become a list line.
-    if (IsBlankLine(CurrentEntry) || MasteredList.ContainsIgnoringCase(CurrentEntry)) {
+    if (!MasteredList.AppendIfNew(CurrentEntry)) {
         return false;
     }
-    MasteredList.Append(CurrentEntry);
     ++MasteredCount;
     Publish(StatText::Mastered);
     return true;
 }
 
 bool StudyState::AddToReview() {
-    if (IsBlankLine(CurrentEntry) || ReviewList.ContainsIgnoringCase(CurrentEntry)) {
+    if (!ReviewList.AppendIfNew(CurrentEntry)) {
         return false;
     }
-    ReviewList.Append(CurrentEntry);
     ++NewLearnedCount;
     Publish(StatText::NewLearned);
     ++ReviewCount;

@@ -46,6 +46,19 @@ bool WordList::Append(std::string line) {
     return true;
 }
 
+bool WordList::AppendIfNew(std::string line) {
+    if (IsBlankLine(line)) {
+        return false;
+    }
+    Index();
+    if (!index_.AddIfAbsent(line)) {
+        return false;
+    }
+    lines_.push_back(std::move(line));
+    Notify(Change::Appended, lines_.size() - 1);
+    return true;
+}
+
 bool WordList::RemoveAt(long long pos) {
     if (pos < 0 || static_cast<unsigned long long>(pos) >= lines_.size()) {
         return false;
@@ -124,6 +137,14 @@ void WordList::FoldedIndex::Build(const std::vector<std::string>& lines) {
 }
 
 void WordList::FoldedIndex::Add(std::string_view line) {
+    (void)AddFolded(line, false);
+}
+
+bool WordList::FoldedIndex::AddIfAbsent(std::string_view line) {
+    return AddFolded(line, true);
+}
+
+bool WordList::FoldedIndex::AddFolded(std::string_view line, bool onlyIfAbsent) {
     if (slots_.empty() || (used_ + 1) * 10 > slots_.size() * 7) {
         Grow();
     }
@@ -132,16 +153,19 @@ void WordList::FoldedIndex::Add(std::string_view line) {
     const std::size_t offset = arena_.size();
     arena_.resize(offset + line.size());
     FoldCaseInto(line, arena_.data() + offset);
-    Insert(offset, line.size());
+    return Insert(offset, line.size(), onlyIfAbsent);
 }
 
-void WordList::FoldedIndex::Insert(std::size_t offset, std::size_t length) {
+bool WordList::FoldedIndex::Insert(std::size_t offset, std::size_t length, bool onlyIfAbsent) {
     const std::string_view folded = std::string_view(arena_).substr(offset, length);
     const std::uint64_t hash = HashOf(folded);
     const std::size_t at = Find(folded, hash);
     Slot& slot = slots_[at];
     if (slot.used()) {
         arena_.resize(offset);
+        if (onlyIfAbsent && slot.count > 0) {
+            return false;
+        }
     } else {
         slot.tag = static_cast<std::uint32_t>(hash >> 32);
         slot.offset = static_cast<std::uint32_t>(offset);
@@ -149,6 +173,7 @@ void WordList::FoldedIndex::Insert(std::size_t offset, std::size_t length) {
         ++used_;
     }
     ++slot.count;
+    return true;
 }
 
 void WordList::FoldedIndex::Remove(std::string_view line) {

@@ -33,6 +33,9 @@ public:
     /// Appends a line; an empty or blank line (only characters of code 32 and below) is
     /// refused (returns false, nothing changes): it would read as the end of the list.
     bool Append(std::string line);
+    /// Appends a line unless it is blank or the list holds it already (letter case ignored):
+    /// the duplicate test and the append in one look-up of the index.
+    bool AppendIfNew(std::string line);
     /// Deletes the line at pos; a position outside the list changes nothing (returns false).
     bool RemoveAt(long long pos);
 
@@ -54,6 +57,8 @@ private:
         /// Reset, then every line, in one pass over a table and an arena of their final size.
         void Build(const std::vector<std::string>& lines);
         void Add(std::string_view line);
+        /// Adds the line unless a line of the same folded text is counted; false then.
+        bool AddIfAbsent(std::string_view line);
         void Remove(std::string_view line);
         bool Contains(std::string_view text) const;
 
@@ -71,7 +76,9 @@ private:
         std::size_t Find(std::string_view folded, std::uint64_t hash) const;
         /// Counts in the folded key that was just put at the end of the arena (at offset),
         /// or gives its bytes back when the key is there already.
-        void Insert(std::size_t offset, std::size_t length);
+        bool AddFolded(std::string_view line, bool onlyIfAbsent);
+        /// onlyIfAbsent: a key that is counted already is left as it is (returns false).
+        bool Insert(std::size_t offset, std::size_t length, bool onlyIfAbsent = false);
         void Grow();
 
         std::string arena_;
