@@ -186,8 +186,7 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
         connect(mediaPlayer_, &sound::MediaPlayer::Notify, this, &TWordmemory::MediaPlayer1Notify);
         // A sound file that fails after its play has started (the start itself reports
         // through Pronounce).
-        connect(mediaPlayer_, &sound::MediaPlayer::Failed, this,
-                qOverload<const QString&>(&TWordmemory::ReportSoundFailure));
+        connect(mediaPlayer_, &sound::MediaPlayer::Failed, this, &TWordmemory::ReportSoundFailure);
     }
     timer3_->start();
 
@@ -594,7 +593,7 @@ sound::Pronunciation TWordmemory::Pronounce(sound::PronounceVariant variant,
         // No speech object here: speech goes through SpeakText, which watches its end.
         result = sound::PronounceWord(
             request, state_.AppDir, state_.SoundIndex, *player, nullptr,
-            [&recordingMessage](const QString& text) { recordingMessage = text; });
+            [&recordingMessage](const core::Status& said) { recordingMessage = ErrorText(said); });
     } catch (const sound::SoundError& e) {
         failure = e.Failure();
     } catch (const std::exception& e) {
@@ -640,13 +639,6 @@ bool TWordmemory::FirstSoundReport(const core::Status& failure) {
 void TWordmemory::ReportSoundFailure(const core::Status& failure) {
     if (FirstSoundReport(failure)) {
         messages_.ShowError(ErrorText(failure));
-    }
-}
-
-void TWordmemory::ReportSoundFailure(const QString& text) {
-    if (!reportedSounds_.contains(text)) {
-        reportedSounds_.insert(text);
-        messages_.ShowError(text);
     }
 }
 

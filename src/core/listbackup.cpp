@@ -69,7 +69,7 @@ Status CopyFile(const std::string& from, const std::string& to) {
     }
     const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
-        return Status::Fail(Failure::Write, to, errno);
+        return Status::File(Failure::Write, to, errno);
     }
     const char* p = bytes.data();
     std::size_t left = bytes.size();
@@ -81,13 +81,13 @@ Status CopyFile(const std::string& from, const std::string& to) {
             }
             const int e = errno;
             ::close(fd);
-            return Status::Fail(Failure::Write, to, e);
+            return Status::File(Failure::Write, to, e);
         }
         p += put;
         left -= static_cast<std::size_t>(put);
     }
     if (::close(fd) != 0) {
-        return Status::Fail(Failure::Write, to, errno);
+        return Status::File(Failure::Write, to, errno);
     }
     return Status::Ok();
 }
@@ -223,7 +223,7 @@ Status BackupFiles(const std::string& learnerFolder, const std::vector<std::stri
                    TimePoint now, std::string& name) {
     const std::string root = BackupRoot(learnerFolder);
     if (::mkdir(root.c_str(), 0755) != 0 && errno != EEXIST) {
-        return Status::Fail(Failure::CreateFolder, root, errno);
+        return Status::File(Failure::CreateFolder, root, errno);
     }
     const std::string base = BackupName(now);
     name = base;
@@ -236,7 +236,7 @@ Status BackupFiles(const std::string& learnerFolder, const std::vector<std::stri
     }
     const std::string staging = root + "/" + std::string(StagingPrefix) + name;
     if (::mkdir(staging.c_str(), 0755) != 0) {
-        return Status::Fail(Failure::CreateFolder, staging, errno);
+        return Status::File(Failure::CreateFolder, staging, errno);
     }
     for (const auto& file : files) {
         char resolved[PATH_MAX];
@@ -255,7 +255,7 @@ Status BackupFiles(const std::string& learnerFolder, const std::vector<std::stri
     if (::rename(staging.c_str(), (root + "/" + name).c_str()) != 0) {
         const int e = errno;
         RemoveFolder(staging);
-        return Status::Fail(Failure::Write, root + "/" + name, e);
+        return Status::File(Failure::Write, root + "/" + name, e);
     }
     return Status::Ok();
 }
