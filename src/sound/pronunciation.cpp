@@ -89,7 +89,7 @@ Pronunciation PronounceWord(const PronounceRequest& request, const std::string& 
             result.failure = core::Status::Sound(core::Failure::SoundUnplayable,
                                                  result.path.toStdString(), 0, e.what());
         }
-        if (!result.failure) {
+        if (!result.failure.ok) {
             // The learner hears of it in the mode's plain words; the cause stays in failure.
             if (message) {
                 message(
