@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -229,6 +230,14 @@ void Measure(const std::string& appDir, const char* title, bool tenfold) {
     }
 }
 
+/// Stops the run when the enlarged data cannot be made: its figures would be of less data.
+void Check(const core::Status& status, const std::string& file) {
+    if (!status) {
+        std::fprintf(stderr, "lookup_bench: %s failed\n", file.c_str());
+        std::exit(1);
+    }
+}
+
 /// Writes a program folder with ten times the banks and sentences of source: each bank
 /// line once as it is and nine times with the word changed into a new word, each sentence
 /// once as it is and nine times with its words shuffled.
@@ -261,10 +270,12 @@ std::string MakeTenfold(const std::string& source, const std::filesystem::path& 
                 out.push_back(open == std::string::npos ? line : changed + line.substr(open));
             }
         }
-        core::WriteTextLines((target / "Worddata" / fs::path(path).filename()).string(), out);
+        const std::string bank = (target / "Worddata" / fs::path(path).filename()).string();
+        Check(core::WriteTextLines(bank, out), bank);
     }
     std::vector<std::string> sentences;
-    core::ReadTextLines(core::SentenceCorpusPath(source), sentences);
+    Check(core::ReadTextLines(core::SentenceCorpusPath(source), sentences),
+          core::SentenceCorpusPath(source));
     std::vector<std::string> out;
     out.reserve(sentences.size() * 10);
     for (int copy = 0; copy < 10; ++copy) {
@@ -297,7 +308,8 @@ std::string MakeTenfold(const std::string& source, const std::filesystem::path& 
             out.push_back(joined + end + "‖" + std::string(core::SentenceTranslation(line)));
         }
     }
-    core::WriteTextLines(core::SentenceCorpusPath(target.string() + "/"), out);
+    const std::string corpus = core::SentenceCorpusPath(target.string() + "/");
+    Check(core::WriteTextLines(corpus, out), corpus);
     return target.string() + "/";
 }
 

@@ -13,6 +13,7 @@
 #include "core/studystate.h"
 #include "core/voiceanalysis.h"
 #include "core/waveheader.h"
+#include "host/errortext.h"
 #include "host/fonts.h"
 #include "host/htmlview.h"
 #include "host/messageservice.h"
@@ -160,7 +161,10 @@ int main(int argc, char** argv) {
             QFile::link(built + entry, appDir + entry);
         }
     }
-    InstallFonts(appDir);
+    if (const core::Status fonts = InstallFonts(appDir); !fonts) {
+        // The figures still come, with phonetics in plain letters.
+        std::fprintf(stderr, "modes_bench: %s\n", ErrorText(fonts).toLocal8Bit().constData());
+    }
 
     core::StudyState state;
     state.AppDir = appDir.toStdString();

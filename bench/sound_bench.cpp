@@ -87,7 +87,10 @@ int main(int argc, char** argv) {
         wav.write(Tone(300));
     }
     core::SoundIndexFile soundIndex;
-    soundIndex.Open(appDir + "br.tif");
+    if (!soundIndex.Open(appDir + "br.tif")) {
+        std::fprintf(stderr, "sound_bench: the sound index could not be read\n");
+        return 1;
+    }
 
     sound::QtMediaPlayer player;
     sound::Voice voice;

@@ -78,5 +78,6 @@ void SessionGuard::CommitData(QSessionManager& manager) {
 }
 
 void SessionGuard::AboutToQuit() {
-    window_.SaveLists(TWordmemory::SaveReport::Always);
+    // A failure has been shown in its own box by then, and a quit cannot be taken back.
+    (void)window_.SaveLists(TWordmemory::SaveReport::Always);
 }

@@ -107,8 +107,7 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
         connect(mediaPlayer_, &sound::MediaPlayer::Notify, this, &TWordmemory::MediaPlayer1Notify);
         // A sound file that fails after its play has started (the start itself reports
         // through Pronounce).
-        connect(mediaPlayer_, &sound::MediaPlayer::Failed, this,
-                qOverload<const QString&>(&TWordmemory::ReportSoundFailure));
+        connect(mediaPlayer_, &sound::MediaPlayer::Failed, this, &TWordmemory::ReportSoundFailure);
     }
     timer3_->start();
 
@@ -388,10 +387,6 @@ sound::Pronunciation TWordmemory::Pronounce(sound::PronounceVariant variant,
 
 void TWordmemory::ReportSoundFailure(const core::Status& failure) {
     pronouncer_->ReportSoundFailure(failure);
-}
-
-void TWordmemory::ReportSoundFailure(const QString& text) {
-    pronouncer_->ReportSoundFailure(text);
 }
 
 std::uint32_t TWordmemory::Volume() const {

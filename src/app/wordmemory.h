@@ -57,7 +57,6 @@ public:
     sound::Pronunciation Pronounce(sound::PronounceVariant variant, const std::string& word,
                                    const PronounceOptions& options = {}) override;
     void ReportSoundFailure(const core::Status& failure) override;
-    void ReportSoundFailure(const QString& text) override;
     void ShowStudyTime(const QString& prefix, const std::string& timeText) override;
     core::RandomSource& Random() override { return *random_; }
 

@@ -152,7 +152,7 @@ Status RecoverFileSet(const std::string& folder, const std::vector<std::string>&
                     continue; // renamed before the interruption
                 }
                 if (::rename(temp.c_str(), target.c_str()) != 0) {
-                    return Status::Fail(Failure::Write, target, errno);
+                    return Status::File(Failure::Write, target, errno);
                 }
                 folders.insert(FolderOf(target));
             }
@@ -166,7 +166,7 @@ Status RecoverFileSet(const std::string& folder, const std::vector<std::string>&
             report.rolledBack = true;
         }
         if (::unlink(journalPath.c_str()) != 0 && errno != ENOENT) {
-            return Status::Fail(Failure::Write, journalPath, errno);
+            return Status::File(Failure::Write, journalPath, errno);
         }
         SyncFolder(folder);
     }
@@ -241,7 +241,7 @@ Status SaveFileSet(const std::string& folder, const std::vector<FileSetItem>& fi
         }
         ::unlink(journalPath.c_str());
         RemoveAll(temps);
-        return Status::Fail(Failure::Write, journalPath, e);
+        return Status::File(Failure::Write, journalPath, e);
     };
     if (fd < 0) {
         return journalFailed(errno);
@@ -275,7 +275,7 @@ Status SaveFileSet(const std::string& folder, const std::vector<FileSetItem>& fi
     // 3. The renames. A failure here leaves the journal: the next recovery completes them.
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (::rename(temps[i].c_str(), targets[i].path.c_str()) != 0) {
-            return Status::Fail(Failure::Write, files[i].path, errno);
+            return Status::File(Failure::Write, files[i].path, errno);
         }
     }
     for (const auto& f : folders) {

@@ -57,14 +57,14 @@ Status CheckComponent(std::string_view name, NameRole what) {
         }
     }
     if (name.empty() || onlyBlanks) {
-        return Status::BadName(Failure::NameEmpty, what);
+        return Status::Name(Failure::NameEmpty, what);
     }
     for (unsigned char c : name) {
         if (c == '/' || c == '\\') {
-            return Status::BadName(Failure::NameSeparator, what);
+            return Status::Name(Failure::NameSeparator, what);
         }
         if (c < 32 || c == 127) {
-            return Status::BadName(Failure::NameControl, what);
+            return Status::Name(Failure::NameControl, what);
         }
     }
     // A name is shown in the sign-in field, the banner and as a folder name: every character
@@ -74,25 +74,25 @@ Status CheckComponent(std::string_view name, NameRole what) {
         const Utf8Char c = DecodeUtf8At(name, i);
         i += c.size;
         if (!c.valid || IsFormat(c.code)) {
-            return Status::BadName(Failure::NameFormat, what);
+            return Status::Name(Failure::NameFormat, what);
         }
         if (IsControl(c.code)) {
-            return Status::BadName(Failure::NameControl, what);
+            return Status::Name(Failure::NameControl, what);
         }
         if (!DrawsNothing(c.code)) {
             visible = true;
         }
     }
     if (!visible) {
-        return Status::BadName(Failure::NameInvisible, what);
+        return Status::Name(Failure::NameInvisible, what);
     }
     if (name == "." || name == "..") {
-        return Status::BadName(Failure::NameDots, what);
+        return Status::Name(Failure::NameDots, what);
     }
     // The longest file made from a name is name + "1.bm" or name + ".dst": it must fit the
     // file system's 255-byte limit even for characters of four bytes.
     if (Utf8Length(name) > MaxNameChars || name.size() > MaxNameBytes) {
-        return Status::BadName(Failure::NameTooLong, what);
+        return Status::Name(Failure::NameTooLong, what);
     }
     return Status::Ok();
 }
@@ -107,7 +107,7 @@ Status CheckLearnerName(std::string_view name) {
                                                         "3.htm",    "Ebook.txt", "Worddata"};
     for (std::string_view file : programFiles) {
         if (name == file) {
-            return Status::BadName(Failure::NameProgramFile, NameRole::Learner, std::string(file));
+            return Status::Name(Failure::NameProgramFile, NameRole::Learner, std::string(file));
         }
     }
     return CheckComponent(name, NameRole::Learner);
@@ -155,7 +155,7 @@ Status CreateLearnerFiles(const std::string& appDir, const std::string& name) {
     // list files may still hold the learner's progress and must not be emptied.
     if (::mkdir(folder.c_str(), 0755) != 0) {
         int e = errno;
-        return Status::Fail(Failure::CreateFolder, folder, e);
+        return Status::File(Failure::CreateFolder, folder, e);
     }
     for (int which = 1; which <= 3; ++which) {
         const std::string path = LearnerListPath(appDir, name, which);
@@ -192,7 +192,7 @@ BankCopyResult CopyBankToNewList(const std::string& dataDir, const std::string& 
     const std::string bankPath = FindWordBank(dataDir, learnerDir, bank);
     std::string bytes;
     if (!FileExists(bankPath)) {
-        result.status = Status::Fail(Failure::NotFound, bankPath, ENOENT);
+        result.status = Status::File(Failure::NotFound, bankPath, ENOENT);
         return result;
     }
     if (Status s = ReadFileBytes(bankPath, bytes); !s) {
@@ -201,7 +201,7 @@ BankCopyResult CopyBankToNewList(const std::string& dataDir, const std::string& 
     }
     std::string text;
     if (!ConvertToGb18030(bytes, DetectTextEncoding(bytes), text)) {
-        result.status = Status::Fail(Failure::BankEncoding, bankPath);
+        result.status = Status::Bank(Failure::BankEncoding, bankPath);
         return result;
     }
     const std::string listPath = LearnerListPath(learnerDir, name, 1);
@@ -286,7 +286,7 @@ Status CreateWordBank(const std::string& dataDir, const std::string& learnerDir,
     const std::string bankPath = WordBankPath(learnerDir, name);
     if (std::find(listed.begin(), listed.end(), name) != listed.end() || FileExists(bankPath) ||
         FileExists(WordBankPath(dataDir, name))) {
-        return Status::BadName(Failure::BankExists, NameRole::Bank, name);
+        return Status::Bank(Failure::BankExists, bankPath, name);
     }
     std::vector<std::string> catalogue;
     const std::string cataloguePath = BankCataloguePath(learnerDir);
@@ -299,7 +299,7 @@ Status CreateWordBank(const std::string& dataDir, const std::string& learnerDir,
     const std::string folder = learnerDir + "Worddata";
     if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
         const int e = errno;
-        return Status::Fail(Failure::CreateFolder, folder, e);
+        return Status::File(Failure::CreateFolder, folder, e);
     }
     if (Status s = WriteTextLines(bankPath, lines); !s) {
         return s;

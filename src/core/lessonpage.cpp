@@ -25,9 +25,8 @@ void Load(const std::string& path, std::vector<std::string>& lines, std::vector<
         return;
     }
     if (lines.size() < static_cast<std::size_t>(LessonSymbols)) {
-        Status shortFile = Status::Fail(Failure::TooFewLines, path);
-        shortFile.detail = std::to_string(lines.size());
-        problems.push_back(shortFile);
+        problems.push_back(
+            Status::File(Failure::TooFewLines, path, 0, std::to_string(lines.size())));
     }
 }
 

@@ -69,7 +69,7 @@ Status CopyFile(const std::string& from, const std::string& to) {
     }
     const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
-        return Status::Fail(Failure::Write, to, errno);
+        return Status::File(Failure::Write, to, errno);
     }
     const char* p = bytes.data();
     std::size_t left = bytes.size();
@@ -81,7 +81,7 @@ Status CopyFile(const std::string& from, const std::string& to) {
             }
             const int e = errno;
             ::close(fd);
-            return Status::Fail(Failure::Write, to, e);
+            return Status::File(Failure::Write, to, e);
         }
         p += put;
         left -= static_cast<std::size_t>(put);
@@ -89,10 +89,10 @@ Status CopyFile(const std::string& from, const std::string& to) {
     if (::fsync(fd) != 0) {
         const int e = errno;
         ::close(fd);
-        return Status::Fail(Failure::Write, to, e);
+        return Status::File(Failure::Write, to, e);
     }
     if (::close(fd) != 0) {
-        return Status::Fail(Failure::Write, to, errno);
+        return Status::File(Failure::Write, to, errno);
     }
     return Status::Ok();
 }
@@ -229,7 +229,7 @@ Status BackupFiles(const std::string& learnerFolder, const std::vector<std::stri
     const std::string root = BackupRoot(learnerFolder);
     const bool madeRoot = ::mkdir(root.c_str(), 0755) == 0;
     if (!madeRoot && errno != EEXIST) {
-        return Status::Fail(Failure::CreateFolder, root, errno);
+        return Status::File(Failure::CreateFolder, root, errno);
     }
     // A backup that fails leaves nothing behind, not even the folder it made for it.
     const auto dropRoot = [&root, madeRoot] {
@@ -250,7 +250,7 @@ Status BackupFiles(const std::string& learnerFolder, const std::vector<std::stri
     if (::mkdir(staging.c_str(), 0755) != 0) {
         const int e = errno;
         dropRoot();
-        return Status::Fail(Failure::CreateFolder, staging, e);
+        return Status::File(Failure::CreateFolder, staging, e);
     }
     for (const auto& file : files) {
         char resolved[PATH_MAX];
@@ -270,7 +270,7 @@ Status BackupFiles(const std::string& learnerFolder, const std::vector<std::stri
         const int e = errno;
         RemoveFolder(staging);
         dropRoot();
-        return Status::Fail(Failure::Write, root + "/" + name, e);
+        return Status::File(Failure::Write, root + "/" + name, e);
     }
     return Status::Ok();
 }

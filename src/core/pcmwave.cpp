@@ -58,7 +58,7 @@ Status ReadPcmWave(const std::string& path, PcmSound& sound) {
         return read;
     }
     if (!DecodePcmWave(bytes, sound)) {
-        return Status::Fail(Failure::SoundUnreadable, path);
+        return Status::Sound(Failure::SoundUnreadable, path);
     }
     return Status::Ok();
 }

@@ -304,7 +304,7 @@ Status StudyState::RestoreBackup(const std::string& name) {
     const std::string folder = BackupPath(LearnerFolder(), name);
     struct stat st {};
     if (LearnerName.empty() || ::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        return Status::Fail(Failure::Open, folder, ENOENT);
+        return Status::File(Failure::Open, folder, ENOENT);
     }
     // Read first: the saves below may retire old backups.
     const std::vector<std::string> paths = ListPaths();

@@ -479,12 +479,12 @@ Status ReadFileBytes(const std::string& path, std::string& bytes) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         int e = errno;
-        return Status::Fail(Failure::Open, path, e);
+        return Status::File(Failure::Open, path, e);
     }
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
-        return Status::Fail(Failure::Open, path, EISDIR);
+        return Status::File(Failure::Open, path, EISDIR);
     }
     bytes.clear();
     if (st.st_size > 0) {
@@ -499,7 +499,7 @@ Status ReadFileBytes(const std::string& path, std::string& bytes) {
             }
             int e = errno;
             ::close(fd);
-            return Status::Fail(Failure::Read, path, e);
+            return Status::File(Failure::Read, path, e);
         }
         if (got == 0) {
             break;
@@ -534,7 +534,7 @@ int ReadOnlyError(const std::string& path, const struct stat& st, int accessMode
 } // namespace
 
 Status CheckSaveTarget(const std::string& path, SaveTarget& target) {
-    auto fail = [&](int e) { return Status::Fail(Failure::Write, path, e); };
+    auto fail = [&](int e) { return Status::File(Failure::Write, path, e); };
     target = SaveTarget{};
     std::string at = path;
     for (int hops = 0;; ++hops) {
@@ -597,13 +597,13 @@ Status WriteSyncedTemp(const SaveTarget& target, std::string_view bytes,
     if (fd < 0) {
         int e = errno;
         temp.clear();
-        return Status::Fail(Failure::Write, failPath, e);
+        return Status::File(Failure::Write, failPath, e);
     }
     auto fail = [&](int e) {
         ::close(fd);
         ::unlink(temp.c_str());
         temp.clear();
-        return Status::Fail(Failure::Write, failPath, e);
+        return Status::File(Failure::Write, failPath, e);
     };
     const char* p = bytes.data();
     std::size_t left = bytes.size();
@@ -634,7 +634,7 @@ Status WriteSyncedTemp(const SaveTarget& target, std::string_view bytes,
         int e = errno;
         ::unlink(temp.c_str());
         temp.clear();
-        return Status::Fail(Failure::Write, failPath, e);
+        return Status::File(Failure::Write, failPath, e);
     }
     return Status::Ok();
 }
@@ -659,7 +659,7 @@ Status WriteFileAtomic(const std::string& path, std::string_view bytes, bool syn
     if (::rename(temp.c_str(), target.path.c_str()) != 0) {
         int e = errno;
         ::unlink(temp.c_str());
-        return Status::Fail(Failure::Write, path, e);
+        return Status::File(Failure::Write, path, e);
     }
     if (sync) {
         SyncFolder(FolderOf(target.path));

@@ -40,14 +40,14 @@ Status RewriteHeader(const std::string& path, bool keepFormat, int channels, int
     std::error_code ec;
     auto size = std::filesystem::file_size(path, ec);
     if (ec) {
-        return Status::Fail(Failure::SoundUnreadable, path, ec.value());
+        return Status::Sound(Failure::SoundUnreadable, path, ec.value());
     }
     if (size < WaveHeaderSize) {
-        return Status::Fail(Failure::SoundIncomplete, path);
+        return Status::Sound(Failure::SoundIncomplete, path);
     }
     std::FILE* f = std::fopen(path.c_str(), "r+b");
     if (f == nullptr) {
-        return Status::Fail(Failure::SoundOpen, path, errno);
+        return Status::Sound(Failure::SoundOpen, path, errno);
     }
     std::array<std::uint8_t, WaveHeaderSize> header{};
     bool ok = true;
@@ -76,7 +76,7 @@ Status RewriteHeader(const std::string& path, bool keepFormat, int channels, int
     }
     ok = (std::fclose(f) == 0) && ok;
     if (!ok) {
-        return Status::Fail(Failure::SoundWrite, path);
+        return Status::Sound(Failure::SoundWrite, path);
     }
     return Status::Ok();
 }

@@ -36,7 +36,7 @@ Status CheckUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const Utf8Char c = DecodeUtf8At(text, i);
         if (!c.valid || c.code == 0) {
-            return Status::AtLine(Failure::ImportEncoding, {}, LineAt(text, i));
+            return Status::Import(Failure::ImportEncoding, {}, LineAt(text, i));
         }
         i += c.size;
     }
@@ -117,7 +117,7 @@ Status SplitRecords(std::string_view text, char separator, bool hashComments, in
                     ++i;
                 }
                 if (!closed) {
-                    return Status::AtLine(Failure::ImportUnclosedQuote, {}, quoteLine);
+                    return Status::Import(Failure::ImportUnclosedQuote, {}, quoteLine);
                 }
                 fieldStart = false;
                 continue;
@@ -176,13 +176,13 @@ void SplitBack(const std::string& back, std::string& ipa, std::string& meaning) 
 Status WordsFromRecords(const std::vector<Record>& records, std::size_t first, Columns columns,
                         const std::vector<bool>& skipColumn, std::vector<ExchangeWord>& words) {
     if (records.empty()) {
-        return Status::Fail(Failure::ImportNoWords, {});
+        return Status::Import(Failure::ImportNoWords, {});
     }
     const std::size_t expected = records.front().fields.size();
     for (std::size_t r = first; r < records.size(); ++r) {
         const Record& record = records[r];
         if (record.fields.size() != expected) {
-            return Status::AtLine(Failure::ImportColumnCount, {}, record.line,
+            return Status::Import(Failure::ImportColumnCount, {}, record.line,
                                   std::to_string(record.fields.size()) + "/" +
                                       std::to_string(expected));
         }
@@ -193,7 +193,7 @@ Status WordsFromRecords(const std::vector<Record>& records, std::size_t first, C
             }
         }
         if (kept.size() < 2) {
-            return Status::AtLine(Failure::ImportNoColumns, {}, record.line);
+            return Status::Import(Failure::ImportNoColumns, {}, record.line);
         }
         ExchangeWord word;
         word.line = record.line;
@@ -208,7 +208,7 @@ Status WordsFromRecords(const std::vector<Record>& records, std::size_t first, C
         words.push_back(std::move(word));
     }
     if (words.empty()) {
-        return Status::Fail(Failure::ImportNoWords, {});
+        return Status::Import(Failure::ImportNoWords, {});
     }
     return Status::Ok();
 }
@@ -418,13 +418,13 @@ Status EntryFromWord(const ExchangeWord& word, std::string& entry) {
         ipa = Trim(ipa.substr(1, ipa.size() - 2));
     }
     if (text.empty()) {
-        return Status::AtLine(Failure::ImportEmptyWord, {}, word.line);
+        return Status::Import(Failure::ImportEmptyWord, {}, word.line);
     }
     if (text.find_first_of("[]") != std::string::npos) {
-        return Status::AtLine(Failure::ImportBadWord, {}, word.line, text);
+        return Status::Import(Failure::ImportBadWord, {}, word.line, text);
     }
     if (ipa.find(']') != std::string::npos) {
-        return Status::AtLine(Failure::ImportBadWord, {}, word.line, ipa);
+        return Status::Import(Failure::ImportBadWord, {}, word.line, ipa);
     }
     entry = Trim(text + "[" + IpaToPhoneticCodes(ipa) + "]" + OneLine(word.meaning));
     return Status::Ok();
@@ -447,7 +447,7 @@ Status EntriesFromWords(const std::vector<ExchangeWord>& words, ImportedEntries&
         out.lines.push_back(std::move(entry));
     }
     if (out.lines.empty()) {
-        return Status::Fail(Failure::ImportNoWords, {});
+        return Status::Import(Failure::ImportNoWords, {});
     }
     return Status::Ok();
 }
@@ -480,7 +480,7 @@ Status ReadCsv(std::string_view bytes, std::vector<ExchangeWord>& words) {
         return s;
     }
     if (records.empty()) {
-        return Status::Fail(Failure::ImportNoWords, {});
+        return Status::Import(Failure::ImportNoWords, {});
     }
     if (const std::optional<Columns> named = HeaderColumns(records.front())) {
         return WordsFromRecords(records, 1, *named, {}, words);

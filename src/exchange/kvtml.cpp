@@ -199,17 +199,17 @@ core::Status ReadKvtml(const QByteArray& bytes, std::vector<core::ExchangeWord>&
     words.clear();
     QXmlStreamReader xml(bytes);
     auto broken = [&xml] {
-        return core::Status::AtLine(core::Failure::ImportBadXml, {},
+        return core::Status::Import(core::Failure::ImportBadXml, {},
                                     static_cast<int>(xml.lineNumber()),
                                     xml.errorString().toStdString());
     };
     if (!xml.readNextStartElement()) {
         return xml.hasError() ? broken()
-                              : core::Status::AtLine(core::Failure::ImportNotKvtml, {},
+                              : core::Status::Import(core::Failure::ImportNotKvtml, {},
                                                      static_cast<int>(xml.lineNumber()));
     }
     if (xml.name() != QLatin1String("kvtml")) {
-        return core::Status::AtLine(core::Failure::ImportNotKvtml, {},
+        return core::Status::Import(core::Failure::ImportNotKvtml, {},
                                     static_cast<int>(xml.lineNumber()));
     }
     std::map<int, Identifier> identifiers;
@@ -239,7 +239,7 @@ core::Status ReadKvtml(const QByteArray& bytes, std::vector<core::ExchangeWord>&
         }
     }
     if (used.empty()) {
-        return core::Status::Fail(core::Failure::ImportNoWords, {});
+        return core::Status::Import(core::Failure::ImportNoWords, {});
     }
     int wordId = used.begin()->first;
     for (const auto& [id, identifier] : used) {
@@ -271,7 +271,7 @@ core::Status ReadKvtml(const QByteArray& bytes, std::vector<core::ExchangeWord>&
         words.push_back(std::move(word));
     }
     if (words.empty()) {
-        return core::Status::Fail(core::Failure::ImportNoWords, {});
+        return core::Status::Import(core::Failure::ImportNoWords, {});
     }
     return core::Status::Ok();
 }

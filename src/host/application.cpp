@@ -1,5 +1,6 @@
 #include "host/application.h"
 
+#include "host/errortext.h"
 #include "host/messageservice.h"
 
 #include <QDebug>
@@ -12,7 +13,7 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
-        ShowUncaught(QString::fromUtf8(e.what()));
+        ShowUncaught(ErrorText(e));
     } catch (...) {
         ShowUncaught(QStringLiteral("未知错误"));
     }

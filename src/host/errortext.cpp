@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <cerrno>
+#include <exception>
 
 namespace {
 
@@ -119,22 +120,48 @@ QString ErrorText(const core::Status& status) {
     case Failure::TooFewLines:
         return QStringLiteral("文件“%1”不完整：只有%2行").arg(file, Q(status.detail));
     case Failure::SoundUnreadable:
+        return withReason(QStringLiteral("无法读取声音文件：%1").arg(file));
     case Failure::SoundIncomplete:
+        return withReason(QStringLiteral("声音文件不完整：%1").arg(file));
     case Failure::SoundOpen:
+        return withReason(QStringLiteral("无法打开声音文件：%1").arg(file));
     case Failure::SoundWrite:
+        return withReason(QStringLiteral("无法写入声音文件：%1").arg(file));
     case Failure::SoundCreate:
+        return withReason(QStringLiteral("无法创建声音文件：%1").arg(file));
     case Failure::SoundMissing:
+        return withReason(QStringLiteral("找不到声音文件：%1").arg(file));
     case Failure::SoundNoFileName:
+        return withReason(QStringLiteral("没有指定声音文件"));
     case Failure::SoundUnplayable:
+        return withReason(
+            QStringLiteral("无法播放声音文件：%1（文件是空的、已损坏或格式不受支持）").arg(file));
     case Failure::SoundTooLong:
+        return withReason(
+            QStringLiteral("声音文件播放时间过长，已停止：%1（文件头所写的格式有误）").arg(file));
     case Failure::SoundNotOpen:
+        return withReason(QStringLiteral("声音设备未打开：%1").arg(file));
     case Failure::SoundNoRecord:
+        return withReason(QStringLiteral("无法在此文件中录音：%1").arg(file));
     case Failure::SoundNoOutput:
+        return withReason(QStringLiteral("没有可用的声音输出设备，声音和语音都无法播放。"));
     case Failure::SoundOutputOpen:
+        return withReason(QStringLiteral("声音输出设备无法打开，声音和语音都无法播放。"));
     case Failure::SoundNoInput:
+        return withReason(QStringLiteral("没有可用的录音设备：%1").arg(file));
     case Failure::SoundInputOpen:
-        // The sound layer's rows of this table: its errors carry their text as well.
-        return withReason(sound::SoundFailureText(status));
+        return withReason(QStringLiteral("录音设备无法打开：%1").arg(file));
+    // The recording modes' plain messages, word for word as learners know them.
+    case Failure::SoundDeviceInit:
+        return QStringLiteral("媒体设备初始化失败！");
+    case Failure::SoundSave:
+        return QStringLiteral("保存声音文件出错!");
+    case Failure::SpeechEngine:
+        return file.isEmpty() ? QStringLiteral("语音引擎无法启动：找不到它的英语语音数据。"
+                                               "没有录音的单词将不会读出。")
+                              : QStringLiteral("语音引擎无法启动：“%1”中没有它的英语语音数据。"
+                                               "没有录音的单词将不会读出。")
+                                    .arg(file);
     case Failure::FontMissing:
         return QStringLiteral("找不到音标字体文件“%1”，音标将显示为普通字母。").arg(file);
     case Failure::FontUnusable:
@@ -186,6 +213,20 @@ QString ErrorText(const core::Status& status) {
         return QStringLiteral("文件“%1”不是KVTML词汇文件。").arg(file);
     case Failure::ImportNoWords:
         return QStringLiteral("文件“%1”中没有单词。").arg(file);
+    case Failure::LookupFailed:
+        // The cause (memory, a text too large to index) is the system's English: logs only.
+        return QStringLiteral("查找时出错，查找已停止。");
     }
     return withReason(file);
+}
+
+bool IsNotice(const core::Status& status) {
+    return status.what == core::Failure::SoundDeviceInit || status.what == core::Failure::SoundSave;
+}
+
+QString ErrorText(const std::exception& error) {
+    if (const auto* sound = dynamic_cast<const sound::SoundError*>(&error)) {
+        return ErrorText(sound->Failure());
+    }
+    return QString::fromUtf8(error.what());
 }

@@ -19,10 +19,10 @@ core::Status InstallFonts(const QString& appDir) {
 core::Status InstallPhoneticFont(const QString& appDir) {
     const QString phonetic = appDir + QStringLiteral("DFPhonetic.ttf");
     if (!QFile::exists(phonetic)) {
-        return core::Status::Fail(core::Failure::FontMissing, phonetic.toStdString());
+        return core::Status::Font(core::Failure::FontMissing, phonetic.toStdString());
     }
     if (QFontDatabase::addApplicationFont(phonetic) < 0) {
-        return core::Status::Fail(core::Failure::FontUnusable, phonetic.toStdString());
+        return core::Status::Font(core::Failure::FontUnusable, phonetic.toStdString());
     }
     return core::Status::Ok();
 }

@@ -112,8 +112,6 @@ public:
     /// sound devices (none, or one that cannot be opened) once, whatever played or spoke; a
     /// file's failure once per file. Pronounce, speech and the shared player report here.
     virtual void ReportSoundFailure(const core::Status& failure) = 0;
-    /// The same for a failure known by its text only (a player's Failed): each text once.
-    virtual void ReportSoundFailure(const QString& text) = 0;
 
     /// The countdown of the statistics line: Lbtimecount := prefix + timeText ("0:14:59"), the
     /// time left as the core's study period gives it.

@@ -77,13 +77,12 @@ sound::Pronunciation Pronouncer::Pronounce(sound::PronounceVariant variant,
         // No speech object here: speech goes through SpeakText, which watches its end.
         result = sound::PronounceWord(
             request, state_.AppDir, state_.SoundIndex, *player, nullptr,
-            [&recordingMessage](const QString& text) { recordingMessage = text; });
+            [&recordingMessage](const core::Status& said) { recordingMessage = ErrorText(said); });
     } catch (const sound::SoundError& e) {
         failure = e.Failure();
     } catch (const std::exception& e) {
         // An unexpected failure names no file; what it said goes with it as its detail.
-        failure = core::Status::Fail(core::Failure::SoundUnplayable, {});
-        failure.detail = e.what();
+        failure = core::Status::Sound(core::Failure::SoundUnplayable, {}, 0, e.what());
     }
     if (!failure.ok) {
         ReportSoundFailure(failure);
@@ -125,12 +124,5 @@ bool Pronouncer::FirstSoundReport(const core::Status& failure) {
 void Pronouncer::ReportSoundFailure(const core::Status& failure) {
     if (FirstSoundReport(failure)) {
         messages_.ShowError(ErrorText(failure));
-    }
-}
-
-void Pronouncer::ReportSoundFailure(const QString& text) {
-    if (!reportedSounds_.contains(text)) {
-        reportedSounds_.insert(text);
-        messages_.ShowError(text);
     }
 }

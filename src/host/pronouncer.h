@@ -41,8 +41,6 @@ public:
 
     /// Shows a sound failure unless it has been shown before in this run (ModeHost's rule).
     void ReportSoundFailure(const core::Status& failure);
-    /// The same for a failure known by its text only: each text once.
-    void ReportSoundFailure(const QString& text);
 
 private:
     /// True the first time a failure is reported: a file's failure of one kind once, the
@@ -56,7 +54,7 @@ private:
     QTimer* timer2_;
     QTimer* timer3_;
     int speechSpeed_ = 150;
-    /// Sound failures shown so far: files (and texts) once each, the devices once.
+    /// Sound failures shown so far: files once each, the devices once.
     QSet<QString> reportedSounds_;
     bool deviceFailureReported_ = false;
 };

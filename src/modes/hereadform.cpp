@@ -1,12 +1,13 @@
 #include "hereadform.h"
 
-#include "host/messageservice.h"
-#include "host/modehost.h"
-#include "host/uistyle.h"
 #include "core/browse.h"
 #include "core/colourcycle.h"
 #include "core/soundindex.h"
 #include "core/studystate.h"
+#include "host/errortext.h"
+#include "host/messageservice.h"
+#include "host/modehost.h"
+#include "host/uistyle.h"
 #include "sound/mediaplayer.h"
 
 #include <QCloseEvent>
@@ -28,10 +29,6 @@ const QString RestCaption = QStringLiteral("消息");
 
 QColor ToColour(const core::Rgb& rgb) {
     return QColor(rgb.red, rgb.green, rgb.blue);
-}
-
-QString ErrorText(const std::exception& e) {
-    return QString::fromUtf8(e.what());
 }
 
 } // namespace

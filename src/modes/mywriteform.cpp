@@ -4,6 +4,7 @@
 #include "core/studystate.h"
 #include "core/utf8.h"
 #include "core/wordentry.h"
+#include "host/errortext.h"
 #include "host/messageservice.h"
 #include "host/modehost.h"
 #include "host/uistyle.h"
@@ -278,7 +279,7 @@ void TMyWriteForm1::Praise() {
     } catch (const std::exception& e) {
         if (!shared_->praiseFailureReported) {
             shared_->praiseFailureReported = true;
-            host_.Messages().ShowError(QString::fromUtf8(e.what()));
+            host_.Messages().ShowError(ErrorText(e));
         }
         if (test_.WaitsForPraise()) {
             Timer1->start();

@@ -6,6 +6,7 @@
 #include "core/recordingcycle.h"
 #include "core/studyperiod.h"
 #include "core/studystate.h"
+#include "host/errortext.h"
 #include "host/messageservice.h"
 #include "host/modehost.h"
 #include "host/uistyle.h"
@@ -62,13 +63,14 @@ TRecordForm1::TRecordForm1(ModeHost& host, core::RecordingCycle& cycle,
     // measurement.
     connect(MYRecordPlayer1, &sound::MediaPlayer::Failed, this, &TRecordForm1::Report);
     // A recording that cannot be played back ends the playback phase, reported once.
-    connect(MYRecordPlayer2, &sound::MediaPlayer::Failed, this, [this](const QString& text) {
-        Report(text);
-        if (Timer3->isActive()) {
-            Timer3->stop();
-            ApplyTick(cycle_.PlaybackFailed());
-        }
-    });
+    connect(MYRecordPlayer2, &sound::MediaPlayer::Failed, this,
+            [this](const core::Status& failure) {
+                Report(failure);
+                if (Timer3->isActive()) {
+                    Timer3->stop();
+                    ApplyTick(cycle_.PlaybackFailed());
+                }
+            });
 
     struct TimerRow {
         QTimer** timer;
@@ -278,16 +280,15 @@ void TRecordForm1::CloseQuietly(sound::MediaPlayer* player) {
     try {
         player->Close();
     } catch (const std::exception& e) {
-        Report(QString::fromUtf8(e.what()));
+        host_.Messages().ShowError(ErrorText(e));
     }
 }
 
-void TRecordForm1::Report(const QString& text) {
-    // The fixed texts are the program's plain messages; anything else is an error's own text.
-    if (text == sound::DeviceInitFailedText() || text == sound::SaveFailedText()) {
-        host_.Messages().Inform(text);
+void TRecordForm1::Report(const core::Status& failure) {
+    if (IsNotice(failure)) {
+        host_.Messages().Inform(ErrorText(failure));
     } else {
-        host_.Messages().ShowError(text);
+        host_.Messages().ShowError(ErrorText(failure));
     }
 }
 
@@ -422,8 +423,8 @@ void TRecordForm1::BtRecordword2Click() {
     Comparison->Cancel();
     ApplyButtons();
     BeginBusy();
-    const bool started = sound::StartRecording(*MYRecordPlayer2, TempWav(),
-                                               [this](const QString& text) { Report(text); });
+    const bool started = sound::StartRecording(
+        *MYRecordPlayer2, TempWav(), [this](const core::Status& failure) { Report(failure); });
     EndBusy();
     if (cycle_.Phase() != core::RecordPhase::Starting) {
         // The window was hidden or closed while the device was prepared: nothing records.
@@ -451,7 +452,7 @@ void TRecordForm1::Timer2Timer() {
     }
     Timer2->stop();
     const sound::RecordingEnd end = sound::FinishRecording(
-        *MYRecordPlayer2, TempWav(), [this](const QString& text) { Report(text); });
+        *MYRecordPlayer2, TempWav(), [this](const core::Status& failure) { Report(failure); });
     ApplyButtons();
     // The playback has started; the comparison runs beside it and shows when it is ready.
     if (end.saved) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "core/status.h"
 #include "host/modewindow.h"
 #include "playerfactory.h"
 
@@ -92,7 +93,8 @@ private:
     /// Ends whatever runs: timers off, both players closed.
     void StopAll();
     void CloseQuietly(sound::MediaPlayer* player);
-    void Report(const QString& text);
+    /// Shows a sound failure: the program's plain messages as notices, the others as errors.
+    void Report(const core::Status& failure);
     QString TempWav() const;
     void BeginBusy();
     /// Ends a step that let messages run; a deletion asked for meanwhile follows now.

@@ -235,7 +235,7 @@ void TyinbiaoForm1::ShowSymbol(int k) {
         sound::PlayFile(*MediaPlayer1, Q(core::LessonSoundPath(state_.AppDir, k)));
     } catch (const std::exception& e) {
         // A sound that cannot be played is reported; the lesson page still shows.
-        Report(QString::fromUtf8(e.what()));
+        host_.Messages().ShowError(ErrorText(e));
     }
     ShowPage(core::SymbolPage(k, data_.Caption(k), data_.Rule(k), data_.Combination(k)));
 }
@@ -249,7 +249,7 @@ void TyinbiaoForm1::ShowPage(const std::string& page) {
         return;
     }
     if (!YBWebBrowser1->ShowFile(Q(path))) {
-        host_.Messages().ShowError(ErrorText(core::Status::Fail(core::Failure::Read, path)));
+        host_.Messages().ShowError(ErrorText(core::Status::File(core::Failure::Read, path)));
     }
 }
 
@@ -260,8 +260,9 @@ void TyinbiaoForm1::SpeedButton1Click() {
     yinbiaoTimer1->stop();
     Comparison->Cancel();
     preparing_ = true;
-    const bool started = sound::StartRecording(*MediaPlayer1, sound::TempWav(state_.DataHome()),
-                                               [this](const QString& text) { Report(text); });
+    const bool started =
+        sound::StartRecording(*MediaPlayer1, sound::TempWav(state_.DataHome()),
+                              [this](const core::Status& failure) { Report(failure); });
     preparing_ = false;
     if (deletePending_) {
         deletePending_ = false;
@@ -295,7 +296,7 @@ void TyinbiaoForm1::yinbiaoTimer1Timer() {
     // opened in between, the end of a recording writes "Temp.wav" and nothing else.
     const sound::RecordingEnd end =
         sound::FinishRecording(*MediaPlayer1, sound::TempWav(state_.DataHome()),
-                               [this](const QString& text) { Report(text); });
+                               [this](const core::Status& failure) { Report(failure); });
     // Beside the playback, compared with the last symbol heard (none before the first).
     if (end.saved) {
         Comparison->CompareRecording(sound::TempWav(state_.DataHome()));
@@ -310,7 +311,7 @@ void TyinbiaoForm1::DropRecording() {
         MediaPlayer1->Stop();
         MediaPlayer1->Close();
     } catch (const std::exception& e) {
-        Report(QString::fromUtf8(e.what()));
+        host_.Messages().ShowError(ErrorText(e));
     }
 }
 
@@ -337,11 +338,11 @@ void TyinbiaoForm1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TyinbiaoForm1::Report(const QString& text) {
-    if (text == sound::DeviceInitFailedText() || text == sound::SaveFailedText()) {
-        host_.Messages().Inform(text);
+void TyinbiaoForm1::Report(const core::Status& failure) {
+    if (IsNotice(failure)) {
+        host_.Messages().Inform(ErrorText(failure));
     } else {
-        host_.Messages().ShowError(text);
+        host_.Messages().ShowError(ErrorText(failure));
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "core/lessonpage.h"
 #include "core/lessonrecording.h"
+#include "core/status.h"
 #include "host/modewindow.h"
 #include "playerfactory.h"
 
@@ -71,7 +72,8 @@ private:
     void ShowPage(const std::string& page);
     /// Ends a recording without saving it and closes the player.
     void DropRecording();
-    void Report(const QString& text);
+    /// Shows a sound failure: the program's plain messages as notices, the others as errors.
+    void Report(const core::Status& failure);
     /// Puts the comparison strip under the panel (or above it when there is no room below).
     void PlaceComparison();
 

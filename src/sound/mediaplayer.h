@@ -1,4 +1,6 @@
 #pragma once
+#include "sounderror.h"
+
 #include <QObject>
 #include <QString>
 
@@ -40,9 +42,9 @@ public:
 signals:
     /// A play has ended (its cause is not told).
     void Notify();
-    /// A play failed after Play had returned (a broken file, a lost device); the message
+    /// A play failed after Play had returned (a broken file, a lost device); the failure
     /// names the file. Notify follows, so that a waiting mode goes on.
-    void Failed(const QString& message);
+    void Failed(const core::Status& failure);
 
 private:
     int playLimitMs_ = 0;

@@ -13,14 +13,6 @@
 
 namespace sound {
 
-QString DeviceInitFailedText() {
-    return QStringLiteral("媒体设备初始化失败！");
-}
-
-QString SaveFailedText() {
-    return QStringLiteral("保存声音文件出错!");
-}
-
 std::string FolderLetter(const std::string& text) {
     if (text.empty()) {
         return {};
@@ -93,15 +85,15 @@ Pronunciation PronounceWord(const PronounceRequest& request, const std::string& 
             result.how = Pronounced::Played;
         } catch (const SoundError& e) {
             result.failure = e.Failure();
+        } catch (const std::exception& e) {
+            result.failure = core::Status::Sound(core::Failure::SoundUnplayable,
+                                                 result.path.toStdString(), 0, e.what());
+        }
+        if (!result.failure.ok) {
+            // The learner hears of it in the mode's plain words; the cause stays in failure.
             if (message) {
-                message(DeviceInitFailedText());
-            }
-            result.how = Pronounced::Failed;
-        } catch (const std::exception&) {
-            result.failure =
-                core::Status::Fail(core::Failure::SoundUnplayable, result.path.toStdString());
-            if (message) {
-                message(DeviceInitFailedText());
+                message(
+                    core::Status::Sound(core::Failure::SoundDeviceInit, result.path.toStdString()));
             }
             result.how = Pronounced::Failed;
         }

@@ -15,14 +15,9 @@ namespace sound {
 
 class MediaPlayer;
 
-/// Shows one of the fixed messages ("媒体设备初始化失败！", "保存声音文件出错!") through the
-/// window's message service.
-using MessageFn = std::function<void(const QString&)>;
-
-/// "媒体设备初始化失败！"
-QString DeviceInitFailedText();
-/// "保存声音文件出错!"
-QString SaveFailedText();
+/// Hands a failure to the window, which shows it through its message service (SoundDeviceInit
+/// and SoundSave are the program's plain messages "媒体设备初始化失败！" and "保存声音文件出错!").
+using MessageFn = std::function<void(const core::Status&)>;
 
 /// The first character of text (a whole UTF-8 character, case unchanged); empty for "".
 std::string FolderLetter(const std::string& text);
@@ -55,7 +50,7 @@ enum class Pronounced {
     Spoken, ///< handed to the speech engine
     Played, ///< a sound file plays on the player; its Notify follows
     Silent, ///< the recording mode found no file: nothing sounds
-    Failed, ///< the recording mode's player failed; "媒体设备初始化失败！" was shown
+    Failed, ///< the recording mode's player failed; SoundDeviceInit went to the message
 };
 
 /// The word to pronounce and the values its variant reads.

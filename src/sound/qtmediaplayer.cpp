@@ -76,7 +76,7 @@ QtMediaPlayer::~QtMediaPlayer() {
     }
 }
 
-void QtMediaPlayer::Fail(core::Failure what, const QString& file) const {
+void QtMediaPlayer::Fail(core::SoundFailure what, const QString& file) const {
     throw SoundError(what, file);
 }
 
@@ -145,13 +145,14 @@ void QtMediaPlayer::EnsureMediaPlayer() {
     });
     connect(media_, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error) {
         // The media device's own text is English and may come more than once for one file:
-        // the file is reported once, in the learner's words.
+        // the file is reported once, as a failure the host words for the learner.
         if (!mediaFailed_) {
             mediaFailed_ = true;
-            const core::Failure what = error == QMediaPlayer::AccessDeniedError
-                                           ? core::Failure::SoundOpen
-                                           : core::Failure::SoundUnplayable;
-            emit Failed(SoundFailureText(core::Status::Fail(what, openName_.toStdString())));
+            const core::SoundFailure what =
+                error == QMediaPlayer::AccessDeniedError
+                    ? core::SoundFailure(core::Failure::SoundOpen)
+                    : core::SoundFailure(core::Failure::SoundUnplayable);
+            emit Failed(core::Status::Sound(what, openName_.toStdString()));
         }
         // A play that cannot go on has ended: whoever waits for it goes on.
         if (mediaPlaying_) {
@@ -218,8 +219,7 @@ void QtMediaPlayer::PlayTooLong() {
     }
     const QString file = openName_;
     Stop();
-    emit Failed(
-        SoundFailureText(core::Status::Fail(core::Failure::SoundTooLong, file.toStdString())));
+    emit Failed(core::Status::Sound(core::Failure::SoundTooLong, file.toStdString()));
     emit Notify();
 }
 

@@ -67,7 +67,7 @@ signals:
 private:
     enum class Device { None, Wave, Media };
 
-    [[noreturn]] void Fail(core::Failure what, const QString& file) const;
+    [[noreturn]] void Fail(core::SoundFailure what, const QString& file) const;
     void EnsureMediaPlayer();
     void StopRecording();
     void TakeRecorded();

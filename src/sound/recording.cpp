@@ -34,9 +34,10 @@ bool StartRecording(MediaPlayer& player, const QString& tempWav, const MessageFn
         player.Open();
         player.Record();
         return true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         if (message) {
-            message(DeviceInitFailedText());
+            message(core::Status::Sound(core::Failure::SoundDeviceInit, tempWav.toStdString(), 0,
+                                        e.what()));
         }
         return false;
     }
@@ -53,9 +54,10 @@ RecordingEnd FinishRecording(MediaPlayer& player, const QString& tempWav, const 
         player.Save();
         player.Close();
         end.saved = true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         if (message) {
-            message(SaveFailedText());
+            message(
+                core::Status::Sound(core::Failure::SoundSave, tempWav.toStdString(), 0, e.what()));
         }
     }
     try {
@@ -63,9 +65,14 @@ RecordingEnd FinishRecording(MediaPlayer& player, const QString& tempWav, const 
         player.Open();
         player.Play();
         end.playing = true;
+    } catch (const SoundError& e) {
+        if (message) {
+            message(e.Failure());
+        }
     } catch (const std::exception& e) {
         if (message) {
-            message(QString::fromStdString(e.what()));
+            message(core::Status::Sound(core::Failure::SoundUnplayable, tempWav.toStdString(), 0,
+                                        e.what()));
         }
     }
     return end;

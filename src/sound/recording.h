@@ -17,8 +17,8 @@ inline constexpr int RecordRate = 44100;
 void CreateWav(int channels, int bits, int rate, const QString& file);
 
 /// Closes the player, prepares tempWav (2 channels, 16 bits, 44100 Hz) and starts recording
-/// into it. On any failure shows "媒体设备初始化失败！" through message and returns false;
-/// the mode then leaves its recording timer off.
+/// into it. On any failure hands SoundDeviceInit ("媒体设备初始化失败！") to message and returns
+/// false; the mode then leaves its recording timer off.
 bool StartRecording(MediaPlayer& player, const QString& tempWav, const MessageFn& message);
 
 /// What FinishRecording managed.
@@ -28,11 +28,11 @@ struct RecordingEnd {
 };
 
 /// Stops the recording, saves it (the header's sizes then match the file) and closes the
-/// player; a failure there shows "保存声音文件出错!" and the playback is still tried. Then
-/// tempWav is opened and played on the same player. setFileName: whether the file name is set
-/// to tempWav before saving (the phonetic window keeps the name it opened, the same file).
-/// A failed playback is shown through message with the error's text and never thrown, so that
-/// the mode can end its recording phase.
+/// player; a failure there hands SoundSave ("保存声音文件出错!") to message and the playback is
+/// still tried. Then tempWav is opened and played on the same player. setFileName: whether the file
+/// name is set to tempWav before saving (the phonetic window keeps the name it opened, the same
+/// file). A failed playback goes to message with its own failure and is never thrown, so that the
+/// mode can end its recording phase.
 RecordingEnd FinishRecording(MediaPlayer& player, const QString& tempWav, const MessageFn& message,
                              bool setFileName = true);
 

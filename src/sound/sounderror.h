@@ -8,10 +8,6 @@
 
 namespace sound {
 
-/// The learner's text for a failed sound operation (a status whose `what` is one of the
-/// Sound... failures), naming the file. The host's ErrorText words these statuses through it.
-QString SoundFailureText(const core::Status& failure);
-
 /// True for failures of the sound devices themselves (none there, or one that cannot be
 /// opened) rather than of one file: they come back for every sound until the device is
 /// mended.
@@ -19,12 +15,13 @@ bool IsDeviceFailure(const core::Status& failure);
 
 /// A failed sound operation (missing file, device that cannot open, unknown format). It is
 /// thrown out of the call so that the calling handler ends and the failure is shown; it
-/// carries the typed failure, and what() is its text.
+/// carries the typed failure, which the host words for the learner. what() is for logs only:
+/// the failure's name and its file.
 class SoundError : public std::runtime_error {
 public:
     explicit SoundError(core::Status failure);
     /// Shorthand for a failure of one kind on one file.
-    SoundError(core::Failure what, const QString& file);
+    SoundError(core::SoundFailure what, const QString& file);
 
     const core::Status& Failure() const { return failure_; }
 

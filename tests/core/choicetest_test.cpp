@@ -427,9 +427,9 @@ TEST(ChoiceTest, EqualMeaningsAreBothRight) {
 TEST(ChoiceTest, ReadBankLinesFollowsTheCatalogue) {
     TestDir dir;
     std::filesystem::create_directories(dir.File("Worddata"));
-    core::WriteTextLines(dir.File("Ebook.txt"), {"一", "missing", "", "二"});
-    core::WriteTextLines(dir.File("Worddata/一.dst"), {"a[a]甲", "", "b[b]乙"});
-    core::WriteTextLines(dir.File("Worddata/二.dst"), {"c[c]丙"});
+    ASSERT_TRUE(core::WriteTextLines(dir.File("Ebook.txt"), {"一", "missing", "", "二"}));
+    ASSERT_TRUE(core::WriteTextLines(dir.File("Worddata/一.dst"), {"a[a]甲", "", "b[b]乙"}));
+    ASSERT_TRUE(core::WriteTextLines(dir.File("Worddata/二.dst"), {"c[c]丙"}));
     struct Case {
         std::size_t limit;
         std::vector<std::string> lines;

@@ -3,9 +3,9 @@
 #include "core/soundindex.h"
 #include "core/studystate.h"
 #include "sound/pronunciation.h"
+#include "sound/sounderror.h"
 #include "support/scriptedplayer.h"
 #include "support/scriptedspeech.h"
-#include "sound/sounderror.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,7 +37,7 @@ public:
         Write("br/G/Gate01.wav", "RIFF");
         Write("br/x/xapple.wav", "RIFF");
         Write("br/b/big01.wav", "RIFF");
-        index_.Open(appDir_ + "br.tif");
+        EXPECT_TRUE(index_.Open(appDir_ + "br.tif"));
     }
     const std::string& AppDir() const { return appDir_; }
     const core::SoundIndexFile& Index() const { return index_; }
@@ -83,7 +83,7 @@ TEST_P(PronounceVariants, LooksUpPicksFolderTestsAndFallsBack) {
     sound::ScriptedPlayer player;
     player.SetCheckFiles(true);
     sound::ScriptedSpeech speech;
-    std::vector<QString> messages;
+    std::vector<core::Status> messages;
 
     sound::PronounceRequest request;
     request.variant = c.variant;
@@ -93,7 +93,7 @@ TEST_P(PronounceVariants, LooksUpPicksFolderTestsAndFallsBack) {
     request.spokenText = c.spokenText;
     auto run = [&] {
         return sound::PronounceWord(request, folder.AppDir(), folder.Index(), player, &speech,
-                                    [&](const QString& m) { messages.push_back(m); });
+                                    [&](const core::Status& m) { messages.push_back(m); });
     };
 
     switch (c.expect) {
@@ -242,17 +242,17 @@ TEST(PronounceWord, RecordingVariantClosesFirstAndReportsDeviceFailures) {
     SoundFolder folder;
     sound::ScriptedPlayer player;
     sound::ScriptedSpeech speech;
-    QStringList messages;
+    std::vector<core::Failure> messages;
     sound::PronounceRequest request;
     request.variant = PronounceVariant::Recording;
     request.word = "good";
     request.entry = "good[gud]adj.好的";
-    auto message = [&](const QString& m) { messages << m; };
+    auto message = [&](const core::Status& m) { messages.push_back(m.what); };
 
     sound::PronounceWord(request, folder.AppDir(), folder.Index(), player, &speech, message);
     ASSERT_FALSE(player.Calls().isEmpty());
     EXPECT_EQ(player.Calls().first(), QStringLiteral("Close"));
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(messages.empty());
 
     for (auto op : {sound::ScriptedPlayer::Op::Close, sound::ScriptedPlayer::Op::Open,
                     sound::ScriptedPlayer::Op::Play}) {
@@ -262,7 +262,7 @@ TEST(PronounceWord, RecordingVariantClosesFirstAndReportsDeviceFailures) {
         auto result = sound::PronounceWord(request, folder.AppDir(), folder.Index(), failing,
                                            &speech, message);
         EXPECT_EQ(result.how, Pronounced::Failed);
-        EXPECT_EQ(messages, QStringList{QStringLiteral("媒体设备初始化失败！")});
+        EXPECT_EQ(messages, std::vector{core::Failure::SoundDeviceInit});
         EXPECT_TRUE(failing.Played().isEmpty());
     }
     EXPECT_TRUE(speech.Texts().empty());

@@ -1,12 +1,14 @@
 // Recording steps with the scripted player: the order of the player calls, the header written
-// before each recording, and the fixed messages on failure.
+// before each recording, and the failures handed to the window.
 #include "core/waveheader.h"
 #include "sound/recording.h"
-#include "support/scriptedplayer.h"
 #include "sound/sounderror.h"
+#include "support/scriptedplayer.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -29,11 +31,19 @@ protected:
     void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
     QString TempWav() const { return dir_.filePath(QStringLiteral("Temp.wav")); }
     sound::MessageFn Message() {
-        return [this](const QString& m) { messages_ << m; };
+        return [this](const core::Status& failure) { messages_.push_back(failure); };
+    }
+    /// What each failure handed over was.
+    std::vector<core::Failure> Said() const {
+        std::vector<core::Failure> said;
+        for (const core::Status& failure : messages_) {
+            said.push_back(failure.what);
+        }
+        return said;
     }
 
     QTemporaryDir dir_;
-    QStringList messages_;
+    std::vector<core::Status> messages_;
 };
 
 TEST_F(Recording, CreateWavWritesOnlyTheHeaderAndReplacesAnOldFile) {
@@ -67,7 +77,7 @@ TEST_F(Recording, StartClosesPreparesTheFileThenRecords) {
                            QStringLiteral("Open"), QStringLiteral("Record")}));
     EXPECT_TRUE(player.IsRecording());
     EXPECT_EQ(ReadAll(TempWav()), RecordingHeader());
-    EXPECT_TRUE(messages_.isEmpty());
+    EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(Recording, StartFailuresShowTheDeviceMessageOnce) {
@@ -76,7 +86,7 @@ TEST_F(Recording, StartFailuresShowTheDeviceMessageOnce) {
         player.FailOn(op);
         messages_.clear();
         EXPECT_FALSE(sound::StartRecording(player, TempWav(), Message()));
-        EXPECT_EQ(messages_, QStringList{QStringLiteral("媒体设备初始化失败！")});
+        EXPECT_EQ(Said(), std::vector{core::Failure::SoundDeviceInit});
         EXPECT_FALSE(player.IsRecording());
     }
     // A file that cannot be written fails the same way, before the player opens anything.
@@ -84,7 +94,7 @@ TEST_F(Recording, StartFailuresShowTheDeviceMessageOnce) {
     messages_.clear();
     EXPECT_FALSE(
         sound::StartRecording(player, dir_.filePath(QStringLiteral("x/y/Temp.wav")), Message()));
-    EXPECT_EQ(messages_, QStringList{QStringLiteral("媒体设备初始化失败！")});
+    EXPECT_EQ(Said(), std::vector{core::Failure::SoundDeviceInit});
     EXPECT_FALSE(player.Calls().contains(QStringLiteral("Open")));
 }
 
@@ -100,7 +110,7 @@ TEST_F(Recording, FinishStopsSavesClosesThenPlaysTheRecording) {
                                            QStringLiteral("Close"), name, QStringLiteral("Open"),
                                            QStringLiteral("Play")}));
     EXPECT_EQ(player.Played(), QStringList{TempWav()});
-    EXPECT_TRUE(messages_.isEmpty());
+    EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(Recording, FinishKeepingTheOpenNameSetsNoNameBeforeSaving) {
@@ -121,7 +131,7 @@ TEST_F(Recording, SaveFailureShowsItsMessageAndStillPlaysBack) {
         messages_.clear();
         auto end = sound::FinishRecording(player, TempWav(), Message());
         EXPECT_FALSE(end.saved);
-        EXPECT_EQ(messages_, QStringList{QStringLiteral("保存声音文件出错!")});
+        EXPECT_EQ(Said(), std::vector{core::Failure::SoundSave});
         // The playback is still tried, and here it works.
         EXPECT_TRUE(end.playing);
         EXPECT_EQ(player.Played(), QStringList{TempWav()});
@@ -137,7 +147,8 @@ TEST_F(Recording, PlaybackFailureIsReportedNotThrown) {
     EXPECT_TRUE(end.saved);
     EXPECT_FALSE(end.playing);
     ASSERT_EQ(messages_.size(), 1);
-    EXPECT_NE(messages_[0].indexOf(TempWav()), -1) << messages_[0].toStdString();
+    EXPECT_EQ(messages_[0].what, core::Failure::SoundUnplayable);
+    EXPECT_EQ(messages_[0].file, TempWav().toStdString());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "core/speechtext.h"
 #include "core/volume.h"
 #include "core/waveheader.h"
+#include "host/errortext.h"
 #include "sound/defaultinput.h"
 #include "sound/outputvolume.h"
 #include "sound/pcmoutput.h"
@@ -82,7 +83,8 @@ TEST_F(SoundEndToEnd, OtherFileTypesPlayThroughTheMediaDevice) {
                 core::GainFromVolume(core::VolumeFromOffset(60)), 1e-3);
     ASSERT_TRUE(QTest::qWaitFor([&] { return notify.count() > 0; }, 8000))
         << "no Notify within 8 s";
-    EXPECT_EQ(failed.count(), 0) << failed.value(0).value(0).toString().toStdString();
+    EXPECT_EQ(failed.count(), 0) << core::FailureName(
+        failed.value(0).value(0).value<core::Status>().what);
 }
 
 TEST_F(SoundEndToEnd, MissingOrBrokenFilesThrowNamingTheFile) {
@@ -130,9 +132,9 @@ TEST_F(SoundEndToEnd, APlayLongerThanItsFileCanNeedIsStoppedReportedAndEnds) {
             << "the play was never ended";
         EXPECT_LT(clock.elapsed(), c.stopsWithinMs);
         ASSERT_EQ(failed.count(), 1);
-        const QString text = failed.value(0).value(0).toString();
-        EXPECT_TRUE(text.startsWith(QStringLiteral("声音文件播放时间过长"))) << text.toStdString();
-        EXPECT_NE(text.indexOf(c.file), -1);
+        const auto failure = failed.value(0).value(0).value<core::Status>();
+        EXPECT_EQ(failure.what, core::Failure::SoundTooLong) << core::FailureName(failure.what);
+        EXPECT_EQ(failure.file, c.file.toStdString());
         EXPECT_FALSE(player.IsPlaying());
     }
 }
@@ -157,7 +159,9 @@ TEST_F(SoundEndToEnd, EmptyAndDamagedFilesAreReportedOnceInChinese) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return notify.count() > 0; }, 8000));
     QTest::qWait(300);
     ASSERT_EQ(failed.count(), 1);
-    QString text = failed.value(0).value(0).toString();
+    const auto failure = failed.value(0).value(0).value<core::Status>();
+    EXPECT_EQ(failure.file, damaged.toStdString());
+    QString text = ErrorText(failure);
     EXPECT_NE(text.indexOf(damaged), -1);
     text.remove(damaged);
     EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))
@@ -258,7 +262,11 @@ TEST_F(SoundEndToEnd, OneSecondRecordingGivesAMatchingWaveFile) {
     const QString temp = Path(QStringLiteral("Temp.wav"));
     sound::QtMediaPlayer player;
     QStringList messages;
-    auto message = [&](const QString& m) { messages << m; };
+    auto message = [&](const core::Status& m) {
+        const std::string_view name = core::FailureName(m.what);
+        messages << QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())) +
+                        QLatin1Char(' ') + QString::fromStdString(m.file);
+    };
     QSignalSpy notify(&player, &sound::MediaPlayer::Notify);
 
     for (int round = 0; round < 2; ++round) {
@@ -347,7 +355,7 @@ TEST_F(SoundEndToEnd, RecordingFollowsTheServersDefaultSource) {
         5000));
     const QString temp = Path(QStringLiteral("Temp.wav"));
     QStringList messages;
-    auto message = [&](const QString& m) { messages << m; };
+    auto message = [&](const core::Status& m) { messages << ErrorText(m); };
     for (const QString& source : {QStringLiteral("ljt_headset"), before}) {
         SCOPED_TRACE(source.toStdString());
         Pactl({"set-default-source", source});

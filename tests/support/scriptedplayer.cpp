@@ -6,19 +6,19 @@
 
 namespace sound {
 
-void ScriptedPlayer::FailOn(Op op, bool fail, core::Failure failure) {
+void ScriptedPlayer::FailOn(Op op, bool fail, core::SoundFailure failure) {
     if (fail) {
-        failing_.insert(static_cast<int>(op), failure);
+        failing_.insert_or_assign(op, failure);
     } else {
-        failing_.remove(static_cast<int>(op));
+        failing_.erase(op);
     }
 }
 
 void ScriptedPlayer::Check(Op op, const char* name) {
     calls_ << QString::fromLatin1(name);
-    const auto failing = failing_.constFind(static_cast<int>(op));
-    if (failing != failing_.constEnd()) {
-        throw SoundError(*failing, fileName_);
+    const auto failing = failing_.find(op);
+    if (failing != failing_.end()) {
+        throw SoundError(failing->second, fileName_);
     }
 }
 

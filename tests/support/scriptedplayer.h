@@ -3,10 +3,11 @@
 
 #include "core/status.h"
 
-#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include <map>
 
 namespace sound {
 
@@ -41,7 +42,8 @@ public:
     /// Open also fails for every file that is not on disk.
     void SetCheckFiles(bool check) { checkFiles_ = check; }
     /// Makes every later call of op throw SoundError with failure (until cleared).
-    void FailOn(Op op, bool fail = true, core::Failure failure = core::Failure::SoundUnplayable);
+    void FailOn(Op op, bool fail = true,
+                core::SoundFailure failure = core::Failure::SoundUnplayable);
     /// Raises Notify at once after every Play.
     void SetNotifyOnPlay(bool on) { notifyOnPlay_ = on; }
     /// True after Open until Close.
@@ -51,8 +53,8 @@ public:
     /// Raises Notify as the end of a play would.
     void EmitNotify() { emit Notify(); }
     /// Reports a failure after Play as a broken file would: Failed, then Notify.
-    void EmitFailed(const QString& message) {
-        emit Failed(message);
+    void EmitFailed(const core::Status& failure) {
+        emit Failed(failure);
         emit Notify();
     }
 
@@ -63,7 +65,7 @@ private:
     QStringList calls_;
     QStringList played_;
     QSet<QString> missing_;
-    QHash<int, core::Failure> failing_;
+    std::map<Op, core::SoundFailure> failing_;
     bool checkFiles_ = false;
     bool notifyOnPlay_ = false;
     bool open_ = false;

@@ -38,7 +38,6 @@ public:
     sound::Pronunciation Pronounce(sound::PronounceVariant, const std::string&,
                                    const PronounceOptions&) override;
     void ReportSoundFailure(const core::Status& failure) override;
-    void ReportSoundFailure(const QString& text) override { messages.ShowError(text); }
     void ShowStudyTime(const QString&, const std::string&) override {}
 
     /// Creates the window registered for button, as the main window would, shows it when

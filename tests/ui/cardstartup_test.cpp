@@ -74,7 +74,7 @@ protected:
         if (HasFatalFailure()) {
             return;
         }
-        InstallFonts(appDir_);
+        EXPECT_TRUE(InstallFonts(appDir_)) << "the phonetic typeface is part of the data";
     }
 };
 

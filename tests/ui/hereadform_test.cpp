@@ -2,9 +2,9 @@
 // clock, message recorder, scripted speech and scripted player.
 #include "shellfixture.h"
 
-#include "host/fonts.h"
 #include "core/waveheader.h"
 #include "core/wordentry.h"
+#include "host/fonts.h"
 #include "learner/wordform.h"
 #include "learner/wordfriend.h"
 #include "learner/wordstoreroom.h"
@@ -332,11 +332,11 @@ TEST_F(CardWindowTest, SoundFailuresAreShownOnceAndTheWordIsSpokenInstead) {
     const Lines spoken = Spoken();
     EXPECT_EQ(std::count(spoken.begin(), spoken.end(), "bad"), 6) << "card and 我知道";
 
-    // A play that fails later (a damaged file, a play stopped as too long): once per text.
+    // A play that fails later (a damaged file, a play stopped as too long): once per file.
     messages_.Clear();
-    player_.EmitFailed(QStringLiteral("无法播放声音文件：x.wav"));
-    player_.EmitFailed(QStringLiteral("无法播放声音文件：x.wav"));
-    player_.EmitFailed(QStringLiteral("无法播放声音文件：y.wav"));
+    player_.EmitFailed(core::Status::Sound(core::Failure::SoundUnplayable, "x.wav"));
+    player_.EmitFailed(core::Status::Sound(core::Failure::SoundUnplayable, "x.wav"));
+    player_.EmitFailed(core::Status::Sound(core::Failure::SoundUnplayable, "y.wav"));
     EXPECT_EQ(messages_.Texts(Kind::Error).size(), 2);
 
     // No sound device: every play fails, and so does speech; one box in the whole run.
@@ -346,7 +346,7 @@ TEST_F(CardWindowTest, SoundFailuresAreShownOnceAndTheWordIsSpokenInstead) {
         Click("我知道");
         Click("猜对了");
     }
-    Shell().ReportSoundFailure(core::Status::Fail(core::Failure::SoundOutputOpen, "语音"));
+    Shell().ReportSoundFailure(core::Status::Sound(core::Failure::SoundOutputOpen, "语音"));
     ASSERT_EQ(messages_.Texts(Kind::Error).size(), 1);
     EXPECT_TRUE(
         messages_.Texts(Kind::Error)[0].startsWith(QStringLiteral("没有可用的声音输出设备")));

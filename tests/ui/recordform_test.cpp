@@ -324,7 +324,7 @@ TEST_F(RecordWindowTest, APlaybackThatFailsEndsThePhaseReportedOnce) {
         Tick(w->Timer2, &TRecordForm1::Timer2Timer, 14);
         if (!c.failAtOnce) {
             Tick(w->Timer3, &TRecordForm1::Timer3Timer, 1);
-            Player2().EmitFailed(QStringLiteral("无法播放声音文件：Temp.wav"));
+            Player2().EmitFailed(core::Status::Sound(core::Failure::SoundUnplayable, "Temp.wav"));
         }
         EXPECT_FALSE(w->Timer2->isActive());
         EXPECT_FALSE(w->Timer3->isActive());
