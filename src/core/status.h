@@ -28,6 +28,7 @@ enum class Failure {
     SoundOutputOpen, ///< the sound output device cannot be opened
     SoundNoInput,    ///< there is no recording device
     SoundInputOpen,  ///< the recording device cannot be opened
+    SpeechEngine,    ///< the speech engine cannot start (file: its data folder, "" installed)
     FontMissing,     ///< the phonetic font file is not there
     FontUnusable,    ///< the phonetic font file cannot be loaded
     NameEmpty,       ///< a name is empty or only blanks
@@ -50,6 +51,7 @@ enum class Failure {
     ImportBadXml,        ///< the XML is broken (detail: the parser's message)
     ImportNotKvtml,      ///< an XML file that is not a vocabulary document
     ImportNoWords,       ///< the file holds no word at all
+    LookupFailed,        ///< a lookup stopped unexpectedly (detail: why)
 };
 
 /// What a name that failed a check stands for.

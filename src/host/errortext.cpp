@@ -135,6 +135,13 @@ QString ErrorText(const core::Status& status) {
     case Failure::SoundInputOpen:
         // The sound layer's rows of this table: its errors carry their text as well.
         return withReason(sound::SoundFailureText(status));
+    case Failure::SpeechEngine:
+        return status.file.empty()
+                   ? QStringLiteral("语音引擎 eSpeak NG 无法启动：找不到它的英语语音数据。"
+                                    "没有录音的单词将不会读出。")
+                   : QStringLiteral("语音引擎 eSpeak NG 无法启动：%1 中没有它的英语语音数据。"
+                                    "没有录音的单词将不会读出。")
+                         .arg(file);
     case Failure::FontMissing:
         return QStringLiteral("找不到音标字体文件“%1”，音标将显示为普通字母。").arg(file);
     case Failure::FontUnusable:
@@ -186,6 +193,8 @@ QString ErrorText(const core::Status& status) {
         return QStringLiteral("文件“%1”不是KVTML词汇文件。").arg(file);
     case Failure::ImportNoWords:
         return QStringLiteral("文件“%1”中没有单词。").arg(file);
+    case Failure::LookupFailed:
+        return QStringLiteral("查找没有完成：%1").arg(Q(status.detail));
     }
     return withReason(file);
 }

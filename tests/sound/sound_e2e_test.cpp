@@ -3,6 +3,7 @@
 #include "core/speechtext.h"
 #include "core/volume.h"
 #include "core/waveheader.h"
+#include "host/errortext.h"
 #include "sound/outputvolume.h"
 #include "sound/pcmoutput.h"
 #include "sound/pronunciation.h"
@@ -163,7 +164,7 @@ TEST_F(SoundEndToEnd, EmptyAndDamagedFilesAreReportedOnceInChinese) {
 
 TEST_F(SoundEndToEnd, SpokenWordIsSpeakingUntilItHasSounded) {
     sound::Voice voice;
-    ASSERT_TRUE(voice.Register()) << voice.LastError().toStdString();
+    ASSERT_TRUE(voice.Register()) << ErrorText(voice.LastError()).toStdString();
     voice.SetSpeechSpeed(core::DefaultSpeechSpeed);
     QSignalSpy finished(&voice, &sound::Voice::SpeakingFinished);
     QElapsedTimer clock;
@@ -180,7 +181,7 @@ TEST_F(SoundEndToEnd, SpokenWordIsSpeakingUntilItHasSounded) {
 
 TEST_F(SoundEndToEnd, SpeechMadeIntoMemoryOnAnotherThreadLeavesTheSpokenTextAlone) {
     sound::Voice voice;
-    ASSERT_TRUE(voice.Register()) << voice.LastError().toStdString();
+    ASSERT_TRUE(voice.Register()) << ErrorText(voice.LastError()).toStdString();
     voice.SpeakText("hello");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !voice.IsSpeaking(); }, 10000));
     const qint64 alone = voice.Output()->TotalBytesWritten();
@@ -210,7 +211,7 @@ TEST_F(SoundEndToEnd, SpeechMadeIntoMemoryOnAnotherThreadLeavesTheSpokenTextAlon
 
 TEST_F(SoundEndToEnd, TextsGivenWhileSpeakingFollowInTurn) {
     sound::Voice voice;
-    ASSERT_TRUE(voice.Register()) << voice.LastError().toStdString();
+    ASSERT_TRUE(voice.Register()) << ErrorText(voice.LastError()).toStdString();
     QElapsedTimer clock;
     clock.start();
     qint64 before = voice.Output()->TotalBytesWritten();
@@ -239,7 +240,7 @@ TEST_F(SoundEndToEnd, VoiceEndsCleanlyWhileALongWordIsSounding) {
     }
     for (int round = 0; round < 3; ++round) {
         auto voice = std::make_unique<sound::Voice>();
-        ASSERT_TRUE(voice->Register()) << voice->LastError().toStdString();
+        ASSERT_TRUE(voice->Register()) << ErrorText(voice->LastError()).toStdString();
         voice->SpeakText(longWord);
         EXPECT_EQ(voice->LastSpokenText(), longWord.substr(0, core::MaxSpokenChars))
             << "only the beginning of a word that long is spoken";
@@ -341,7 +342,7 @@ TEST_F(SoundEndToEnd, VolumeReachesFilesAndSpeechAsItChanges) {
     player.Stop();
 
     sound::Voice voice;
-    ASSERT_TRUE(voice.Register()) << voice.LastError().toStdString();
+    ASSERT_TRUE(voice.Register()) << ErrorText(voice.LastError()).toStdString();
     volume.Set(core::VolumeFromOffset(70));
     voice.SpeakText("volume");
     ASSERT_TRUE(QTest::qWaitFor([&] { return voice.Output()->Sink() != nullptr; }, 5000));

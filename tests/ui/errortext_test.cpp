@@ -44,11 +44,33 @@ TEST(ErrorText, EveryFailureNamesItsFileInChinese) {
             EXPECT_EQ(text, QStringLiteral("File not found: “”"));
             continue;
         }
+        // The speech engine is called by its own name.
+        text.remove(QStringLiteral("eSpeak NG"));
         EXPECT_FALSE(HasLatinLetter(text)) << what << ": " << text.toStdString();
         const bool device = sound::IsDeviceFailure(status) ||
                             failure == core::Failure::SoundNoFileName ||
                             (failure >= core::Failure::NameEmpty);
         EXPECT_TRUE(namesFile || device) << what << ": " << text.toStdString();
+    }
+}
+
+TEST(ErrorText, FailuresOfTheWorkersSayWhatStopped) {
+    core::Status lookup = core::Status::Fail(core::Failure::LookupFailed, "");
+    lookup.detail = "std::bad_alloc";
+    const struct {
+        core::Status status;
+        QString text;
+    } rows[] = {
+        {core::Status::Fail(core::Failure::SpeechEngine, ""),
+         QStringLiteral("语音引擎 eSpeak NG 无法启动：找不到它的英语语音数据。"
+                        "没有录音的单词将不会读出。")},
+        {core::Status::Fail(core::Failure::SpeechEngine, "/opt/voices"),
+         QStringLiteral("语音引擎 eSpeak NG 无法启动：/opt/voices 中没有它的英语语音数据。"
+                        "没有录音的单词将不会读出。")},
+        {lookup, QStringLiteral("查找没有完成：std::bad_alloc")},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ErrorText(row.status), row.text) << row.status.file;
     }
 }
 
