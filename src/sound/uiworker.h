@@ -11,6 +11,8 @@
 
 namespace sound {
 
+class UiMailbox;
+
 /// A core::WorkQueue whose results reach the thread that made it (the interface thread) as
 /// queued calls. This is the one way work done off the interface thread comes back to it: a
 /// result is handed over only if its task was not cancelled and its context object still
@@ -49,7 +51,7 @@ public:
 private:
     /// Lives on the interface thread; the queued calls are made to it, so that they never
     /// target an object that the worker could see half destroyed.
-    std::unique_ptr<QObject> receiver_;
+    std::unique_ptr<UiMailbox> receiver_;
     core::WorkQueue queue_; ///< after the receiver: stopped before it goes
 };
 
