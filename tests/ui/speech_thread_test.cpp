@@ -3,8 +3,6 @@
 // memory, comparisons replaced and cancelled mid-way, and voices and comparers destroyed
 // while their workers are busy. Linked with the comparer and the sound layer only, so that
 // the thread-sanitizer build of these tests stays small; scripts/test runs them there too.
-#include "../sound/sound_env.h"
-
 #include "core/pcmwave.h"
 #include "core/speechtext.h"
 #include "core/waveheader.h"
@@ -13,6 +11,8 @@
 #include "sound/voice.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,6 +28,35 @@
 #include <vector>
 
 namespace {
+
+/// True when the sound server's socket is there. Looked for without starting a process
+/// (pactl): a process started under the thread sanitizer shares its memory until it runs
+/// another program, and corrupts the sanitizer's records of this one.
+bool PulseSocketThere() {
+    if (!qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
+        return true;
+    }
+    QString folder = qEnvironmentVariable("PULSE_RUNTIME_PATH");
+    if (folder.isEmpty() && !qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        folder = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/pulse");
+    }
+    return !folder.isEmpty() && QFileInfo::exists(folder + QStringLiteral("/native"));
+}
+
+#define REQUIRE_PULSE_SOCKET()                                                                     \
+    do {                                                                                           \
+        if (!PulseSocketThere()) {                                                                 \
+            if (qEnvironmentVariable("CI") == QLatin1String("true")) {                             \
+                FAIL() << "no PulseAudio server (CI=true: sound tests must run)";                  \
+            }                                                                                      \
+            GTEST_SKIP() << "no PulseAudio server";                                                \
+        }                                                                                          \
+    } while (0)
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
 
 QByteArray WaveBytes(const core::PcmSound& sound) {
     const auto bytes = static_cast<std::uint32_t>(sound.samples.size() * 2);
@@ -52,7 +81,7 @@ protected:
 };
 
 TEST_F(SpeechThreads, VoicesSpeakWhileOtherThreadsMakeSpeechIntoMemory) {
-    REQUIRE_SOUND_SERVER();
+    REQUIRE_PULSE_SOCKET();
     const std::vector<std::string> words = {"good", "morning", "sky", "thread", "queue"};
     std::vector<std::unique_ptr<sound::Voice>> voices;
     std::vector<int> finished(3, 0);
@@ -102,7 +131,7 @@ TEST_F(SpeechThreads, VoicesSpeakWhileOtherThreadsMakeSpeechIntoMemory) {
 }
 
 TEST_F(SpeechThreads, ComparersWithSpokenModelsUnderManyRequests) {
-    REQUIRE_SOUND_SERVER();
+    REQUIRE_PULSE_SOCKET();
     core::PcmSound good;
     ASSERT_TRUE(sound::Voice::SynthesizeToMemory("good", 150, good));
     core::PcmSound silence;
@@ -110,8 +139,8 @@ TEST_F(SpeechThreads, ComparersWithSpokenModelsUnderManyRequests) {
     silence.samples.assign(static_cast<std::size_t>(good.rate / 2), 0);
     const QString goodFile = Path(QStringLiteral("good.wav"));
     const QString silentFile = Path(QStringLiteral("silence.wav"));
-    ASSERT_TRUE(soundtest::WriteFile(goodFile, WaveBytes(good)));
-    ASSERT_TRUE(soundtest::WriteFile(silentFile, WaveBytes(silence)));
+    ASSERT_TRUE(WriteFile(goodFile, WaveBytes(good)));
+    ASSERT_TRUE(WriteFile(silentFile, WaveBytes(silence)));
 
     // A voice speaks all along, so that the engine is shared with the comparers' models.
     sound::Voice voice;
