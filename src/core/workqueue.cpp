@@ -38,11 +38,7 @@ void WorkQueue::Deliver(const CancelToken& token, std::function<void()> piece) {
             piece();
         }
     };
-    if (poster_) {
-        poster_(std::move(guarded));
-    } else {
-        guarded();
-    }
+    poster_(std::move(guarded));
 }
 
 void WorkQueue::Cancel() {

@@ -27,8 +27,8 @@ public:
     /// Runs a callable on the receiving thread, later (a queued call).
     using Poster = std::function<void(std::function<void()>)>;
 
-    /// poster carries deliveries to the receiving thread; empty runs them on the worker.
-    explicit WorkQueue(Poster poster = {});
+    /// poster carries deliveries to the receiving thread.
+    explicit WorkQueue(Poster poster);
     ~WorkQueue();
     WorkQueue(const WorkQueue&) = delete;
     WorkQueue& operator=(const WorkQueue&) = delete;

@@ -8,7 +8,6 @@
 #include <future>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -141,29 +140,6 @@ INSTANTIATE_TEST_SUITE_P(
         CancelRow{"OneBeforeDelivery", Action::CancelOneAfterRun, {"a", "b"}, {"b"}, false}),
     [](const ::testing::TestParamInfo<CancelRow>& info) { return info.param.name; });
 
-TEST(WorkQueue, RunsAndDeliversInTheOrderPosted) {
-    Mailbox mailbox;
-    WorkQueue queue(mailbox.Poster());
-    std::vector<int> ran;
-    std::vector<int> delivered;
-    for (int k = 0; k < 100; ++k) {
-        queue.Post(
-            [&ran, k](const CancelToken&) {
-                ran.push_back(k);
-                return k * 10;
-            },
-            [&delivered](int r) { delivered.push_back(r); });
-    }
-    WaitForTasksBefore(queue);
-    mailbox.Drain();
-    ASSERT_EQ(ran.size(), 100u);
-    ASSERT_EQ(delivered.size(), 100u);
-    for (int k = 0; k < 100; ++k) {
-        EXPECT_EQ(ran[static_cast<std::size_t>(k)], k);
-        EXPECT_EQ(delivered[static_cast<std::size_t>(k)], k * 10);
-    }
-}
-
 TEST(WorkQueue, PiecesOfAResultStopWhenItIsCancelled) {
     Mailbox mailbox;
     WorkQueue queue(mailbox.Poster());
@@ -219,7 +195,7 @@ TEST(WorkQueue, DestroyedWhileATaskRunsStopsItAndDeliversNothing) {
     EXPECT_EQ(delivered, 0);
 }
 
-TEST(WorkQueue, ManyProducersEachKeepTheirOrder) {
+TEST(WorkQueue, RunsAndDeliversInOrderWhatManyThreadsPost) {
     constexpr int Producers = 4;
     constexpr int Each = 500;
     Mailbox mailbox;
@@ -250,24 +226,6 @@ TEST(WorkQueue, ManyProducersEachKeepTheirOrder) {
     for (const auto& [p, k] : ran) {
         EXPECT_EQ(k, next[static_cast<std::size_t>(p)]++) << "producer " << p;
     }
-}
-
-TEST(WorkQueue, WithoutAPosterDeliversOnTheWorker) {
-    std::optional<std::thread::id> deliveredOn;
-    std::thread::id worker;
-    {
-        WorkQueue queue;
-        queue.Post(
-            [&worker](const CancelToken&) {
-                worker = std::this_thread::get_id();
-                return 0;
-            },
-            [&deliveredOn](int) { deliveredOn = std::this_thread::get_id(); });
-        WaitForTasksBefore(queue);
-    }
-    ASSERT_TRUE(deliveredOn.has_value());
-    EXPECT_EQ(*deliveredOn, worker);
-    EXPECT_NE(worker, std::this_thread::get_id());
 }
 
 } // namespace
