@@ -95,7 +95,8 @@ int main(int argc, char** argv) {
     sound::QtMediaPlayer player;
     sound::Voice voice;
     if (!voice.Register()) {
-        std::printf("speech engine: %s\n", voice.LastError().toLocal8Bit().constData());
+        std::printf("speech engine: cannot start (data: %s)\n",
+                    voice.LastError().file.empty() ? "installed" : voice.LastError().file.c_str());
     }
 
     sound::PronounceRequest fileWord;

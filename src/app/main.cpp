@@ -6,6 +6,7 @@
 #include "core/studystate.h"
 #include "host/application.h"
 #include "host/boxmessageservice.h"
+#include "host/errortext.h"
 #include "host/folders.h"
 #include "host/fonts.h"
 #include "modes/registry.h"
@@ -48,8 +49,9 @@ int main(int argc, char** argv) {
     // and the program goes on without speech. The engine starts right after the sign-in
     // window's first frame (or at the first word spoken, should that come first).
     sound::Voice voice;
-    QObject::connect(&voice, &sound::Voice::EngineFailed, &app,
-                     [&messages](const QString& message) { messages.ShowError(message); });
+    QObject::connect(
+        &voice, &sound::Voice::EngineFailed, &app,
+        [&messages](const core::Status& failure) { messages.ShowError(ErrorText(failure)); });
     sound::QtMediaPlayer mediaPlayer;
     sound::OutputVolume& volume = sound::OutputVolume::Instance();
 

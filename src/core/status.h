@@ -78,26 +78,6 @@ struct [[nodiscard]] Status {
         return s;
     }
 
-    /// The older, unchecked spellings, kept for code not yet moved to the constructors above.
-    static Status Fail(Failure what, std::string file, int sysError = 0) {
-        Status s = Failed(what);
-        s.file = std::move(file);
-        s.sysError = sysError;
-        return s;
-    }
-    static Status BadName(Failure what, NameRole role, std::string detail = {}) {
-        Status s = Failed(what);
-        s.role = role;
-        s.detail = std::move(detail);
-        return s;
-    }
-    static Status AtLine(Failure what, std::string file, int line, std::string detail = {}) {
-        Status s = Fail(what, std::move(file));
-        s.line = line;
-        s.detail = std::move(detail);
-        return s;
-    }
-
     explicit operator bool() const { return ok; }
 
 private:

@@ -1,4 +1,5 @@
 #pragma once
+#include "core/canceltoken.h"
 #include "core/pcmwave.h"
 #include "core/pronunciationscore.h"
 #include "core/voiceanalysis.h"
@@ -6,13 +7,13 @@
 #include <QObject>
 #include <QString>
 
-#include <condition_variable>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
+
+namespace sound {
+class UiWorker;
+}
 
 /// Compares the learner's recordings with a model pronunciation on a worker thread of its own,
 /// so that the recording window's cycle never waits for it. The model is set when the word or
@@ -56,26 +57,15 @@ signals:
     void Compared(const core::VoiceComparison& comparison);
 
 private:
-    struct Job;
-    Q_INVOKABLE void Deliver();
-    void WorkerLoop();
-    void Post(std::unique_ptr<Job> job);
-
     Synthesizer synthesize_;
     // Interface thread only.
     bool hasModel_ = false;
-    bool waiting_ = false;    ///< a comparison was asked for and is not yet delivered
-    unsigned generation_ = 0; ///< raised by every Cancel and CompareFile
+    bool waiting_ = false;      ///< a comparison was asked for and is not yet delivered
+    core::CancelToken compare_; ///< the comparison asked for last
 
-    // Worker only.
+    // Worker only: the tasks run in the order asked, so a comparison sees the model set
+    // before it.
     core::VoiceAnalysis model_;
 
-    std::mutex mutex_; ///< guards what follows, between worker and interface
-    std::condition_variable wake_;
-    std::deque<std::unique_ptr<Job>> jobs_;
-    bool quit_ = false;
-    bool haveResult_ = false;
-    unsigned resultGeneration_ = 0;
-    core::VoiceComparison result_;
-    std::thread worker_;
+    std::unique_ptr<sound::UiWorker> worker_; ///< last: stopped before the model goes
 };

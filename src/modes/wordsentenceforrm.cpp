@@ -10,6 +10,7 @@
 #include "host/messageservice.h"
 #include "host/modehost.h"
 #include "host/uistyle.h"
+#include "sound/uiworker.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -285,7 +286,10 @@ void TWordSentenceForrm::StartSearch(const Request& request) {
 }
 
 void TWordSentenceForrm::Launch(const Request& request) {
-    running_ = new WSelect(session_, request.query, request.match, this);
+    if (!searches_) {
+        searches_ = std::make_unique<sound::UiWorker>();
+    }
+    running_ = new WSelect(*searches_, session_, request.query, request.match, this);
     runningShows_ = request.show;
     connect(running_, &WSelect::Finished, this, &TWordSentenceForrm::SearchFinished);
     running_->Start();
@@ -315,8 +319,8 @@ void TWordSentenceForrm::SearchFinished() {
             return;
         }
     }
-    if (!result.error.empty()) {
-        host_.Messages().ShowError(Q(result.error));
+    if (!result.error.ok) {
+        host_.Messages().ShowError(ErrorText(result.error));
     }
 }
 
@@ -407,9 +411,10 @@ void TWordSentenceForrm::StopSearches() {
     }
     if (running_ != nullptr) {
         running_->Cancel();
-        delete running_; // waits for its thread
+        delete running_;
         running_ = nullptr;
     }
+    searches_.reset(); // waits for the search that runs to see the cancel
 }
 
 void TWordSentenceForrm::closeEvent(QCloseEvent* event) {

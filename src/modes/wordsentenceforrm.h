@@ -27,18 +27,21 @@ class QToolButton;
 namespace core {
 class StudyState;
 }
+namespace sound {
+class UiWorker;
+}
 
 /// The lookup window "词句对照": a word (English or Chinese) looked up in every word bank at
 /// once, with example sentences from the corpus. The learner types the word, or steps through
 /// the current study list. The bank hits are written as the page "1.htm" (and "2.htm", the
 /// page at the first hit) and shown in the HTML view; the sentences go into RichEdit2.
 ///
-/// Each search is a WSelect request running on its own thread. Requests are serialised: a
-/// request made while one runs cancels that one and waits its turn, and a newer request
-/// replaces a waiting one, so that the learner's latest request is always the one shown, and
-/// the sentences shown always belong to the page shown. Only this (the interface) thread
-/// writes the pages and the controls. Closing the window cancels the running request and
-/// waits for it.
+/// Each search is a WSelect request running on the window's lookup worker. Requests are
+/// serialised: a request made while one runs cancels that one and waits its turn, and a newer
+/// request replaces a waiting one, so that the learner's latest request is always the one
+/// shown, and the sentences shown always belong to the page shown. Only this (the interface)
+/// thread writes the pages and the controls. Closing the window cancels the running request
+/// and waits for the worker.
 class TWordSentenceForrm : public QWidget, public ModeWindow {
     Q_OBJECT
 public:
@@ -117,6 +120,7 @@ private:
     std::vector<std::string> studyWords_;
     int studyIndex_ = 0;
     std::shared_ptr<LookupSession> session_;
+    std::unique_ptr<sound::UiWorker> searches_; ///< runs the searches; made by the first one
     WSelect* running_ = nullptr;
     bool runningShows_ = true; ///< the running search's result is to be shown
     std::optional<Request> waiting_;

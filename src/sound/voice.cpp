@@ -4,14 +4,16 @@
 #include "core/volume.h"
 #include "pcmoutput.h"
 #include "sounderror.h"
+#include "uiworker.h"
 
 #include <espeak-ng/speak_lib.h>
 
 #include <QAudioFormat>
 #include <QByteArray>
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QMetaObject>
+#include <QPointer>
+
+#include <mutex>
 
 namespace sound {
 
@@ -37,19 +39,28 @@ constexpr int EngineBufferMs = 40;
 
 } // namespace
 
+/// What the engine's callback needs of the text being made: where its samples go.
+struct Voice::Synthesis {
+    Voice* voice;
+    UiWorker* worker;
+    core::CancelToken token;
+    QPointer<QObject> context;
+};
+
 int VoiceSynthCallback(short* wav, int numsamples, void* user) {
-    auto* voice = static_cast<Voice*>(user);
-    if (voice == nullptr) {
+    auto* synthesis = static_cast<Voice::Synthesis*>(user);
+    if (synthesis == nullptr) {
         return 0;
     }
-    if (voice->abort_.load()) {
-        return 1;
+    if (synthesis->token.Cancelled()) {
+        return 1; // the voice is going: the engine stops making this text
     }
     if (wav != nullptr && numsamples > 0) {
         QByteArray samples(reinterpret_cast<const char*>(wav),
                            static_cast<qsizetype>(numsamples) * 2);
-        QMetaObject::invokeMethod(
-            voice, [voice, samples] { voice->ReceiveSamples(samples); }, Qt::QueuedConnection);
+        Voice* voice = synthesis->voice;
+        synthesis->worker->Deliver(synthesis->token, synthesis->context,
+                                   [voice, samples] { voice->ReceiveSamples(samples); });
     }
     return 0;
 }
@@ -120,21 +131,11 @@ Voice::Voice(QObject* parent, OutputVolume* volume, QString dataPath)
 }
 
 Voice::~Voice() {
-    // The worker is stopped and joined first, so that no sample comes after this point.
-    abort_ = true;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        quit_ = true;
-        jobs_.clear();
-    }
-    wake_.notify_all();
-    if (worker_.joinable()) {
-        worker_.join();
-    }
-    // The samples and ends it handed over but that were not yet delivered are dropped: the
-    // audio sink runs the event loop while it is destroyed, and they must not reach a voice
-    // whose output is going.
-    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+    // The worker is stopped and joined first, so that no sample comes after this point. The
+    // samples and ends it handed over but that were not yet delivered go with it: the audio
+    // sink runs the event loop while it is destroyed, and they must not reach a voice whose
+    // output is going.
+    worker_.reset();
     if (output_) {
         output_->disconnect(this);
         std::unique_ptr<PcmOutput> output = std::move(output_);
@@ -150,28 +151,26 @@ bool Voice::Register() {
         return false;
     }
     bool voiceSet = false;
+    int sampleRate = 0;
     {
         std::lock_guard<std::mutex> lock(EngineMutex());
         // The first Register of the run starts the engine; later voices share it.
         if (StartEngine(dataPath_)) {
             voiceSet = SetEnglishVoice();
         }
+        // Read here: a model made into memory on another thread may be starting it too.
+        sampleRate = g_sampleRate;
     }
-    if (g_sampleRate <= 0 || !voiceSet) {
+    if (sampleRate <= 0 || !voiceSet) {
         failed_ = true;
-        lastError_ = dataPath_.isEmpty()
-                         ? QStringLiteral("语音引擎 eSpeak NG 无法启动：找不到它的英语语音数据。"
-                                          "没有录音的单词将不会读出。")
-                         : QStringLiteral("语音引擎 eSpeak NG 无法启动：%1 中没有它的英语语音数据。"
-                                          "没有录音的单词将不会读出。")
-                               .arg(dataPath_);
+        lastError_ = core::Status::Sound(core::Failure::SpeechEngine, dataPath_.toStdString());
         emit EngineFailed(lastError_);
         return false;
     }
-    sampleRate_ = g_sampleRate;
+    sampleRate_ = sampleRate;
     output_ = std::make_unique<PcmOutput>(volume_);
     connect(output_.get(), &PcmOutput::Finished, this, &Voice::MaybeFinished);
-    worker_ = std::thread(&Voice::WorkerLoop, this);
+    worker_ = std::make_unique<UiWorker>();
     ready_ = true;
     return true;
 }
@@ -191,36 +190,25 @@ void Voice::SpeakText(const std::string& text) {
     ++textsInFlight_;
     speaking_ = true;
     lastSpokenText_ = core::SpokenText(text);
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        jobs_.push_back(Job{lastSpokenText_, core::WordsPerMinuteFromSpeed(speed_)});
-    }
-    wake_.notify_one();
-}
-
-void Voice::WorkerLoop() {
-    for (;;) {
-        Job job;
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait(lock, [this] { return quit_ || !jobs_.empty(); });
-            if (quit_) {
-                return;
-            }
-            job = std::move(jobs_.front());
-            jobs_.pop_front();
-        }
-        {
+    const int wordsPerMinute = core::WordsPerMinuteFromSpeed(speed_);
+    Synthesis synthesis{this, worker_.get(), {}, QPointer<QObject>(this)};
+    worker_->Post(
+        this,
+        [synthesis, text = lastSpokenText_, wordsPerMinute](const core::CancelToken& token) {
+            Synthesis own = synthesis;
+            own.token = token;
             std::lock_guard<std::mutex> lock(EngineMutex());
             QElapsedTimer clock;
             clock.start();
-            espeak_SetParameter(espeakRATE, job.wordsPerMinute, 0);
-            espeak_Synth(job.text.c_str(), job.text.size() + 1, 0, POS_CHARACTER, 0,
-                         espeakCHARS_UTF8, nullptr, this);
-            lastSynthesisNs_ = clock.nsecsElapsed();
-        }
-        QMetaObject::invokeMethod(this, &Voice::TextDone, Qt::QueuedConnection);
-    }
+            espeak_SetParameter(espeakRATE, wordsPerMinute, 0);
+            espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8,
+                         nullptr, &own);
+            return clock.nsecsElapsed();
+        },
+        [this](qint64 synthesisNs) {
+            lastSynthesisNs_ = synthesisNs;
+            TextDone();
+        });
 }
 
 void Voice::ReceiveSamples(QByteArray samples) {

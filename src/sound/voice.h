@@ -7,17 +7,13 @@
 #include <QObject>
 #include <QString>
 
-#include <atomic>
-#include <condition_variable>
-#include <deque>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
 namespace sound {
 
 class PcmOutput;
+class UiWorker;
 
 /// The speech engine (eSpeak NG). Text is made into samples on a worker thread of its own and
 /// played through the program's audio output, so the output volume applies to speech too.
@@ -31,7 +27,7 @@ public:
     ~Voice() override;
 
     /// Starts the engine. When it cannot start, the program goes on without speech: LastError
-    /// says what is missing, EngineFailed is raised once, and every text counts as spoken.
+    /// says why, EngineFailed is raised once, and every text counts as spoken.
     bool Register();
     /// Speaks text (UTF-8) without waiting; only its first core::MaxSpokenChars characters.
     void SpeakText(const std::string& text) override;
@@ -44,14 +40,15 @@ public:
     int SpeechSpeed() const { return speed_; }
     /// True once Register has started the engine.
     bool IsReady() const { return ready_; }
-    /// Why the engine could not start (empty when it runs).
-    QString LastError() const { return lastError_; }
+    /// Why the engine could not start (a SpeechEngine failure naming the data folder, empty
+    /// for the installed data); ok when it runs or has not been tried.
+    const core::Status& LastError() const { return lastError_; }
     /// The output that speech plays through (for checks of its volume and timing).
     PcmOutput* Output() const { return output_.get(); }
     /// The text last handed to the engine.
     const std::string& LastSpokenText() const { return lastSpokenText_; }
     /// How long the engine took to make the samples of the last text, in nanoseconds.
-    qint64 LastSynthesisNs() const { return lastSynthesisNs_.load(); }
+    qint64 LastSynthesisNs() const { return lastSynthesisNs_; }
 
     /// Makes text (UTF-8) into samples in memory at speed (program units), without playing
     /// them: the model of a word that has no sound file, for comparing the learner's voice
@@ -61,8 +58,8 @@ public:
     static bool SynthesizeToMemory(const std::string& text, int speed, core::PcmSound& sound);
 
 signals:
-    /// The engine could not start; raised once, with the text to show.
-    void EngineFailed(const QString& message);
+    /// The engine could not start; raised once, with LastError.
+    void EngineFailed(const core::Status& failure);
     /// Speech could not be played (the sound output is missing or cannot be opened); the
     /// speech counts as ended.
     void SpeechFailed(const core::Status& failure);
@@ -70,12 +67,8 @@ signals:
     void SpeakingFinished();
 
 private:
-    struct Job {
-        std::string text;
-        int wordsPerMinute;
-    };
+    struct Synthesis;
 
-    void WorkerLoop();
     void ReceiveSamples(QByteArray samples);
     void TextDone();
     void MaybeFinished();
@@ -90,16 +83,11 @@ private:
     bool speaking_ = false;
     bool outputBroken_ = false; ///< the output failed; the rest of this speech is dropped
     int textsInFlight_ = 0;     ///< texts given but not yet made into samples
-    QString lastError_;
+    core::Status lastError_;
     std::string lastSpokenText_;
-
-    std::thread worker_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<Job> jobs_;
-    bool quit_ = false;
-    std::atomic<bool> abort_{false};
-    std::atomic<qint64> lastSynthesisNs_{0};
+    qint64 lastSynthesisNs_ = 0;
+    /// Makes the texts into samples, in turn; made by Register.
+    std::unique_ptr<UiWorker> worker_;
 
     friend int VoiceSynthCallback(short*, int, void*);
 };

@@ -1,17 +1,18 @@
 // The main window's volume control on the real output: the knobs and "声音还原(&V)" reach the
 // program's output volume (and so a playing sound) and the speech engine's speed.
 #include "app/knobimage.h"
-#include "support/messagerecorder.h"
 #include "app/wordmemory.h"
 #include "core/clock.h"
 #include "core/studystate.h"
 #include "core/volume.h"
+#include "host/errortext.h"
 #include "sound/outputvolume.h"
 #include "sound/pcmoutput.h"
 #include "sound/pronunciation.h"
 #include "sound/qtmediaplayer.h"
 #include "sound/voice.h"
 #include "sound_env.h"
+#include "support/messagerecorder.h"
 
 #include <QAudioSink>
 #include <QPushButton>
@@ -30,7 +31,7 @@ protected:
         REQUIRE_SOUND_SERVER();
         ASSERT_TRUE(dir_.isValid());
         volume_.Set(0xFFFFFFFFu);
-        ASSERT_TRUE(voice_.Register()) << voice_.LastError().toStdString();
+        ASSERT_TRUE(voice_.Register()) << ErrorText(voice_.LastError()).toStdString();
         // Bound as the program binds them.
         ShellServices services(state_, clock_, messages_);
         services.voice = &voice_;

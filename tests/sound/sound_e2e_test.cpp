@@ -170,7 +170,7 @@ TEST_F(SoundEndToEnd, EmptyAndDamagedFilesAreReportedOnceInChinese) {
 
 TEST_F(SoundEndToEnd, SpokenWordIsSpeakingUntilItHasSounded) {
     sound::Voice voice;
-    ASSERT_TRUE(voice.Register()) << voice.LastError().toStdString();
+    ASSERT_TRUE(voice.Register()) << ErrorText(voice.LastError()).toStdString();
     voice.SetSpeechSpeed(core::DefaultSpeechSpeed);
     QSignalSpy finished(&voice, &sound::Voice::SpeakingFinished);
     QElapsedTimer clock;
@@ -187,7 +187,7 @@ TEST_F(SoundEndToEnd, SpokenWordIsSpeakingUntilItHasSounded) {
 
 TEST_F(SoundEndToEnd, SpeechMadeIntoMemoryOnAnotherThreadLeavesTheSpokenTextAlone) {
     sound::Voice voice;
-    ASSERT_TRUE(voice.Register()) << voice.LastError().toStdString();
+    ASSERT_TRUE(voice.Register()) << ErrorText(voice.LastError()).toStdString();
     voice.SpeakText("hello");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !voice.IsSpeaking(); }, 10000));
     const qint64 alone = voice.Output()->TotalBytesWritten();
@@ -217,7 +217,7 @@ TEST_F(SoundEndToEnd, SpeechMadeIntoMemoryOnAnotherThreadLeavesTheSpokenTextAlon
 
 TEST_F(SoundEndToEnd, TextsGivenWhileSpeakingFollowInTurn) {
     sound::Voice voice;
-    ASSERT_TRUE(voice.Register()) << voice.LastError().toStdString();
+    ASSERT_TRUE(voice.Register()) << ErrorText(voice.LastError()).toStdString();
     QElapsedTimer clock;
     clock.start();
     qint64 before = voice.Output()->TotalBytesWritten();
@@ -246,7 +246,7 @@ TEST_F(SoundEndToEnd, VoiceEndsCleanlyWhileALongWordIsSounding) {
     }
     for (int round = 0; round < 3; ++round) {
         auto voice = std::make_unique<sound::Voice>();
-        ASSERT_TRUE(voice->Register()) << voice->LastError().toStdString();
+        ASSERT_TRUE(voice->Register()) << ErrorText(voice->LastError()).toStdString();
         voice->SpeakText(longWord);
         EXPECT_EQ(voice->LastSpokenText(), longWord.substr(0, core::MaxSpokenChars))
             << "only the beginning of a word that long is spoken";
@@ -423,7 +423,7 @@ TEST_F(SoundEndToEnd, VolumeReachesFilesAndSpeechAsItChanges) {
     player.Stop();
 
     sound::Voice voice;
-    ASSERT_TRUE(voice.Register()) << voice.LastError().toStdString();
+    ASSERT_TRUE(voice.Register()) << ErrorText(voice.LastError()).toStdString();
     volume.Set(core::VolumeFromOffset(70));
     voice.SpeakText("volume");
     ASSERT_TRUE(QTest::qWaitFor([&] { return voice.Output()->Sink() != nullptr; }, 5000));

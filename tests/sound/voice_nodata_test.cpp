@@ -1,5 +1,6 @@
 // The speech engine cannot start (its data is missing): the program goes on without speech.
 // Runs in a process of its own, because the engine is started once per process.
+#include "sound/sounderror.h"
 #include "sound/voice.h"
 
 #include <QSignalSpy>
@@ -16,9 +17,13 @@ TEST(VoiceWithoutEngine, ReportsOnceAndCountsSpeechAsFinished) {
     QSignalSpy failed(&voice, &sound::Voice::EngineFailed);
     EXPECT_FALSE(voice.Register());
     EXPECT_FALSE(voice.IsReady());
-    EXPECT_FALSE(voice.LastError().isEmpty());
+    EXPECT_FALSE(voice.LastError().ok);
+    EXPECT_EQ(voice.LastError().what, core::Failure::SpeechEngine);
+    EXPECT_EQ(voice.LastError().file, empty.path().toStdString()) << "names the data folder";
     ASSERT_EQ(failed.count(), 1);
-    EXPECT_EQ(failed.value(0).value(0).toString(), voice.LastError());
+    const auto reported = failed.value(0).value(0).value<core::Status>();
+    EXPECT_EQ(reported.what, core::Failure::SpeechEngine);
+    EXPECT_EQ(reported.file, voice.LastError().file);
 
     // Asking again, or speaking, does not report it a second time.
     EXPECT_FALSE(voice.Register());

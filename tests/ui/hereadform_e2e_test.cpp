@@ -3,14 +3,15 @@
 // timers pacing the run to the end of the list.
 #include "../sound/sound_env.h"
 
-#include "support/messagerecorder.h"
 #include "app/wordmemory.h"
 #include "core/clock.h"
 #include "core/studystate.h"
 #include "core/textfile.h"
+#include "host/errortext.h"
 #include "modes/hereadform.h"
 #include "sound/qtmediaplayer.h"
 #include "sound/voice.h"
+#include "support/messagerecorder.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -40,7 +41,7 @@ TEST(CardBrowseEndToEnd, BrowsesRealWordsToTheEndOfAShortList) {
     core::SystemClock clock;
     MessageRecorder messages;
     sound::Voice voice;
-    ASSERT_TRUE(voice.Register()) << voice.LastError().toStdString();
+    ASSERT_TRUE(voice.Register()) << ErrorText(voice.LastError()).toStdString();
     sound::QtMediaPlayer player;
     ShellServices services{state, clock, messages};
     services.voice = &voice;

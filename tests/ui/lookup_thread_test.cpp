@@ -8,6 +8,7 @@
 #include "modes/lookupsession.h"
 #include "modes/wordsentenceforrm.h"
 #include "modes/wselect.h"
+#include "sound/uiworker.h"
 #include "support/stubmodehost.h"
 
 #include <QDir>
@@ -123,8 +124,10 @@ TEST_F(LookupThreads, UnreadableBankIsReportedOnceAndNothingHangs) {
 
 TEST_F(LookupThreads, RequestDestroyedWhileRunningNeverReports) {
     auto session = std::make_shared<LookupSession>(appDir);
+    sound::UiWorker worker;
     for (int round = 0; round < 20; ++round) {
-        auto request = std::make_unique<WSelect>(session, "cat", core::BankMatch::WholeWord);
+        auto request =
+            std::make_unique<WSelect>(worker, session, "cat", core::BankMatch::WholeWord);
         QSignalSpy finished(request.get(), &WSelect::Finished);
         request->Start();
         const bool waited = round % 2 == 1;
@@ -132,13 +135,13 @@ TEST_F(LookupThreads, RequestDestroyedWhileRunningNeverReports) {
             QTest::qWait(round); // it may finish and report meanwhile
         }
         const int before = finished.count();
-        request.reset(); // cancels and waits for the thread
+        request.reset(); // cancels its task
         QCoreApplication::processEvents();
         EXPECT_EQ(finished.count(), before) << "a report after the request was gone";
         EXPECT_LE(before, waited ? 1 : 0);
     }
     // A request that runs to its end reports once, with the result.
-    WSelect request(session, "cat", core::BankMatch::WholeWord);
+    WSelect request(worker, session, "cat", core::BankMatch::WholeWord);
     QSignalSpy finished(&request, &WSelect::Finished);
     request.Start();
     ASSERT_TRUE(finished.wait(20000));

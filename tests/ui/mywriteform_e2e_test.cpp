@@ -6,6 +6,7 @@
 #include "app/wordmemory.h"
 #include "core/clock.h"
 #include "core/studystate.h"
+#include "host/errortext.h"
 #include "modes/mywriteform.h"
 #include "sound/qtmediaplayer.h"
 #include "sound/voice.h"
@@ -40,7 +41,7 @@ TEST(SpellingEndToEnd, ARightAnswerMovesOnAfterThePraiseSoundHasEnded) {
     core::SystemClock clock;
     MessageRecorder messages;
     sound::Voice voice;
-    ASSERT_TRUE(voice.Register()) << voice.LastError().toStdString();
+    ASSERT_TRUE(voice.Register()) << ErrorText(voice.LastError()).toStdString();
     sound::QtMediaPlayer player;
     ShellServices services{state, clock, messages};
     services.voice = &voice;

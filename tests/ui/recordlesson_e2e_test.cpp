@@ -6,6 +6,7 @@
 
 #include "core/recordingcycle.h"
 #include "core/waveheader.h"
+#include "host/errortext.h"
 #include "host/fonts.h"
 #include "host/htmlview.h"
 #include "modes/comparisonview.h"
@@ -111,7 +112,7 @@ protected:
         ASSERT_TRUE(InstallFonts(appDir_)) << "the phonetic typeface is part of the data";
         state_.AppDir = appDir_.toStdString();
         state_.LearnerName = "Bob";
-        ASSERT_TRUE(voice_.Register()) << voice_.LastError().toStdString();
+        ASSERT_TRUE(voice_.Register()) << ErrorText(voice_.LastError()).toStdString();
     }
     /// The main window on the real players and speech.
     TWordmemory& RealShell() {
