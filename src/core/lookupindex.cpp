@@ -182,29 +182,37 @@ std::vector<std::string> LookupBankPaths(const std::string& appDir, const std::s
 bool ReadLookupFiles(const std::string& appDir, LookupFiles& files,
                      const std::function<bool()>& stop, const std::string& learnerDir) {
     files = LookupFiles{};
-    for (const std::string& path : LookupBankPaths(appDir, learnerDir)) {
-        if (stop && stop()) {
-            return false;
-        }
+    // Every file is read and decoded in steps that ask stop(): closing the window never waits
+    // for a huge or never-ending file.
+    const auto readText = [&stop, &files](const std::string& path, std::string& text) {
         std::string bytes;
-        Status s = ReadFileBytes(path, bytes);
+        bool stopped = false;
+        Status s = ReadFileBytesUntil(path, bytes, stop, stopped);
         if (!s) {
             files.failures.push_back(std::move(s));
-            continue;
+            return true;
         }
-        files.banks.push_back({BankDisplayName(path), path, LineText(Gb18030ToUtf8(bytes))});
+        return !stopped && Gb18030ToUtf8Until(bytes, text, stop);
+    };
+    for (const std::string& path : LookupBankPaths(appDir, learnerDir)) {
+        std::string text;
+        const std::size_t failuresBefore = files.failures.size();
+        if (!readText(path, text)) {
+            return false;
+        }
+        if (files.failures.size() == failuresBefore) {
+            files.banks.push_back({BankDisplayName(path), path, LineText(std::move(text))});
+        }
     }
-    if (stop && stop()) {
+    std::string text;
+    const std::size_t failuresBefore = files.failures.size();
+    if (!readText(SentenceCorpusPath(appDir), text)) {
         return false;
     }
-    std::string bytes;
-    Status s = ReadFileBytes(SentenceCorpusPath(appDir), bytes);
-    if (s) {
-        files.corpus = LineText(Gb18030ToUtf8(bytes));
-    } else {
-        files.failures.push_back(std::move(s));
+    if (files.failures.size() == failuresBefore) {
+        files.corpus = LineText(std::move(text));
     }
-    return true;
+    return !(stop && stop());
 }
 
 // ---- wide-character postings ----

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -508,6 +509,80 @@ Status ReadFileBytes(const std::string& path, std::string& bytes) {
     }
     ::close(fd);
     return Status::Ok();
+}
+
+Status ReadFileBytesUntil(const std::string& path, std::string& bytes,
+                          const std::function<bool()>& stop, bool& stopped) {
+    stopped = false;
+    bytes.clear();
+    // Without O_NONBLOCK, opening a pipe waits for a writer and reading it waits for data;
+    // for a regular file the flag changes nothing.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return Status::File(Failure::Open, path, errno);
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return Status::File(Failure::Open, path, EISDIR);
+    }
+    if (st.st_size > 0) {
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+    }
+    // A step of 1 MiB takes about a millisecond from the page cache.
+    constexpr std::size_t Step = std::size_t{1} << 20;
+    for (;;) {
+        if (stop && stop()) {
+            stopped = true;
+            ::close(fd);
+            return Status::Ok();
+        }
+        const std::size_t at = bytes.size();
+        bytes.resize(at + Step);
+        const ssize_t got = ::read(fd, bytes.data() + at, Step);
+        bytes.resize(at + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+        if (got > 0) {
+            continue;
+        }
+        if (got == 0) {
+            break;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            // Nothing to read yet: wait a little for data, then ask stop() again.
+            pollfd wait{fd, POLLIN, 0};
+            ::poll(&wait, 1, 50);
+            continue;
+        }
+        const int e = errno;
+        ::close(fd);
+        return Status::File(Failure::Read, path, e);
+    }
+    ::close(fd);
+    return Status::Ok();
+}
+
+bool Gb18030ToUtf8Until(std::string_view bytes, std::string& text,
+                        const std::function<bool()>& stop) {
+    text.clear();
+    // GB18030 never uses LF inside a character: pieces end after a line feed.
+    constexpr std::size_t Piece = std::size_t{1} << 20;
+    std::size_t from = 0;
+    while (from < bytes.size()) {
+        if (stop && stop()) {
+            return false;
+        }
+        std::size_t end = std::min(bytes.size(), from + Piece);
+        if (end < bytes.size()) {
+            const std::size_t lf = bytes.find('\n', end);
+            end = lf == std::string_view::npos ? bytes.size() : lf + 1;
+        }
+        text += Gb18030ToUtf8(bytes.substr(from, end - from));
+        from = end;
+    }
+    return true;
 }
 
 std::string FolderOf(const std::string& path) {

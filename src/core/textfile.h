@@ -1,6 +1,7 @@
 #pragma once
 #include "status.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -36,6 +37,15 @@ bool IsBlankLine(std::string_view line);
 
 /// Reads a whole file as bytes.
 Status ReadFileBytes(const std::string& path, std::string& bytes);
+/// Reads a whole file as bytes in steps, asking stop() between them: never blocked for long
+/// by a file that is huge, never ends or waits for a writer (a pipe). When stop() turns true
+/// the read ends with bytes incomplete and stopped set; the status is then Ok.
+Status ReadFileBytesUntil(const std::string& path, std::string& bytes,
+                          const std::function<bool()>& stop, bool& stopped);
+/// Gb18030ToUtf8 in pieces of whole lines, asking stop() between them; false (text
+/// incomplete) when it turned true.
+bool Gb18030ToUtf8Until(std::string_view bytes, std::string& text,
+                        const std::function<bool()>& stop);
 /// Writes a whole file through a temporary file beside the file it replaces, renamed over it,
 /// so that a failed write leaves the old file untouched. A symbolic link is written through to
 /// the file it names; a file that may not be written is refused (see CheckSaveTarget). With

@@ -349,4 +349,40 @@ TEST(TextFile, SavingThroughALinkWritesTheFileItNames) {
     EXPECT_EQ(CountStartingWith(dir.File("elsewhere"), ".ljt-save-"), 0);
 }
 
+TEST(TextFile, ReadsInStepsThatStopWhenAsked) {
+    TestDir dir;
+    // Three and a half steps of GB18030 lines ("词" is B4 CA).
+    std::string bytes;
+    for (int i = 0; bytes.size() < (std::size_t{7} << 19); ++i) {
+        bytes += "line " + std::to_string(i) + " \xB4\xCA\r\n";
+    }
+    WriteAll(dir.File("big.txt"), bytes);
+    struct Case {
+        const char* name;
+        int stopAfter; ///< calls of stop() that answer false; -1: never stops
+        bool stopped;
+    };
+    for (const Case& c : {Case{"whole", -1, false}, Case{"at once", 0, true},
+                          Case{"after two steps", 2, true}}) {
+        SCOPED_TRACE(c.name);
+        int calls = 0;
+        const auto stop = [&] { return c.stopAfter >= 0 && calls++ >= c.stopAfter; };
+        std::string read;
+        bool stopped = false;
+        ASSERT_TRUE(core::ReadFileBytesUntil(dir.File("big.txt"), read, stop, stopped));
+        EXPECT_EQ(stopped, c.stopped);
+        EXPECT_EQ(read == bytes, !c.stopped);
+        calls = 0;
+        std::string text;
+        EXPECT_EQ(core::Gb18030ToUtf8Until(bytes, text, stop), !c.stopped);
+        if (!c.stopped) {
+            EXPECT_EQ(text, core::Gb18030ToUtf8(bytes)) << "pieces end with whole lines";
+        }
+    }
+    std::string none;
+    bool stopped = false;
+    EXPECT_EQ(core::ReadFileBytesUntil(dir.File("missing.txt"), none, {}, stopped).what,
+              core::Failure::Open);
+}
+
 } // namespace

@@ -12,6 +12,7 @@
 #include "support/stubmodehost.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +25,10 @@
 #include <memory>
 #include <random>
 #include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -120,6 +125,28 @@ TEST_F(LookupThreads, UnreadableBankIsReportedOnceAndNothingHangs) {
     }
     ASSERT_EQ(host.messages.Texts(MessageRecorder::Kind::Error).size(), 1);
     EXPECT_TRUE(host.messages.Texts()[0].contains(QStringLiteral("三.dst")));
+}
+
+// Mended: closing waited for the read of the sentence file to end, which for a never-ending
+// file (here a pipe that a writer holds open and never fills) is never.
+TEST_F(LookupThreads, ClosingNeverWaitsForAStuckCorpus) {
+    const std::string corpus = appDir + "Worddata/sentence34085.txt";
+    ASSERT_EQ(::unlink(corpus.c_str()), 0);
+    ASSERT_EQ(::mkfifo(corpus.c_str(), 0600), 0);
+    const int writer = ::open(corpus.c_str(), O_RDWR | O_CLOEXEC); // holds it open, writes nothing
+    ASSERT_GE(writer, 0);
+    auto w = Open();
+    w->Edit1->setText(QStringLiteral("cat"));
+    w->BiInput1Click();
+    QTest::qWait(200); // the search is in the read now
+    EXPECT_TRUE(w->SearchBusy());
+    QElapsedTimer closing;
+    closing.start();
+    w->close();
+    w.reset();
+    // Generous: without the mend the close never returns at all.
+    EXPECT_LT(closing.elapsed(), 5000);
+    ::close(writer);
 }
 
 TEST_F(LookupThreads, RequestDestroyedWhileRunningNeverReports) {
