@@ -76,13 +76,15 @@ SpellJudged SpellingTest::Judge(std::string_view input) {
     }
     if (SpellingMatches(input, SpellAnswer)) {
         judged.verdict = SpellVerdict::Right;
+        // Not StudyState::MarkKnown: a word spelled right counts as mastered from the review
+        // list too, consolidation counts nothing, and ReviewCount stays. Learners' statistics
+        // have always been kept this way by the spelling test.
         if (s_.ContentKind != StudyContent::Mastered) {
             s_.AddToMastered();
         }
         if (s_.ContentKind == StudyContent::NewWords) {
             s_.RemoveFromNew(s_.WordCursor);
         } else if (s_.ContentKind == StudyContent::Review) {
-            // ReviewCount stays: the statistics have always counted it this way.
             s_.RemoveFromReview(s_.WordCursor, false);
         }
         // The cursor advances even where a line was removed: the entry that moved up into
