@@ -252,21 +252,12 @@ ChoiceClick ChoiceTest::Click(int row) {
 }
 
 void ChoiceTest::RightChoice() {
-    switch (kind_) {
-    case StudyContent::NewWords:
-        s_.RemoveFromNew(PositionOf(s_.NewList, question_));
-        s_.AddToMastered();
-        break;
-    case StudyContent::Mastered:
-        s_.CountMastered();
-        break;
-    case StudyContent::Review:
-        s_.RemoveFromReview(PositionOf(s_.ReviewList, question_), true);
-        break;
-    case StudyContent::None:
-        break;
-    }
-    ++s_.WordCursor;
+    // The asked line is looked up, not taken at the cursor: the questions are drawn at random
+    // from the list the test started on.
+    const WordList* list = kind_ == StudyContent::NewWords ? &s_.NewList
+                           : kind_ == StudyContent::Review ? &s_.ReviewList
+                                                           : nullptr;
+    s_.MarkKnown(kind_, list != nullptr ? PositionOf(*list, question_) : -1);
 }
 
 ChoiceState ChoiceTest::State() const {

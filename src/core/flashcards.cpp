@@ -126,23 +126,7 @@ bool FlashCards::AlreadyMastery() {
     if (!view_.grade) {
         return false;
     }
-    switch (s_.ContentKind) {
-    case StudyContent::NewWords:
-        s_.RemoveFromNew(s_.WordCursor);
-        s_.AddToMastered();
-        break;
-    case StudyContent::Mastered:
-        s_.CountMastered();
-        break;
-    case StudyContent::Review:
-        s_.RemoveFromReview(s_.WordCursor, true);
-        break;
-    default:
-        break;
-    }
-    // The cursor advances even where a line was removed, so the entry that moved up into
-    // its place comes round again only when the cursor wraps.
-    ++s_.WordCursor;
+    s_.MarkKnown(s_.ContentKind, s_.WordCursor);
     return true;
 }
 

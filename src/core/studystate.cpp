@@ -119,6 +119,26 @@ void StudyState::CountMastered() {
     Publish(StatText::Mastered);
 }
 
+void StudyState::MarkKnown(StudyContent kind, long long pos) {
+    switch (kind) {
+    case StudyContent::NewWords:
+        RemoveFromNew(pos);
+        AddToMastered();
+        break;
+    case StudyContent::Mastered:
+        CountMastered();
+        break;
+    case StudyContent::Review:
+        RemoveFromReview(pos, true);
+        break;
+    case StudyContent::None:
+        break;
+    }
+    // The cursor advances even where a line was removed, so the entry that moved up into
+    // its place comes round again only when the cursor wraps.
+    ++WordCursor;
+}
+
 std::string StudyState::LearnerFolder() const {
     std::string folder = LearnerFolderPath(DataHome(), LearnerName);
     folder.pop_back();

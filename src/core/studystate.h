@@ -123,6 +123,10 @@ public:
     void RemoveFromReview(long long pos, bool withCount);
     /// Counts one more mastered word without a list change.
     void CountMastered();
+    /// The learner knows CurrentEntry, which stands at pos in the list kind chooses: a new
+    /// word moves to the mastered list, a mastered word is counted once more, a review word
+    /// leaves the review list and its count. The cursor then advances.
+    void MarkKnown(StudyContent kind, long long pos);
 
     /// Outcome of AddImportedWords.
     struct ImportCount {

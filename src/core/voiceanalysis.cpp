@@ -8,6 +8,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <type_traits>
 
 namespace core {
@@ -259,16 +260,10 @@ std::vector<float> MonoAtRate(const PcmSound& sound, int rate) {
     return resampler->Run(mono);
 }
 
-VoiceAnalysis AnalyseVoice(const PcmSound& sound, VoicePart which) {
-    VoiceAnalysis result;
-    // Without aubio nothing can be heard: the comparison then says there is nothing to compare.
-    if (sound.rate < MinAnalysedRate || sound.rate > MaxAnalysedRate || sound.channels <= 0 ||
-        !Aubio().loaded) {
-        return result;
-    }
-    std::vector<float> signal = MonoAtRate(sound, AnalysisRate);
+namespace {
 
-    // Loudness of each frame over two hops, to find where the speech lies.
+// Loudness of each frame over two hops, in dB, to find where the speech lies.
+std::vector<double> FrameLevels(const std::vector<float>& signal) {
     std::size_t frames = (signal.size() + AnalysisHop - 1) / AnalysisHop;
     std::vector<double> level(frames);
     for (std::size_t f = 0; f < frames; ++f) {
@@ -280,15 +275,33 @@ VoiceAnalysis AnalyseVoice(const PcmSound& sound, VoicePart which) {
         }
         level[f] = Db(sum / static_cast<double>(std::max<std::size_t>(1, to - from)));
     }
+    return level;
+}
+
+// The frames kept of a recording: the loud ones with a margin of silence either side.
+struct SpeechSpan {
+    std::size_t first = 0;
+    std::size_t last = 0;
+    double peak = 0;      ///< level of the loudest frame
+    double threshold = 0; ///< frames from this level up count as loud
+
+    bool Loud(double level) const { return level >= threshold; }
+    std::size_t Frames() const { return last - first + 1; }
+};
+
+// Where the speech lies in the frames, or nothing when the recording holds too little of it.
+std::optional<SpeechSpan> FindSpeech(const std::vector<double>& level, VoicePart which) {
+    std::size_t frames = level.size();
     if (frames == 0) {
-        return result;
+        return std::nullopt;
     }
-    double peak = *std::max_element(level.begin(), level.end());
-    double threshold = std::max(peak - TrimRangeDb, SilenceFloorDb);
-    auto loud = [&](double l) { return l >= threshold; };
+    SpeechSpan span;
+    span.peak = *std::max_element(level.begin(), level.end());
+    span.threshold = std::max(span.peak - TrimRangeDb, SilenceFloorDb);
+    auto loud = [&span](double l) { return span.Loud(l); };
     auto speechFrames = std::count_if(level.begin(), level.end(), loud);
-    if (peak < SilenceFloorDb || speechFrames < MinSpeechFrames) {
-        return result;
+    if (span.peak < SilenceFloorDb || speechFrames < MinSpeechFrames) {
+        return std::nullopt;
     }
     auto firstLoud =
         static_cast<std::size_t>(std::find_if(level.begin(), level.end(), loud) - level.begin());
@@ -307,83 +320,90 @@ VoiceAnalysis AnalyseVoice(const PcmSound& sound, VoicePart which) {
         }
     }
     lastLoud = std::min(lastLoud, firstLoud + static_cast<std::size_t>(MaxAnalysedSeconds * 100));
-    std::size_t first = firstLoud > TrimMarginFrames ? firstLoud - TrimMarginFrames : 0;
-    std::size_t last = std::min(frames - 1, lastLoud + TrimMarginFrames);
+    span.first = firstLoud > TrimMarginFrames ? firstLoud - TrimMarginFrames : 0;
+    span.last = std::min(frames - 1, lastLoud + TrimMarginFrames);
+    return span;
+}
 
-    // The voiced part, brought to the common loudness.
+// The samples of the span, brought to the common loudness (measured over its loud frames).
+std::vector<float> NormalisedPart(const std::vector<float>& signal,
+                                  const std::vector<double>& level, const SpeechSpan& span) {
     double sumSquares = 0;
     std::size_t counted = 0;
-    for (std::size_t f = first; f <= last; ++f) {
-        if (loud(level[f])) {
+    for (std::size_t f = span.first; f <= span.last; ++f) {
+        if (span.Loud(level[f])) {
             sumSquares += std::pow(10.0, level[f] / 10.0);
             ++counted;
         }
     }
     double gain = TargetRms / std::sqrt(sumSquares / static_cast<double>(counted));
-    std::size_t begin = first * AnalysisHop;
-    std::size_t end = std::min(signal.size(), (last + 1) * AnalysisHop);
+    std::size_t begin = span.first * AnalysisHop;
+    std::size_t end = std::min(signal.size(), (span.last + 1) * AnalysisHop);
     std::vector<float> part(signal.begin() + static_cast<std::ptrdiff_t>(begin),
                             signal.begin() + static_cast<std::ptrdiff_t>(end));
     for (float& s : part) {
         s = static_cast<float>(s * gain);
     }
-    std::size_t count = last - first + 1;
-    result.speech = true;
-    result.startSeconds = static_cast<double>(begin) / AnalysisRate;
-    result.seconds = static_cast<double>(count) / 100.0;
+    return part;
+}
 
-    // Cepstrum per frame.
+// The cepstrum of each of count frames, once per vocal-tract warp.
+void Cepstra(const std::vector<float>& part, std::size_t count, VoiceAnalysis& result) {
     for (auto& warped : result.cepstra) {
         warped.resize(count);
     }
+    std::unique_ptr<aubio_pvoc_t, PvocDeleter> pvoc;
+    std::array<std::unique_ptr<aubio_mfcc_t, MfccDeleter>, VocalTractWarps.size()> mfcc;
     {
-        std::unique_ptr<aubio_pvoc_t, PvocDeleter> pvoc;
-        std::array<std::unique_ptr<aubio_mfcc_t, MfccDeleter>, VocalTractWarps.size()> mfcc;
-        {
-            std::lock_guard<std::mutex> lock(AubioMutex());
-            pvoc.reset(Aubio().new_aubio_pvoc(SpectrumWindow, AnalysisHop));
+        std::lock_guard<std::mutex> lock(AubioMutex());
+        pvoc.reset(Aubio().new_aubio_pvoc(SpectrumWindow, AnalysisHop));
+        for (std::size_t w = 0; w < mfcc.size(); ++w) {
+            mfcc[w].reset(
+                Aubio().new_aubio_mfcc(SpectrumWindow, MelFilters, CepstrumSize, AnalysisRate));
+            Aubio().aubio_mfcc_set_mel_coeffs(mfcc[w].get(), MelLowHz * VocalTractWarps[w],
+                                              MelHighHz * VocalTractWarps[w]);
+        }
+    }
+    Cvec spectrum(Aubio().new_cvec(SpectrumWindow));
+    Fvec coeffs(Aubio().new_fvec(CepstrumSize));
+    RunCentred(part, SpectrumWindow, count, [&](std::size_t f, fvec_t* hop) {
+        Aubio().aubio_pvoc_do(pvoc.get(), hop, spectrum.get());
+        if (f < count) {
             for (std::size_t w = 0; w < mfcc.size(); ++w) {
-                mfcc[w].reset(
-                    Aubio().new_aubio_mfcc(SpectrumWindow, MelFilters, CepstrumSize, AnalysisRate));
-                Aubio().aubio_mfcc_set_mel_coeffs(mfcc[w].get(), MelLowHz * VocalTractWarps[w],
-                                                  MelHighHz * VocalTractWarps[w]);
+                Aubio().aubio_mfcc_do(mfcc[w].get(), spectrum.get(), coeffs.get());
+                std::copy_n(coeffs->data, CepstrumSize, result.cepstra[w][f].begin());
             }
         }
-        Cvec spectrum(Aubio().new_cvec(SpectrumWindow));
-        Fvec coeffs(Aubio().new_fvec(CepstrumSize));
-        RunCentred(part, SpectrumWindow, count, [&](std::size_t f, fvec_t* hop) {
-            Aubio().aubio_pvoc_do(pvoc.get(), hop, spectrum.get());
-            if (f < count) {
-                for (std::size_t w = 0; w < mfcc.size(); ++w) {
-                    Aubio().aubio_mfcc_do(mfcc[w].get(), spectrum.get(), coeffs.get());
-                    std::copy_n(coeffs->data, CepstrumSize, result.cepstra[w][f].begin());
-                }
-            }
-        });
-    }
+    });
+}
 
-    // Pitch per frame, in semitones around the speaker's median.
+// The pitch of each of count frames in Hz; 0 where it is unvoiced or not trusted.
+std::vector<float> PitchHz(const std::vector<float>& part, std::size_t count) {
     std::vector<float> hz(count, 0.0f);
+    std::unique_ptr<aubio_pitch_t, PitchDeleter> pitch;
     {
-        std::unique_ptr<aubio_pitch_t, PitchDeleter> pitch;
-        {
-            std::lock_guard<std::mutex> lock(AubioMutex());
-            pitch.reset(Aubio().new_aubio_pitch("yinfast", PitchWindow, AnalysisHop, AnalysisRate));
-        }
-        Aubio().aubio_pitch_set_unit(pitch.get(), "Hz");
-        Aubio().aubio_pitch_set_silence(pitch.get(), -45.0f);
-        Fvec out(Aubio().new_fvec(1));
-        RunCentred(part, PitchWindow, count, [&](std::size_t f, fvec_t* hop) {
-            Aubio().aubio_pitch_do(pitch.get(), hop, out.get());
-            if (f < count) {
-                float estimate = out->data[0];
-                if (Aubio().aubio_pitch_get_confidence(pitch.get()) >= MinPitchConfidence &&
-                    estimate >= MinPitchHz && estimate <= MaxPitchHz) {
-                    hz[f] = estimate;
-                }
-            }
-        });
+        std::lock_guard<std::mutex> lock(AubioMutex());
+        pitch.reset(Aubio().new_aubio_pitch("yinfast", PitchWindow, AnalysisHop, AnalysisRate));
     }
+    Aubio().aubio_pitch_set_unit(pitch.get(), "Hz");
+    Aubio().aubio_pitch_set_silence(pitch.get(), -45.0f);
+    Fvec out(Aubio().new_fvec(1));
+    RunCentred(part, PitchWindow, count, [&](std::size_t f, fvec_t* hop) {
+        Aubio().aubio_pitch_do(pitch.get(), hop, out.get());
+        if (f < count) {
+            float estimate = out->data[0];
+            if (Aubio().aubio_pitch_get_confidence(pitch.get()) >= MinPitchConfidence &&
+                estimate >= MinPitchHz && estimate <= MaxPitchHz) {
+                hz[f] = estimate;
+            }
+        }
+    });
+    return hz;
+}
+
+// The pitch in semitones around the speaker's median, with that median and the voiced share.
+void PitchAroundMedian(const std::vector<float>& hz, VoiceAnalysis& result) {
+    std::size_t count = hz.size();
     std::vector<float> voiced;
     for (float h : hz) {
         if (h > 0) {
@@ -403,12 +423,41 @@ VoiceAnalysis AnalyseVoice(const PcmSound& sound, VoicePart which) {
             }
         }
     }
+}
 
-    // Envelope: the loudness of each frame against the loudest.
-    result.envelope.resize(count);
-    for (std::size_t f = 0; f < count; ++f) {
-        result.envelope[f] = static_cast<float>(std::pow(10.0, (level[first + f] - peak) / 20.0));
+// The loudness of each frame of the span against the loudest.
+std::vector<float> Envelope(const std::vector<double>& level, const SpeechSpan& span) {
+    std::vector<float> envelope(span.Frames());
+    for (std::size_t f = 0; f < envelope.size(); ++f) {
+        envelope[f] =
+            static_cast<float>(std::pow(10.0, (level[span.first + f] - span.peak) / 20.0));
     }
+    return envelope;
+}
+
+} // namespace
+
+VoiceAnalysis AnalyseVoice(const PcmSound& sound, VoicePart which) {
+    VoiceAnalysis result;
+    // Without aubio nothing can be heard: the comparison then says there is nothing to compare.
+    if (sound.rate < MinAnalysedRate || sound.rate > MaxAnalysedRate || sound.channels <= 0 ||
+        !Aubio().loaded) {
+        return result;
+    }
+    const std::vector<float> signal = MonoAtRate(sound, AnalysisRate);
+    const std::vector<double> level = FrameLevels(signal);
+    const std::optional<SpeechSpan> span = FindSpeech(level, which);
+    if (!span) {
+        return result;
+    }
+    const std::vector<float> part = NormalisedPart(signal, level, *span);
+    const std::size_t count = span->Frames();
+    result.speech = true;
+    result.startSeconds = static_cast<double>(span->first * AnalysisHop) / AnalysisRate;
+    result.seconds = static_cast<double>(count) / 100.0;
+    Cepstra(part, count, result);
+    PitchAroundMedian(PitchHz(part, count), result);
+    result.envelope = Envelope(level, *span);
     return result;
 }
 

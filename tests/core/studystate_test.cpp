@@ -231,6 +231,66 @@ TEST_F(StudyStateTest, RemovalsAndCounterDrift) {
     EXPECT_EQ(state.ReviewCount, 1) << "nothing removed, nothing counted";
 }
 
+TEST_F(StudyStateTest, MarkKnownPerContentKind) {
+    struct Case {
+        const char* name;
+        core::StudyContent kind;
+        long long pos;
+        const char* entry;
+        const char* lists; ///< the three lists afterwards, joined by spaces, split by "|"
+        int masteredCount, reviewCount;
+        const char* masteredText;
+        const char* reviewText;
+    };
+    using K = core::StudyContent;
+    // The lists start as "n1 n2 n3|m1 m2|r1 r2"; the counters at 5, 2 and 2.
+    const Case cases[] = {
+        {"new word mastered", K::NewWords, 1, "n2", "n1 n3|m1 m2 n2|r1 r2", 3, 2, "已掌握单词3个",
+         ""},
+        {"new word mastered already", K::NewWords, 0, "M1", "n2 n3|m1 m2|r1 r2", 2, 2, "", ""},
+        {"new word not at pos", K::NewWords, -1, "x", "n1 n2 n3|m1 m2 x|r1 r2", 3, 2,
+         "已掌握单词3个", ""},
+        {"consolidation only counts", K::Mastered, 1, "m2", "n1 n2 n3|m1 m2|r1 r2", 3, 2,
+         "已掌握单词3个", ""},
+        {"review word leaves", K::Review, 0, "r1", "n1 n2 n3|m1 m2|r2", 2, 1, "", "需复习单词1个"},
+        {"review word not at pos", K::Review, 5, "r9", "n1 n2 n3|m1 m2|r1 r2", 2, 2, "", ""},
+        {"nothing chosen", K::None, 0, "n1", "n1 n2 n3|m1 m2|r1 r2", 2, 2, "", ""},
+    };
+    const auto joined = [](const core::WordList& list) {
+        std::string text;
+        for (const std::string& line : list.Lines()) {
+            if (!text.empty()) {
+                text += ' ';
+            }
+            text += line;
+        }
+        return text;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        texts.clear();
+        state.NewList.Replace({"n1", "n2", "n3"});
+        state.MasteredList.Replace({"m1", "m2"});
+        state.ReviewList.Replace({"r1", "r2"});
+        state.NewCount = 5;
+        state.MasteredCount = 2;
+        state.ReviewCount = 2;
+        state.CurrentEntry = c.entry;
+        state.WordCursor = 4;
+        state.MarkKnown(c.kind, c.pos);
+        EXPECT_EQ(joined(state.NewList) + "|" + joined(state.MasteredList) + "|" +
+                      joined(state.ReviewList),
+                  c.lists);
+        EXPECT_EQ(state.NewCount, 5) << "the total is not counted again";
+        EXPECT_EQ(state.MasteredCount, c.masteredCount);
+        EXPECT_EQ(state.ReviewCount, c.reviewCount);
+        EXPECT_EQ(texts[StatText::Mastered], c.masteredText);
+        EXPECT_EQ(texts[StatText::Review], c.reviewText);
+        // Even where a line was removed: the one that moved up comes round after the wrap.
+        EXPECT_EQ(state.WordCursor, 5);
+    }
+}
+
 TEST_F(StudyStateTest, SaveWritesThreeFilesAndLoadReadsThemBack) {
     state.NewList.Replace({"word[wE:d]n.词；单词", "ə[ə]Unicode"});
     state.MasteredList.Replace({});

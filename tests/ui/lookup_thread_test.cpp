@@ -43,7 +43,8 @@ protected:
         std::vector<std::string> bank;
         std::vector<std::string> sentences;
         for (int i = 0; i < 20000; ++i) {
-            const std::string word = "w" + std::to_string(i);
+            // Appended: `"w" + std::to_string(i)` draws a false -Wrestrict from GCC 12 at -O3.
+            const std::string word = std::string("w").append(std::to_string(i));
             bank.push_back(word + "[x]n.词" + std::to_string(i % 97) + "号");
             sentences.push_back("A " + word + " here.‖一个词" + std::to_string(i % 89) + "。");
         }
