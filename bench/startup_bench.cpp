@@ -38,19 +38,18 @@ struct Program {
 };
 
 xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
-    auto* reply =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
+    auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
     const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     std::free(reply);
     return atom;
 }
 
 std::string Title(xcb_connection_t* c, xcb_window_t w, xcb_atom_t netName, xcb_atom_t utf8) {
-    for (const auto& [property, type] : {std::pair{netName, utf8},
-                                         std::pair<xcb_atom_t, xcb_atom_t>{XCB_ATOM_WM_NAME,
-                                                                           XCB_ATOM_STRING}}) {
-        auto* reply = xcb_get_property_reply(
-            c, xcb_get_property(c, 0, w, property, type, 0, 256), nullptr);
+    for (const auto& [property, type] :
+         {std::pair{netName, utf8},
+          std::pair<xcb_atom_t, xcb_atom_t>{XCB_ATOM_WM_NAME, XCB_ATOM_STRING}}) {
+        auto* reply =
+            xcb_get_property_reply(c, xcb_get_property(c, 0, w, property, type, 0, 256), nullptr);
         if (reply != nullptr) {
             std::string title(static_cast<const char*>(xcb_get_property_value(reply)),
                               xcb_get_property_value_length(reply));
@@ -149,8 +148,9 @@ double Median(std::vector<double> v) {
 
 int main(int argc, char** argv) {
     if (argc != 8) {
-        std::fprintf(stderr, "usage: %s <rounds> <title> <folder> <program> <title> <folder> "
-                             "<program>\n",
+        std::fprintf(stderr,
+                     "usage: %s <rounds> <title> <folder> <program> <title> <folder> "
+                     "<program>\n",
                      argv[0]);
         return 2;
     }

@@ -96,9 +96,9 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
         std::make_unique<Pronouncer>(state_, messages_, voice_, mediaPlayer_, timer2_, timer3_);
     BuildWindow();
     SetColour(CardModeColour);
-    switcher_ = std::make_unique<ModeSwitcher>(ModeSwitcher::Parts{
-        state_, timer1_, timer2_, mediaPlayer_, panel1_,
-        [this](const QColor& colour) { SetColour(colour); }});
+    switcher_ = std::make_unique<ModeSwitcher>(
+        ModeSwitcher::Parts{state_, timer1_, timer2_, mediaPlayer_, panel1_,
+                            [this](const QColor& colour) { SetColour(colour); }});
 
     // FormCreate: the speech object starts at its normal speed.
     state_.Voice = voice_;

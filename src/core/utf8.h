@@ -7,7 +7,7 @@ namespace core {
 
 /// One character read from UTF-8 text.
 struct Utf8Char {
-    char32_t code = 0;   ///< the code point; U+FFFD when the bytes are not valid UTF-8
+    char32_t code = 0;    ///< the code point; U+FFFD when the bytes are not valid UTF-8
     std::size_t size = 0; ///< bytes consumed: the whole sequence, or 1 for an invalid byte
     bool valid = false;
 };

@@ -29,10 +29,10 @@ public:
     /// What the switcher works on: the main window's state, timers, shared player and panel.
     struct Parts {
         core::StudyState& state;
-        QTimer* timer1;              ///< the colour cycling
-        QTimer* timer2;              ///< the browse pacing
-        sound::MediaPlayer* player;  ///< the shared player; may be null
-        QWidget* panel;              ///< the client panel the windows fill
+        QTimer* timer1;             ///< the colour cycling
+        QTimer* timer2;             ///< the browse pacing
+        sound::MediaPlayer* player; ///< the shared player; may be null
+        QWidget* panel;             ///< the client panel the windows fill
         std::function<void(const QColor&)> setColour;
     };
 

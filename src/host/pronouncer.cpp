@@ -14,7 +14,8 @@
 Pronouncer::Pronouncer(core::StudyState& state, MessageService& messages, core::Speech* voice,
                        sound::MediaPlayer* player, QTimer* timer2, QTimer* timer3)
     : state_(state), messages_(messages), voice_(voice), player_(player), timer2_(timer2),
-      timer3_(timer3) {}
+      timer3_(timer3) {
+}
 
 void Pronouncer::SpeakText(const QString& text) {
     if (voice_ != nullptr) {
@@ -48,8 +49,7 @@ void Pronouncer::SetSpeechSpeed(int speed) {
     }
 }
 
-sound::Pronunciation Pronouncer::Pronounce(sound::PronounceVariant variant,
-                                           const std::string& word,
+sound::Pronunciation Pronouncer::Pronounce(sound::PronounceVariant variant, const std::string& word,
                                            const PronounceOptions& options) {
     const std::string& spoken = options.spokenText.empty() ? word : options.spokenText;
     sound::MediaPlayer* player = options.player != nullptr ? options.player : player_;

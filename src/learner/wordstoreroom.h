@@ -13,7 +13,7 @@ class TWordForm1;
 namespace core {
 class StudyState;
 struct ImportedEntries;
-}
+} // namespace core
 
 /// The word-bank window "词库设置": lists the banks of the catalogue and loads the chosen
 /// one as the learner's new-word list. Shown inside the main window's client panel; closing

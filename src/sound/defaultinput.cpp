@@ -40,7 +40,8 @@ QString ServerDefaultInputName() {
     const std::unique_ptr<pa_context, decltype(&pa_context_unref)> context(
         pa_context_new(pa_mainloop_get_api(loop.get()), "langjitong"), &pa_context_unref);
     // No autospawn: a desktop without PulseAudio keeps Qt's choice rather than gain a server.
-    if (!context || pa_context_connect(context.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+    if (!context ||
+        pa_context_connect(context.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         return {};
     }
     Query query;

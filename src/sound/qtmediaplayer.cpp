@@ -3,11 +3,11 @@
 #include "pcmoutput.h"
 #include "sounderror.h"
 
+#include "sound/defaultinput.h"
 #include <QAudioOutput>
 #include <QAudioSource>
 #include <QFileInfo>
 #include <QMediaDevices>
-#include "sound/defaultinput.h"
 #include <QMediaPlayer>
 #include <QUrl>
 

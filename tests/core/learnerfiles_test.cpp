@@ -202,8 +202,7 @@ TEST_F(BankCopy, BanksInUtf8OrUtf16AreConvertedAndUnreadableOnesRefused) {
     const Case cases[] = {
         {"UTF-8", "one[wQn]num.一\r\n", true},
         {"UTF-8 with mark", "\xEF\xBB\xBFone[wQn]num.一\r\n", true},
-        {"UTF-16 with mark",
-         "\xFF\xFEo\0n\0e\0[\0w\0Q\0n\0]\0n\0u\0m\0.\0\x00\x4E\r\0\n\0"s, true},
+        {"UTF-16 with mark", "\xFF\xFEo\0n\0e\0[\0w\0Q\0n\0]\0n\0u\0m\0.\0\x00\x4E\r\0\n\0"s, true},
         {"UTF-8 mark before broken text", "\xEF\xBB\xBFone\xFF[x]\r\n", false},
         {"binary", "\x01\0\0\x02\0\0\0\x03"s, false},
     };

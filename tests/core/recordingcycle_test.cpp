@@ -324,9 +324,9 @@ TEST_F(RecordingCycleTest, ARecordingNeverOutlastsTheBoundWhateverTheModelMeasur
     };
     const Case cases[] = {
         // Mended: recordings were cut at 10 s while a model may play for 15 s.
-        {0, 10, "开始录音： -1", 0},       {1, 11, "开始录音： 0", 1},
-        {190, 200, "开始录音： 189", 190}, {250, 260, "开始录音： 249", 250},
-        {300, 310, "开始录音： 299", 300}, {301, 310, "开始录音： 299", 300},
+        {0, 10, "开始录音： -1", 0},        {1, 11, "开始录音： 0", 1},
+        {190, 200, "开始录音： 189", 190},  {250, 260, "开始录音： 249", 250},
+        {300, 310, "开始录音： 299", 300},  {301, 310, "开始录音： 299", 300},
         {5000, 310, "开始录音： 299", 300},
     };
     for (const Case& k : cases) {

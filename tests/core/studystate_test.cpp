@@ -167,13 +167,12 @@ TEST_F(StudyStateTest, AddToNewListIgnoresDuplicatesAndCountsTheTotal) {
         bool added;
     };
     const Case cases[] = {
-        {"APPLE[a]N.苹果", false},   // same letters, another case
-        {"  pear[pZE]n.梨  ", true}, // trimmed, then added
-        {"pear[pZE]n.梨", false},
-        {" \t ", false}, // never an empty entry
-        {"NEWS[nju:z]n.消息", false},  // mastered already, with another meaning
-        {"dog [dC:g]v.跟踪", false},   // to be reviewed already
-        {"apples[Alz]n.苹果", true},   // another word
+        {"APPLE[a]N.苹果", false},                     // same letters, another case
+        {"  pear[pZE]n.梨  ", true},                   // trimmed, then added
+        {"pear[pZE]n.梨", false},     {" \t ", false}, // never an empty entry
+        {"NEWS[nju:z]n.消息", false},                  // mastered already, with another meaning
+        {"dog [dC:g]v.跟踪", false},                   // to be reviewed already
+        {"apples[Alz]n.苹果", true},                   // another word
     };
     int expected = 1;
     for (const auto& c : cases) {

@@ -363,8 +363,8 @@ TEST(TextFile, ReadsInStepsThatStopWhenAsked) {
         int stopAfter; ///< calls of stop() that answer false; -1: never stops
         bool stopped;
     };
-    for (const Case& c : {Case{"whole", -1, false}, Case{"at once", 0, true},
-                          Case{"after two steps", 2, true}}) {
+    for (const Case& c :
+         {Case{"whole", -1, false}, Case{"at once", 0, true}, Case{"after two steps", 2, true}}) {
         SCOPED_TRACE(c.name);
         int calls = 0;
         const auto stop = [&] { return c.stopAfter >= 0 && calls++ >= c.stopAfter; };

@@ -221,7 +221,8 @@ TEST_F(CommandLine, ASignedInLearnersListsAreLeftToTheProgram) {
     for (const Case& c : refused) {
         QString err;
         EXPECT_EQ(run(c.arguments, err), 1) << c.arguments.join(' ').toStdString();
-        EXPECT_TRUE(err.contains(QStringLiteral("学员“小明”正在朗记通中学习"))) << err.toStdString();
+        EXPECT_TRUE(err.contains(QStringLiteral("学员“小明”正在朗记通中学习")))
+            << err.toStdString();
     }
     QFile after(list);
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));

@@ -1,10 +1,10 @@
 #pragma once
-#include "host/application.h"
-#include "support/messagerecorder.h"
 #include "app/wordmemory.h"
 #include "core/clock.h"
 #include "core/random.h"
 #include "core/studystate.h"
+#include "host/application.h"
+#include "support/messagerecorder.h"
 #include "support/scriptedplayer.h"
 #include "support/scriptedspeech.h"
 
