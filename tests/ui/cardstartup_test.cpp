@@ -109,13 +109,15 @@ TEST_F(CardWalkthroughTest, NewLearnerStudiesAndBrowsesTheFirstBank) {
     Shell().Btfollow->click();
     auto* cards = qobject_cast<THeReadForm1*>(Shell().SlotWindow(ModeSlot::Cards));
     ASSERT_NE(cards, nullptr);
-    EXPECT_EQ(cards->Label1->text().toStdString(), " " + core::EntryWord(bank[0]));
+    EXPECT_EQ(cards->Label1->text().toStdString(),
+              std::string(" ").append(core::EntryWord(bank[0])));
     EXPECT_EQ(player_.Played().size() + speech_.Texts().size(), 1u) << "the word is pronounced";
     Snap(&Shell(), "5-flashcard");
     cards->BtMyknow->click();
     Snap(&Shell(), "6-flashcard-judge");
     cards->BtAlreadyMastery1->click();
-    EXPECT_EQ(cards->Label1->text().toStdString(), " " + core::EntryWord(bank[2]))
+    EXPECT_EQ(cards->Label1->text().toStdString(),
+              std::string(" ").append(core::EntryWord(bank[2])))
         << "the entry that moved up is skipped";
     cards->BtMyUnknown->click();
     EXPECT_EQ(Shell().LBalreadymastery()->text(), QStringLiteral("已掌握单词1个"));
@@ -134,7 +136,8 @@ TEST_F(CardWalkthroughTest, NewLearnerStudiesAndBrowsesTheFirstBank) {
     cards = qobject_cast<THeReadForm1*>(Shell().SlotWindow(ModeSlot::Cards));
     ASSERT_NE(cards, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([this] { return !Shell().Timer2()->isActive(); }, 2000));
-    EXPECT_EQ(cards->Label1->text().toStdString(), " " + core::EntryWord(bank[2]));
+    EXPECT_EQ(cards->Label1->text().toStdString(),
+              std::string(" ").append(core::EntryWord(bank[2])));
     Snap(&Shell(), "7-browse");
     for (int i = 0; i < 2; ++i) {
         Shell().SpeechWatch();
