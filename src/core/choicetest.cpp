@@ -261,7 +261,7 @@ void ChoiceTest::RightChoice() {
         s_.CountMastered();
         break;
     case StudyContent::Review:
-        s_.RemoveFromReview(PositionOf(s_.ReviewList, question_), true);
+        s_.MasterReviewLine(PositionOf(s_.ReviewList, question_));
         break;
     case StudyContent::None:
         break;

@@ -135,7 +135,7 @@ bool FlashCards::AlreadyMastery() {
         s_.CountMastered();
         break;
     case StudyContent::Review:
-        s_.RemoveFromReview(s_.WordCursor, true);
+        s_.MasterReviewLine(s_.WordCursor);
         break;
     default:
         break;

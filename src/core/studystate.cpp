@@ -6,8 +6,8 @@
 #include "wordentry.h"
 
 #include <cerrno>
-#include <unordered_set>
 #include <sys/stat.h>
+#include <unordered_set>
 
 namespace core {
 
@@ -78,8 +78,9 @@ bool StudyState::AddToReview() {
 
 StudyState::Holder StudyState::ListHoldingWord(std::string_view entry) const {
     const std::string key = EntryWordKey(entry);
-    const std::pair<const WordList*, Holder> lists[] = {
-        {&NewList, Holder::NewWords}, {&MasteredList, Holder::Mastered}, {&ReviewList, Holder::Review}};
+    const std::pair<const WordList*, Holder> lists[] = {{&NewList, Holder::NewWords},
+                                                        {&MasteredList, Holder::Mastered},
+                                                        {&ReviewList, Holder::Review}};
     for (const auto& [list, holder] : lists) {
         for (const std::string& line : list->Lines()) {
             if (EntryWordKey(line) == key) {
@@ -114,6 +115,23 @@ void StudyState::RemoveFromReview(long long pos, bool withCount) {
         --ReviewCount;
         Publish(StatText::Review);
     }
+}
+
+void StudyState::MasterReviewLine(long long pos) {
+    if (pos < 0 || static_cast<std::size_t>(pos) >= ReviewList.size()) {
+        return;
+    }
+    const std::string line = Trim(ReviewList.Lines()[static_cast<std::size_t>(pos)]);
+    RemoveFromReview(pos, true);
+    // A review line is mostly a copy of a new or a mastered word, which stays where it is; a
+    // word held by the review list alone (a bank replaced the new words it came from, or
+    // lists written by an older version) would vanish with it.
+    if (IsBlankLine(line) || ListHoldingWord(line) != Holder::None) {
+        return;
+    }
+    MasteredList.Append(line);
+    ++MasteredCount;
+    Publish(StatText::Mastered);
 }
 
 void StudyState::CountMastered() {

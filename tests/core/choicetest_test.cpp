@@ -244,7 +244,8 @@ TEST(ChoiceTest, RightChoicePerKind) {
     const Case cases[] = {
         {1, 3, 5, 4, 5, 4, "已掌握单词5个", ""},
         {2, 4, 4, 4, 5, 4, "已掌握单词5个", ""},
-        {3, 4, 4, 3, 4, 3, "", "需复习单词3个"},
+        // The review word, held by no other list, moves to the mastered list.
+        {3, 4, 5, 3, 5, 3, "已掌握单词5个", "需复习单词3个"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);

@@ -264,8 +264,8 @@ TEST_F(FlashCardsTest, AlreadyMasteryPerContentKind) {
         {1, 1, 2, 4, 3, 4, 3, 2, "已掌握单词4个", ""},
         // Consolidation counts without a list change: the counter may exceed the list.
         {2, 1, 3, 3, 3, 4, 3, 2, "已掌握单词4个", ""},
-        // Review word 2 leaves the review list.
-        {3, 1, 3, 3, 2, 3, 2, 2, "", "需复习单词2个"},
+        // Review word 2, held by no other list, moves to the mastered list.
+        {3, 1, 3, 4, 2, 4, 2, 2, "已掌握单词4个", "需复习单词2个"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);

@@ -167,13 +167,12 @@ TEST_F(StudyStateTest, AddToNewListIgnoresDuplicatesAndCountsTheTotal) {
         bool added;
     };
     const Case cases[] = {
-        {"APPLE[a]N.苹果", false},   // same letters, another case
-        {"  pear[pZE]n.梨  ", true}, // trimmed, then added
-        {"pear[pZE]n.梨", false},
-        {" \t ", false}, // never an empty entry
-        {"NEWS[nju:z]n.消息", false},  // mastered already, with another meaning
-        {"dog [dC:g]v.跟踪", false},   // to be reviewed already
-        {"apples[Alz]n.苹果", true},   // another word
+        {"APPLE[a]N.苹果", false},                     // same letters, another case
+        {"  pear[pZE]n.梨  ", true},                   // trimmed, then added
+        {"pear[pZE]n.梨", false},     {" \t ", false}, // never an empty entry
+        {"NEWS[nju:z]n.消息", false},                  // mastered already, with another meaning
+        {"dog [dC:g]v.跟踪", false},                   // to be reviewed already
+        {"apples[Alz]n.苹果", true},                   // another word
     };
     int expected = 1;
     for (const auto& c : cases) {
@@ -229,6 +228,72 @@ TEST_F(StudyStateTest, RemovalsAndCounterDrift) {
     EXPECT_TRUE(state.ReviewList.empty());
     state.RemoveFromReview(0, true);
     EXPECT_EQ(state.ReviewCount, 1) << "nothing removed, nothing counted";
+}
+
+TEST(StudyStateReview, AMasteredReviewLineIsKeptWhenNoOtherListHoldsItsWord) {
+    struct Case {
+        const char* name;
+        Lines newWords, mastered, review;
+        long long pos;
+        Lines masteredAfter, reviewAfter;
+        int masteredCount;
+    };
+    // The counters start at the list lengths.
+    const Case cases[] = {
+        {"held by the review list alone: joins the mastered list",
+         {"n[n]1"},
+         {"m[m]2"},
+         {"r[r]3", " s[s]4 "},
+         1,
+         {"m[m]2", "s[s]4"},
+         {"r[r]3"},
+         2},
+        {"a copy of a new word (other case and meaning): only leaves",
+         {"Word[w]new"},
+         {},
+         {"word[w]review"},
+         0,
+         {},
+         {},
+         0},
+        {"a copy of a mastered word: only leaves",
+         {},
+         {"m[m]2"},
+         {"M[m]2", "r[r]3"},
+         0,
+         {"m[m]2"},
+         {"r[r]3"},
+         1},
+        {"twice in the review list: the other line keeps it",
+         {},
+         {},
+         {"r[r]3", "R[r]3"},
+         0,
+         {},
+         {"R[r]3"},
+         0},
+        {"past the end: nothing", {}, {}, {"r[r]3"}, 1, {}, {"r[r]3"}, 0},
+        {"before the start: nothing", {}, {}, {"r[r]3"}, -1, {}, {"r[r]3"}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        core::StudyState s;
+        std::map<StatText, std::string> t;
+        s.OnText = [&t](StatText which, const std::string& text) { t[which] = text; };
+        s.NewList.Replace(c.newWords);
+        s.MasteredList.Replace(c.mastered);
+        s.ReviewList.Replace(c.review);
+        s.MasteredCount = static_cast<int>(c.mastered.size());
+        s.ReviewCount = static_cast<int>(c.review.size());
+        s.MasterReviewLine(c.pos);
+        EXPECT_EQ(s.MasteredList.Lines(), c.masteredAfter);
+        EXPECT_EQ(s.ReviewList.Lines(), c.reviewAfter);
+        EXPECT_EQ(s.MasteredCount, c.masteredCount);
+        EXPECT_EQ(s.ReviewCount, static_cast<int>(c.reviewAfter.size()));
+        EXPECT_EQ(s.NewList.Lines(), c.newWords);
+        EXPECT_EQ(t.count(StatText::Mastered),
+                  c.masteredCount > static_cast<int>(c.mastered.size()) ? 1u : 0u);
+    }
 }
 
 TEST_F(StudyStateTest, SaveWritesThreeFilesAndLoadReadsThemBack) {
