@@ -3,8 +3,9 @@
 // clicks the buttons of the windows shown, types into their line edits, looks words up,
 // records, imports word files into the learner's lists and exports them, and chooses study
 // content, the timers of the windows running as they do for a learner. Every action is
-// printed ("action N <what>"), every save that succeeded ("saved"), and every two seconds
-// the anonymous resident memory ("memory <kB>").
+// printed ("action N <what>"), every state of the lists ("lists <digest>", see
+// listdigest.h), every save that succeeded ("saved <digest>"), and every two seconds the
+// anonymous resident memory ("memory <kB>").
 //   soak_helper <program folder> <learner> <seed> <seconds>
 //
 // Sound goes through the real players and speech, as in the program: on a sound server
@@ -18,6 +19,8 @@
 // lists, through a modal list of backups) and "导入词库" (a file dialog, and it makes a bank,
 // not a list). "导入生词" and "导出单词" run with the window's file chooser answered by this
 // program instead of the file dialog, besides the direct import and export below.
+#include "listdigest.h"
+
 #include "app/sessionguard.h"
 #include "app/wordmemory.h"
 #include "core/clock.h"
@@ -414,7 +417,7 @@ private:
             Say("imported " + std::to_string(count.added) + " of " +
                 std::to_string(entries.lines.size()));
             if (window_.WordForm1()->MYSaveClick()) {
-                Say("saved");
+                Say("saved " + soak::ListDigest(state_));
             }
         });
     }
@@ -551,7 +554,14 @@ int main(int argc, char** argv) {
         [&window](const core::Status& failure) { window.ReportSoundFailure(failure); });
     RegisterModeWindows(window);
     QObject::connect(&window, &TWordmemory::FormClosed, &app, &QCoreApplication::quit);
-    QObject::connect(&window, &TWordmemory::ListsSaved, [] { Say("saved"); });
+    // Every state the lists go through is printed before a save can write it, and what a
+    // save wrote once it has: the checker finds the lists on disk among them.
+    QObject::connect(&window, &TWordmemory::ListsSaved,
+                     [&state] { Say("saved " + soak::ListDigest(state)); });
+    state.OnListsChanged = [autosave = state.OnListsChanged, &state] {
+        autosave();
+        Say("lists " + soak::ListDigest(state));
+    };
     SessionGuard guard(window);
 
     QTimer signIn;
@@ -583,7 +593,7 @@ int main(int argc, char** argv) {
             signedIn = true;
             Say("signed-in " + std::to_string(state.NewList.size()) + "/" +
                 std::to_string(state.MasteredList.size()) + "/" +
-                std::to_string(state.ReviewList.size()));
+                std::to_string(state.ReviewList.size()) + " " + soak::ListDigest(state));
         }
         if (dropWord) {
             // The checker's own check: a helper that loses a word must make it fail.

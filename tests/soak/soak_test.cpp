@@ -2,9 +2,13 @@
 // actions, each run ended at a random moment by SIGKILL or by SIGTERM (a clean close). After
 // every run the lists must load, whole, with no journal or temporary file left; no list may
 // hold a blank line or a line twice; and every word the lists held after the run before must
-// still be in one of them. The wall time is LJT_SOAK_SECONDS, else the argument --seconds N,
-// else 120 s. LJT_SOAK_SEED sets the base seed (run i uses base + i, and the base seeds the
-// ends of the runs); LJT_SOAK_VERBOSE prints everything the helper wrote.
+// still be in one of them. Besides, the lists on disk must be exactly a set of lists the
+// program held: the one its last save wrote, or one that came after it (a save cut short),
+// and after a clean close its very last. The wall time is LJT_SOAK_SECONDS, else the argument
+// --seconds N, else 120 s. LJT_SOAK_SEED sets the base seed (run i uses base + i, and the base
+// seeds the ends of the runs); LJT_SOAK_VERBOSE prints everything the helper wrote.
+#include "listdigest.h"
+
 #include "core/learnerfiles.h"
 #include "core/studystate.h"
 #include "core/textfile.h"
@@ -114,23 +118,37 @@ struct Output {
     long long saves = 0;
     long long modals = 0;
     bool signedIn = false;
-    std::vector<long> memory; ///< RssAnon in kB, every two seconds
+    std::string signedInDigest; ///< the lists as the helper loaded them
+    std::vector<long> memory;   ///< RssAnon in kB, every two seconds
+    /// The states the lists may be found in on disk: the one the last save wrote (or, without
+    /// a save, the one found before the run), and every state after it, which a save may have
+    /// written before it could be printed.
+    std::set<std::string> possible;
+    std::string last; ///< the last state of the lists, which a clean close saves
 };
 
-Output Read(const std::string& text) {
+Output Read(const std::string& text, const std::string& before) {
     Output out;
+    out.possible = {before};
+    out.last = before;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) {
         if (line.starts_with("action ")) {
             ++out.actions;
-        } else if (line == "saved") {
+        } else if (line.starts_with("lists ")) {
+            out.last = line.substr(6);
+            out.possible.insert(out.last);
+        } else if (line.starts_with("saved ")) {
             ++out.saves;
+            out.last = line.substr(6);
+            out.possible = {out.last};
         } else if (line.starts_with("memory ")) {
             out.memory.push_back(std::atol(line.c_str() + 7));
         } else if (line.starts_with("modal ")) {
             ++out.modals;
-        } else if (line.starts_with("signed-in")) {
+        } else if (line.starts_with("signed-in ")) {
             out.signedIn = true;
+            out.signedInDigest = line.substr(line.rfind(' ') + 1);
         }
     }
     return out;
@@ -222,11 +240,13 @@ TEST(Soak, RandomRunsEndedAtRandomMomentsLoseNoWord) {
     // runs end within their first three seconds: in the sign-in, the loading, the first save.
     const long long longest = std::clamp<long long>(seconds * 1000 / 6, 10000, 120000);
     std::set<std::string> keys;
+    std::string digest; // the lists found after the run before
     {
         core::StudyState state;
         state.AppDir = app.toStdString();
         state.LearnerName = Learner;
         ASSERT_TRUE(state.LoadLearnerLists());
+        digest = soak::ListDigest(state);
         for (const core::WordList* list :
              {&state.NewList, &state.MasteredList, &state.ReviewList}) {
             for (const std::string& line : list->Lines()) {
@@ -254,7 +274,7 @@ TEST(Soak, RandomRunsEndedAtRandomMomentsLoseNoWord) {
         const HelperRun r = RunHelper(
             {app.toStdString(), Learner, std::to_string(seed), std::to_string(delay / 1000 + 120)},
             milliseconds(delay), signal, milliseconds(120000));
-        const Output out = Read(r.output);
+        const Output out = Read(r.output, digest);
         ++runs;
         actions += out.actions;
         saves += out.saves;
@@ -276,6 +296,10 @@ TEST(Soak, RandomRunsEndedAtRandomMomentsLoseNoWord) {
         EXPECT_TRUE(endedAsAsked) << where << " ended by " << Describe(r.waitStatus) << "\n"
                                   << Tail(r.output, 30);
         EXPECT_EQ(out.modals, 0) << where << " opened a modal window\n" << Tail(r.output, 30);
+        // Twenty seconds is ample for the sign-in even under the sanitizers: a run that took
+        // longer was refused (a lock left by a killed run) or stuck.
+        EXPECT_TRUE(out.signedIn || delay < 20000) << where << " never signed in\n"
+                                                   << Tail(r.output, 30);
 
         core::StudyState state;
         state.AppDir = app.toStdString();
@@ -284,6 +308,19 @@ TEST(Soak, RandomRunsEndedAtRandomMomentsLoseNoWord) {
         EXPECT_TRUE(loaded) << where << ": the lists do not load (" << loaded.file << ")";
         const std::vector<std::string> leftovers = Leftovers(learnerFolder);
         EXPECT_TRUE(leftovers.empty()) << where << ": left after loading: " << leftovers.front();
+
+        // One whole set, and the one the last save wrote or a later one; a clean close
+        // saves the very last.
+        const std::string foundDigest = soak::ListDigest(state);
+        EXPECT_TRUE(!out.signedIn || out.signedInDigest == digest)
+            << where << ": the program loaded other lists than those on disk";
+        EXPECT_TRUE(out.possible.contains(foundDigest))
+            << where << ": the lists on disk are none that was saved\n"
+            << Tail(r.output, 30);
+        if (!kill && out.signedIn && endedAsAsked) {
+            EXPECT_EQ(foundDigest, out.last) << where << ": the close did not save everything";
+        }
+        digest = foundDigest;
 
         std::set<std::string> found;
         for (const core::WordList* list :
