@@ -4,15 +4,17 @@
 // records, imports word files into the learner's lists and exports them, and chooses study
 // content, the timers of the windows running as they do for a learner. Every action is
 // printed ("action N <what>"), every state of the lists ("lists <digest>", see
-// listdigest.h), every save that succeeded ("saved <digest>"), and every two seconds the
-// anonymous resident memory ("memory <kB>").
+// listdigest.h), every save that succeeded ("saved <digest>"), the end of the warm-up
+// ("warm"), and every two seconds the anonymous resident memory ("memory <kB>").
 //   soak_helper <program folder> <learner> <seed> <seconds>
 //
 // Sound goes through the real players and speech, as in the program: on a sound server
 // (the private PulseAudio of the test scripts) words are spoken and recordings are made;
-// without one the sound failures are reported once and the study goes on. The actions are
-// the same for a seed; when they happen depends on the sound and the machine, which is
-// what a soak is for.
+// without one the sound failures are reported once and the study goes on. The draws are the
+// same for a seed; what they meet depends on how far the sound and the timers have got, so a
+// seed repeats a run closely, not exactly. The windows' timers are not fired by hand: they
+// run, and the pauses between the actions (some of them seconds long) let recordings, browse
+// steps and reveals run their course.
 //
 // Left out are the actions that drop words on purpose, and every modal file dialog:
 // "加到词库" (the bank replaces the new words), "清空词库", "恢复备份" (a backup replaces the
@@ -123,19 +125,27 @@ public:
         : window_(window), state_(state), seed_(seed), random_(random),
           workDir_(std::move(workDir)) {}
 
+    /// Nothing here should wait for a click: a modal window is reported and closed. True
+    /// when there was one.
+    static bool CloseModal() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr) {
+            return false;
+        }
+        Say(std::string("modal ") + modal->metaObject()->className());
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        } else {
+            modal->close();
+        }
+        return true;
+    }
+
     /// One random action; the next follows after a random pause.
     void Step() {
-        if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr) {
-            // Nothing here should wait for a click: a modal window is reported and closed.
-            Say(std::string("modal ") + modal->metaObject()->className());
-            if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-                dialog->reject();
-            } else {
-                modal->close();
-            }
+        if (CloseModal()) {
             return;
         }
-        AnswerFileChooser();
         const unsigned roll = Below(100);
         if (roll < 12) {
             PressModeButton();
@@ -155,6 +165,42 @@ public:
             Act("restore sound", [&] { window_.SpeedButton11->click(); });
         } else {
             Act("wait", [] {});
+        }
+    }
+
+    /// The warm-up, one step a call until it returns false: every window is opened and used
+    /// once (they live on once made), a word is looked up, words are imported and exported,
+    /// so that the memory measured after it is the memory of the whole program.
+    bool WarmUp() {
+        if (CloseModal()) {
+            return true;
+        }
+        const int step = warmUpStep_++;
+        const int modes = static_cast<int>(AllModeButtons.size());
+        if (step < 2 * modes) {
+            if (step % 2 == 0) {
+                QPushButton* button = window_.Button(AllModeButtons[step / 2]);
+                if (button != nullptr && Usable(button)) {
+                    Act("warm-up mode " + NameOf(button).toStdString(), [&] { button->click(); });
+                    return true;
+                }
+            }
+            ClickButton();
+            return true;
+        }
+        switch (step - 2 * modes) {
+        case 0:
+        case 1:
+            LookUp();
+            return true;
+        case 2:
+            ImportWords();
+            return true;
+        case 3:
+            ExportWords();
+            return true;
+        default:
+            return false;
         }
     }
 
@@ -254,6 +300,7 @@ private:
             Act(std::string("no button in ") + shown->metaObject()->className(), [] {});
             return;
         }
+        AnswerFileChooser();
         QAbstractButton* button = buttons[Below(static_cast<unsigned>(buttons.size()))];
         for (int again = 0; again < 3 && Closes(button); ++again) {
             button = buttons[Below(static_cast<unsigned>(buttons.size()))];
@@ -501,6 +548,7 @@ private:
     QString lastExport_;
     TWordstoreroom1* answered_ = nullptr;
     long long actions_ = 0;
+    int warmUpStep_ = 0;
 };
 
 } // namespace
@@ -580,6 +628,7 @@ int main(int argc, char** argv) {
     QTimer actions;
     actions.setSingleShot(true);
     bool signedIn = false;
+    bool warming = true;
     bool dropWord = !qEnvironmentVariableIsEmpty("LJT_SOAK_DROP_WORD");
     QObject::connect(&actions, &QTimer::timeout, [&] {
         if (!window.isVisible()) {
@@ -603,6 +652,14 @@ int main(int argc, char** argv) {
                 state.RemoveFromNew(0);
                 window.SaveLists(TWordmemory::SaveReport::Quiet);
             }
+        }
+        if (warming) {
+            warming = soak.WarmUp();
+            if (!warming) {
+                Say("warm");
+            }
+            actions.start(warming ? 300 : soak.NextPause());
+            return;
         }
         soak.Step();
         actions.start(soak.NextPause());

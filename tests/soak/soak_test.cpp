@@ -119,7 +119,8 @@ struct Output {
     long long modals = 0;
     bool signedIn = false;
     std::string signedInDigest; ///< the lists as the helper loaded them
-    std::vector<long> memory;   ///< RssAnon in kB, every two seconds
+    bool warm = false;          ///< every window has been opened and used once
+    std::vector<long> memory;   ///< RssAnon in kB, every two seconds after the warm-up
     /// The states the lists may be found in on disk: the one the last save wrote (or, without
     /// a save, the one found before the run), and every state after it, which a save may have
     /// written before it could be printed.
@@ -142,7 +143,9 @@ Output Read(const std::string& text, const std::string& before) {
             ++out.saves;
             out.last = line.substr(6);
             out.possible = {out.last};
-        } else if (line.starts_with("memory ")) {
+        } else if (line == "warm") {
+            out.warm = true;
+        } else if (line.starts_with("memory ") && out.warm) {
             out.memory.push_back(std::atol(line.c_str() + 7));
         } else if (line.starts_with("modal ")) {
             ++out.modals;
@@ -235,9 +238,10 @@ TEST(Soak, RandomRunsEndedAtRandomMomentsLoseNoWord) {
     const QString learnerFolder = app + Learner;
 
     std::mt19937 random(baseSeed);
-    // The longest runs are a sixth of the soak, between 10 s and 2 min; the first run is
-    // one of them, so that the memory is always measured over a long run. A third of the
-    // runs end within their first three seconds: in the sign-in, the loading, the first save.
+    // The first run measures the memory: half the soak, between 10 s and 5 min. The others
+    // last up to a sixth of the soak, between 10 s and 2 min, and a third of them end within
+    // their first three seconds: in the sign-in, the loading, the first save.
+    const long long memoryRun = std::clamp<long long>(seconds * 1000 / 2, 10000, 300000);
     const long long longest = std::clamp<long long>(seconds * 1000 / 6, 10000, 120000);
     std::set<std::string> keys;
     std::string digest; // the lists found after the run before
@@ -262,7 +266,7 @@ TEST(Soak, RandomRunsEndedAtRandomMomentsLoseNoWord) {
     for (unsigned run = 0; Clock::now() < end && failures == 0; ++run) {
         const unsigned seed = baseSeed + run;
         const bool kill = random() % 3 != 0;
-        long long delay = run == 0 ? longest
+        long long delay = run == 0 ? memoryRun
                           : random() % 3 == 0
                               ? 200 + static_cast<long long>(random() % 2800)
                               : 3000 + static_cast<long long>(random() % (longest - 2999));
@@ -348,16 +352,14 @@ TEST(Soak, RandomRunsEndedAtRandomMomentsLoseNoWord) {
                   << keys.size() << " words checked" << std::endl;
         keys.insert(found.begin(), found.end());
 
-        // The memory the program settles to after the warm-up (the middle third of the run)
-        // against the one at its end (the last third): the lowest figure of each, as
-        // recordings, pages and sounds come and go in between.
+        // The memory the program settles to in the first third after the warm-up against the
+        // one in the last third of the run: the lowest figure of each, as recordings, pages
+        // and sounds come and go in between.
         if (delay >= longestRun && out.memory.size() >= 6) {
-            const std::size_t third = out.memory.size() / 3;
+            const auto third = static_cast<long>(out.memory.size() / 3);
             longestRun = delay;
-            warmMemory = *std::min_element(out.memory.begin() + static_cast<long>(third),
-                                           out.memory.begin() + static_cast<long>(2 * third));
-            endMemory = *std::min_element(out.memory.begin() + static_cast<long>(2 * third),
-                                          out.memory.end());
+            warmMemory = *std::min_element(out.memory.begin(), out.memory.begin() + third);
+            endMemory = *std::min_element(out.memory.end() - third, out.memory.end());
         }
         if (HasFailure()) {
             ++failures;
