@@ -6,8 +6,8 @@
 #include "wordentry.h"
 
 #include <cerrno>
-#include <sys/stat.h>
 #include <unordered_set>
+#include <sys/stat.h>
 
 namespace core {
 
@@ -78,9 +78,8 @@ bool StudyState::AddToReview() {
 
 StudyState::Holder StudyState::ListHoldingWord(std::string_view entry) const {
     const std::string key = EntryWordKey(entry);
-    const std::pair<const WordList*, Holder> lists[] = {{&NewList, Holder::NewWords},
-                                                        {&MasteredList, Holder::Mastered},
-                                                        {&ReviewList, Holder::Review}};
+    const std::pair<const WordList*, Holder> lists[] = {
+        {&NewList, Holder::NewWords}, {&MasteredList, Holder::Mastered}, {&ReviewList, Holder::Review}};
     for (const auto& [list, holder] : lists) {
         for (const std::string& line : list->Lines()) {
             if (EntryWordKey(line) == key) {

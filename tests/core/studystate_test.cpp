@@ -167,12 +167,13 @@ TEST_F(StudyStateTest, AddToNewListIgnoresDuplicatesAndCountsTheTotal) {
         bool added;
     };
     const Case cases[] = {
-        {"APPLE[a]N.苹果", false},                     // same letters, another case
-        {"  pear[pZE]n.梨  ", true},                   // trimmed, then added
-        {"pear[pZE]n.梨", false},     {" \t ", false}, // never an empty entry
-        {"NEWS[nju:z]n.消息", false},                  // mastered already, with another meaning
-        {"dog [dC:g]v.跟踪", false},                   // to be reviewed already
-        {"apples[Alz]n.苹果", true},                   // another word
+        {"APPLE[a]N.苹果", false},   // same letters, another case
+        {"  pear[pZE]n.梨  ", true}, // trimmed, then added
+        {"pear[pZE]n.梨", false},
+        {" \t ", false}, // never an empty entry
+        {"NEWS[nju:z]n.消息", false},  // mastered already, with another meaning
+        {"dog [dC:g]v.跟踪", false},   // to be reviewed already
+        {"apples[Alz]n.苹果", true},   // another word
     };
     int expected = 1;
     for (const auto& c : cases) {
@@ -232,7 +233,6 @@ TEST_F(StudyStateTest, RemovalsAndCounterDrift) {
 
 TEST(StudyStateReview, AMasteredReviewLineIsKeptWhenNoOtherListHoldsItsWord) {
     struct Case {
-        const char* name;
         Lines newWords, mastered, review;
         long long pos;
         Lines masteredAfter, reviewAfter;
@@ -240,43 +240,21 @@ TEST(StudyStateReview, AMasteredReviewLineIsKeptWhenNoOtherListHoldsItsWord) {
     };
     // The counters start at the list lengths.
     const Case cases[] = {
-        {"held by the review list alone: joins the mastered list",
-         {"n[n]1"},
-         {"m[m]2"},
-         {"r[r]3", " s[s]4 "},
-         1,
-         {"m[m]2", "s[s]4"},
-         {"r[r]3"},
-         2},
-        {"a copy of a new word (other case and meaning): only leaves",
-         {"Word[w]new"},
-         {},
-         {"word[w]review"},
-         0,
-         {},
-         {},
-         0},
-        {"a copy of a mastered word: only leaves",
-         {},
-         {"m[m]2"},
-         {"M[m]2", "r[r]3"},
-         0,
-         {"m[m]2"},
-         {"r[r]3"},
-         1},
-        {"twice in the review list: the other line keeps it",
-         {},
-         {},
-         {"r[r]3", "R[r]3"},
-         0,
-         {},
-         {"R[r]3"},
-         0},
-        {"past the end: nothing", {}, {}, {"r[r]3"}, 1, {}, {"r[r]3"}, 0},
-        {"before the start: nothing", {}, {}, {"r[r]3"}, -1, {}, {"r[r]3"}, 0},
+        // Held by the review list alone: it joins the mastered list, trimmed.
+        {{"n[n]1"}, {"m[m]2"}, {"r[r]3", " s[s]4 "}, 1, {"m[m]2", "s[s]4"}, {"r[r]3"}, 2},
+        // A copy of a new word (in another case, with another meaning): it only leaves.
+        {{"Word[w]new"}, {}, {"word[w]review"}, 0, {}, {}, 0},
+        // A copy of a mastered word: it only leaves.
+        {{}, {"m[m]2"}, {"M[m]2", "r[r]3"}, 0, {"m[m]2"}, {"r[r]3"}, 1},
+        // Twice in the review list: the other line keeps the word.
+        {{}, {}, {"r[r]3", "R[r]3"}, 0, {}, {"R[r]3"}, 0},
+        // Past the end and before the start: nothing.
+        {{}, {}, {"r[r]3"}, 1, {}, {"r[r]3"}, 0},
+        {{}, {}, {"r[r]3"}, -1, {}, {"r[r]3"}, 0},
     };
+    int row = 0;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(row++);
         core::StudyState s;
         std::map<StatText, std::string> t;
         s.OnText = [&t](StatText which, const std::string& text) { t[which] = text; };

@@ -2,9 +2,9 @@
 // clock, message recorder, scripted speech and scripted player.
 #include "shellfixture.h"
 
+#include "host/fonts.h"
 #include "core/waveheader.h"
 #include "core/wordentry.h"
-#include "host/fonts.h"
 #include "learner/wordform.h"
 #include "learner/wordfriend.h"
 #include "learner/wordstoreroom.h"
