@@ -115,6 +115,23 @@ void StudyState::RemoveFromReview(long long pos, bool withCount) {
     }
 }
 
+void StudyState::MasterReviewLine(long long pos) {
+    if (pos < 0 || static_cast<std::size_t>(pos) >= ReviewList.size()) {
+        return;
+    }
+    const std::string line = Trim(ReviewList.Lines()[static_cast<std::size_t>(pos)]);
+    RemoveFromReview(pos, true);
+    // A review line is mostly a copy of a new or a mastered word, which stays where it is; a
+    // word held by the review list alone (a bank replaced the new words it came from, or
+    // lists written by an older version) would vanish with it.
+    if (IsBlankLine(line) || ListHoldingWord(line) != Holder::None) {
+        return;
+    }
+    MasteredList.Append(line);
+    ++MasteredCount;
+    Publish(StatText::Mastered);
+}
+
 void StudyState::CountMastered() {
     ++MasteredCount;
     Publish(StatText::Mastered);
@@ -130,7 +147,7 @@ void StudyState::MarkKnown(StudyContent kind, long long pos) {
         CountMastered();
         break;
     case StudyContent::Review:
-        RemoveFromReview(pos, true);
+        MasterReviewLine(pos);
         break;
     case StudyContent::None:
         break;

@@ -121,6 +121,10 @@ public:
     void RemoveFromNew(long long pos);
     /// Deletes the line at pos from ReviewList; with count, ReviewCount goes down by 1 first.
     void RemoveFromReview(long long pos, bool withCount);
+    /// The learner has mastered the review line at pos: it leaves ReviewList (ReviewCount goes
+    /// down by 1), and when no other list holds its word it joins MasteredList (counted as
+    /// AddToMastered does), so that a mastered word is never lost.
+    void MasterReviewLine(long long pos);
     /// Counts one more mastered word without a list change.
     void CountMastered();
     /// The learner knows CurrentEntry, which stands at pos in the list kind chooses: a new

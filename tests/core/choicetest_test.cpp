@@ -242,9 +242,7 @@ TEST(ChoiceTest, RightChoiceActsOnTheAskedLine) {
     };
     // Each list starts with four lines of its own; the counters with 4.
     const Case cases[] = {
-        {1, 3, 5},
-        {2, 4, 5},
-        {3, 3, 4},
+        {1, 3, 5}, {2, 4, 5}, {3, 3, 5}, // held by no other list: it joins the mastered list
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);

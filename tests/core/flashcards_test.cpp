@@ -260,7 +260,7 @@ TEST_F(FlashCardsTest, AlreadyMasteryActsOnTheLineAtTheCursor) {
     const Case cases[] = {
         {1, "n2[n]meaning2", 4},
         {2, nullptr, 4},
-        {3, "r2[r]meaning2", 3},
+        {3, "r2[r]meaning2", 4}, // held by no other list: it joins the mastered list
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);

@@ -251,7 +251,9 @@ TEST_F(StudyStateTest, MarkKnownPerContentKind) {
          "已掌握单词3个", ""},
         {"consolidation only counts", K::Mastered, 1, "m2", "n1 n2 n3|m1 m2|r1 r2", 3, 2,
          "已掌握单词3个", ""},
-        {"review word leaves", K::Review, 0, "r1", "n1 n2 n3|m1 m2|r2", 2, 1, "", "需复习单词1个"},
+        // Held by the review list alone, the word joins the mastered list rather than vanish.
+        {"review word mastered", K::Review, 0, "r1", "n1 n2 n3|m1 m2 r1|r2", 3, 1, "已掌握单词3个",
+         "需复习单词1个"},
         {"review word not at pos", K::Review, 5, "r9", "n1 n2 n3|m1 m2|r1 r2", 2, 2, "", ""},
         {"nothing chosen", K::None, 0, "n1", "n1 n2 n3|m1 m2|r1 r2", 2, 2, "", ""},
     };
@@ -287,6 +289,49 @@ TEST_F(StudyStateTest, MarkKnownPerContentKind) {
         EXPECT_EQ(texts[StatText::Review], c.reviewText);
         // Even where a line was removed: the one that moved up comes round after the wrap.
         EXPECT_EQ(state.WordCursor, 5);
+    }
+}
+
+TEST(StudyStateReview, AMasteredReviewLineIsKeptWhenNoOtherListHoldsItsWord) {
+    struct Case {
+        Lines newWords, mastered, review;
+        long long pos;
+        Lines masteredAfter, reviewAfter;
+        int masteredCount;
+    };
+    // The counters start at the list lengths.
+    const Case cases[] = {
+        // Held by the review list alone: it joins the mastered list, trimmed.
+        {{"n[n]1"}, {"m[m]2"}, {"r[r]3", " s[s]4 "}, 1, {"m[m]2", "s[s]4"}, {"r[r]3"}, 2},
+        // A copy of a new word (in another case, with another meaning): it only leaves.
+        {{"Word[w]new"}, {}, {"word[w]review"}, 0, {}, {}, 0},
+        // A copy of a mastered word: it only leaves.
+        {{}, {"m[m]2"}, {"M[m]2", "r[r]3"}, 0, {"m[m]2"}, {"r[r]3"}, 1},
+        // Twice in the review list: the other line keeps the word.
+        {{}, {}, {"r[r]3", "R[r]3"}, 0, {}, {"R[r]3"}, 0},
+        // Past the end and before the start: nothing.
+        {{}, {}, {"r[r]3"}, 1, {}, {"r[r]3"}, 0},
+        {{}, {}, {"r[r]3"}, -1, {}, {"r[r]3"}, 0},
+    };
+    int row = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(row++);
+        core::StudyState s;
+        std::map<StatText, std::string> t;
+        s.OnText = [&t](StatText which, const std::string& text) { t[which] = text; };
+        s.NewList.Replace(c.newWords);
+        s.MasteredList.Replace(c.mastered);
+        s.ReviewList.Replace(c.review);
+        s.MasteredCount = static_cast<int>(c.mastered.size());
+        s.ReviewCount = static_cast<int>(c.review.size());
+        s.MasterReviewLine(c.pos);
+        EXPECT_EQ(s.MasteredList.Lines(), c.masteredAfter);
+        EXPECT_EQ(s.ReviewList.Lines(), c.reviewAfter);
+        EXPECT_EQ(s.MasteredCount, c.masteredCount);
+        EXPECT_EQ(s.ReviewCount, static_cast<int>(c.reviewAfter.size()));
+        EXPECT_EQ(s.NewList.Lines(), c.newWords);
+        EXPECT_EQ(t.count(StatText::Mastered),
+                  c.masteredCount > static_cast<int>(c.mastered.size()) ? 1u : 0u);
     }
 }
 

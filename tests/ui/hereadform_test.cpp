@@ -221,13 +221,16 @@ TEST_F(CardWindowTest, MasteredAnswerPerContentKind) {
     EXPECT_EQ(Shell().LBalreadymastery()->text(), QStringLiteral("已掌握单词3个"));
     EXPECT_EQ(Word(), QStringLiteral(" m2"));
 
-    // The last review entry empties the list; the next card reports it and offers nothing.
+    // The last review entry empties the list; held by no other list, it is mastered. The
+    // next card reports the empty list and offers nothing.
     state_.ContentKind = core::StudyContent::Review;
     state_.WordCursor = 0;
     Shell().Btfollow->click();
     Click("我知道");
     Click("已掌握");
     EXPECT_TRUE(state_.ReviewList.empty());
+    EXPECT_EQ(state_.MasteredList.Lines().back(), "r1[r]meaning1");
+    EXPECT_EQ(Shell().LBalreadymastery()->text(), QStringLiteral("已掌握单词3个"));
     EXPECT_EQ(Shell().LbreviewCount->text(), QStringLiteral("需复习单词0个"));
     EXPECT_EQ(messages_.Texts(Kind::Inform), QStringList{EmptyCards});
     EXPECT_TRUE(Offered().isEmpty());
@@ -236,7 +239,7 @@ TEST_F(CardWindowTest, MasteredAnswerPerContentKind) {
     // A hidden button cannot move anything.
     Cards()->BtAlreadyMastery1->click();
     Cards()->BtMyUnknown->click();
-    EXPECT_EQ(state_.MasteredList.size(), 2u);
+    EXPECT_EQ(state_.MasteredList.size(), 3u);
     EXPECT_TRUE(state_.ReviewList.empty());
 }
 
