@@ -1,6 +1,7 @@
 #pragma once
 // Runs a helper program, signals it after a while and collects what it wrote: the driver of
 // the kill harnesses.
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -9,7 +10,6 @@
 #include <poll.h>
 #include <string>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -50,34 +50,41 @@ inline Run RunAndSignal(const std::string& program, const std::vector<std::strin
         ::_exit(127);
     }
     ::close(fds[1]);
-    std::this_thread::sleep_for(delay);
-    ::kill(child, signal);
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    char buffer[4096];
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now())
-                              .count();
-        if (left <= 0) {
-            run.timedOut = true;
+    // What the helper writes is read while it runs, so that a full pipe never holds it up
+    // before the signal comes.
+    using Clock = std::chrono::steady_clock;
+    const auto signalAt = Clock::now() + delay;
+    const auto giveUpAt = signalAt + limit;
+    bool signalled = false;
+    bool open = true;
+    char buffer[8192];
+    while (open) {
+        const auto now = Clock::now();
+        if (!signalled && now >= signalAt) {
+            ::kill(child, signal);
+            signalled = true;
+        }
+        if (now >= giveUpAt) {
             ::kill(child, SIGKILL);
+            run.timedOut = true;
             break;
         }
+        const auto until = signalled ? giveUpAt : signalAt;
+        const auto wait =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - now).count();
         pollfd p{fds[0], POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(left)) <= 0) {
-            continue;
+        if (::poll(&p, 1, static_cast<int>(std::clamp<long long>(wait, 1, 200))) > 0) {
+            const ssize_t got = ::read(fds[0], buffer, sizeof buffer);
+            if (got > 0) {
+                run.output.append(buffer, static_cast<std::size_t>(got));
+            } else if (got == 0 || errno != EINTR) {
+                open = false;
+            }
         }
-        const ssize_t got = ::read(fds[0], buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            break;
-        }
-        run.output.append(buffer, static_cast<std::size_t>(got));
     }
     ::close(fds[0]);
-    ::waitpid(child, &run.waitStatus, 0);
+    while (::waitpid(child, &run.waitStatus, 0) < 0 && errno == EINTR) {
+    }
     return run;
 }
 

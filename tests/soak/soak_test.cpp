@@ -7,6 +7,7 @@
 // and after a clean close its very last. The wall time is LJT_SOAK_SECONDS, else the argument
 // --seconds N, else 120 s. LJT_SOAK_SEED sets the base seed (run i uses base + i, and the base
 // seeds the ends of the runs); LJT_SOAK_VERBOSE prints everything the helper wrote.
+#include "../core/killrun.h"
 #include "listdigest.h"
 
 #include "core/learnerfiles.h"
@@ -47,69 +48,6 @@ long long secondsArgument = 0;
 long long FromEnvironment(const char* name, long long fallback) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0' ? std::atoll(value) : fallback;
-}
-
-struct HelperRun {
-    std::string output;
-    int waitStatus = 0;
-    bool timedOut = false;
-};
-
-/// Starts the helper, reads what it writes while it runs, sends signal after delay and waits
-/// at most limit for it to end (then kills it).
-HelperRun RunHelper(const std::vector<std::string>& args, milliseconds delay, int signal,
-                    milliseconds limit) {
-    HelperRun run;
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) {
-        run.waitStatus = -1;
-        return run;
-    }
-    std::vector<std::string> strings = {LJT_SOAK_HELPER};
-    strings.insert(strings.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& s : strings) {
-        argv.push_back(s.data());
-    }
-    argv.push_back(nullptr);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::dup2(fds[1], 1);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::close(fds[1]);
-    const auto signalAt = Clock::now() + delay;
-    const auto giveUpAt = signalAt + limit;
-    bool signalled = false, open = true;
-    char buffer[8192];
-    while (open) {
-        const auto now = Clock::now();
-        if (!signalled && now >= signalAt) {
-            ::kill(child, signal);
-            signalled = true;
-        }
-        if (now >= giveUpAt) {
-            ::kill(child, SIGKILL);
-            run.timedOut = true;
-            break;
-        }
-        const auto until = signalled ? giveUpAt : signalAt;
-        pollfd p{fds[0], POLLIN, 0};
-        const auto wait = std::chrono::duration_cast<milliseconds>(until - now).count();
-        if (::poll(&p, 1, static_cast<int>(std::clamp<long long>(wait, 1, 200))) > 0) {
-            const ssize_t got = ::read(fds[0], buffer, sizeof buffer);
-            if (got > 0) {
-                run.output.append(buffer, static_cast<std::size_t>(got));
-            } else if (got == 0 || errno != EINTR) {
-                open = false;
-            }
-        }
-    }
-    ::close(fds[0]);
-    while (::waitpid(child, &run.waitStatus, 0) < 0 && errno == EINTR) {
-    }
-    return run;
 }
 
 /// What a run printed.
@@ -275,7 +213,8 @@ TEST(Soak, RandomRunsEndedAtRandomMomentsLoseNoWord) {
         const int signal = kill ? SIGKILL : SIGTERM;
         // The helper's own time runs out well after the signal; it closes by itself only
         // when the machine is so slow that the signal comes late.
-        const HelperRun r = RunHelper(
+        const harness::Run r = harness::RunAndSignal(
+            LJT_SOAK_HELPER,
             {app.toStdString(), Learner, std::to_string(seed), std::to_string(delay / 1000 + 120)},
             milliseconds(delay), signal, milliseconds(120000));
         const Output out = Read(r.output, digest);
