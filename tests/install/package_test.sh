@@ -29,8 +29,10 @@ for entry in "${names[@]}"; do
     dpkg-query -W -f='${Status}\n' "$name" 2>/dev/null | grep -q 'install ok installed' ||
         fail "dependency $name is not a package installed here"
 done
-for needed in libqt6widgets6 libqt6multimedia6 libespeak-ng1 qt6-qpa-plugins \
-              gstreamer1.0-plugins-good fonts-arphic-uming; do
+# Besides what it links, the program opens libpulse (the default microphone) and, at the first
+# recording, libaubio (the voice analysis).
+for needed in libqt6widgets6 libqt6multimedia6 libespeak-ng1 libpulse0 libaubio5 \
+              qt6-qpa-plugins gstreamer1.0-plugins-good fonts-arphic-uming; do
     grep -qE "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed"
 done
 
