@@ -5,8 +5,11 @@
 #include "textfile.h"
 #include "wordentry.h"
 
+#include <array>
 #include <cerrno>
+#include <future>
 #include <sys/stat.h>
+#include <system_error>
 #include <unordered_set>
 
 namespace core {
@@ -20,6 +23,32 @@ namespace {
 bool PathExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 || errno != ENOENT;
+}
+
+/// Reads the three list files side by side: each is decoded on its own thread, which on a
+/// machine of two or more cores shortens the sign-in with long lists. Blank lines are dropped.
+/// Where no thread can be started the files are read one after the other.
+void ReadListsAtOnce(const std::vector<std::string>& paths,
+                     std::array<std::vector<std::string>, 3>& lines,
+                     std::array<Status, 3>& status) {
+    auto readOne = [&](std::size_t i) {
+        status[i] = ReadTextLines(paths[i], lines[i]);
+        std::erase_if(lines[i], [](const std::string& line) { return IsBlankLine(line); });
+    };
+    std::array<std::future<void>, 2> others;
+    for (std::size_t i = 1; i < 3; ++i) {
+        try {
+            others[i - 1] = std::async(std::launch::async, readOne, i);
+        } catch (const std::system_error&) {
+            readOne(i);
+        }
+    }
+    readOne(0);
+    for (auto& other : others) {
+        if (other.valid()) {
+            other.get();
+        }
+    }
 }
 
 } // namespace
@@ -190,10 +219,13 @@ Status StudyState::LoadLearnerLists() {
         loaded_ = {};
         return s;
     }
+    std::array<std::vector<std::string>, 3> read;
+    std::array<Status, 3> readStatus;
+    ReadListsAtOnce(paths, read, readStatus);
     Status failed = Status::Ok();
     for (std::size_t i = 0; i < 3; ++i) {
-        std::vector<std::string> lines;
-        Status s = ReadTextLines(paths[i], lines);
+        std::vector<std::string>& lines = read[i];
+        Status& s = readStatus[i];
         if (!s) {
             // A learner folder with its new-word file but without the mastered or review
             // file starts that list empty (it is written at the next save) rather than
@@ -209,7 +241,6 @@ Status StudyState::LoadLearnerLists() {
             }
             lines.clear();
         }
-        std::erase_if(lines, [](const std::string& line) { return IsBlankLine(line); });
         lists[i]->Replace(std::move(lines));
         loaded_[i] = true;
         savedGeneration_[i] = lists[i]->Generation();

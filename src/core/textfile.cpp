@@ -23,27 +23,32 @@ Status ReadFileBytes(const std::string& path, std::string& bytes) {
         ::close(fd);
         return Status::File(Failure::Open, path, EISDIR);
     }
-    bytes.clear();
-    if (st.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
-    }
-    char buffer[65536];
+    // Read straight into the string, sized for the file as it stands; a file that grows
+    // meanwhile is read to its end all the same.
+    std::size_t room = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    bytes.resize(room + 1);
+    std::size_t used = 0;
     for (;;) {
-        ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (used == bytes.size()) {
+            bytes.resize(bytes.size() * 2 + 65536);
+        }
+        ssize_t got = ::read(fd, bytes.data() + used, bytes.size() - used);
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
             }
             int e = errno;
             ::close(fd);
+            bytes.clear();
             return Status::File(Failure::Read, path, e);
         }
         if (got == 0) {
             break;
         }
-        bytes.append(buffer, static_cast<std::size_t>(got));
+        used += static_cast<std::size_t>(got);
     }
     ::close(fd);
+    bytes.resize(used);
     return Status::Ok();
 }
 

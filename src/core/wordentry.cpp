@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 
@@ -107,6 +108,32 @@ std::size_t FoldLeadByte(unsigned char* o, std::size_t i, std::size_t n) {
     return i + 1;
 }
 
+constexpr std::uint64_t Ones = 0x0101010101010101ULL;
+constexpr std::uint64_t High = 0x8080808080808080ULL;
+
+/// True when some byte of w is zero.
+constexpr bool HasZeroByte(std::uint64_t w) {
+    return ((w - Ones) & ~w & High) != 0;
+}
+
+/// True when some byte of w is one of the lead bytes FoldLeadByte handles.
+constexpr bool HasFoldLead(std::uint64_t w) {
+    return HasZeroByte(w ^ (Ones * 0xC3)) || HasZeroByte(w ^ (Ones * 0xCE)) ||
+           HasZeroByte(w ^ (Ones * 0xD0)) || HasZeroByte(w ^ (Ones * 0xEF));
+}
+
+/// The high bit of every byte of w that is an ASCII capital. Bytes of 0x80 and above are
+/// masked off first, so that no sum carries into the next byte.
+constexpr std::uint64_t AsciiCapitals(std::uint64_t w) {
+    const std::uint64_t low = w & ~High;
+    const std::uint64_t atLeastA = low + Ones * (0x80 - 'A');
+    const std::uint64_t aboveZ = low + Ones * (0x80 - 'Z' - 1);
+    return atLeastA & ~aboveZ & ~w & High;
+}
+
+static_assert(AsciiCapitals(0x415A405B617A8182ULL) == 0x8080000000000000ULL);
+static_assert(HasFoldLead(0x41EF424344454647ULL) && !HasFoldLead(0xE8AF8DE8AF8D4142ULL));
+
 } // namespace
 
 void FoldCaseInto(std::string_view text, char* out) {
@@ -119,19 +146,16 @@ void FoldCaseInto(std::string_view text, char* out) {
     }
     std::memcpy(out, text.data(), n);
     auto* o = reinterpret_cast<unsigned char*>(out);
-    constexpr std::uint64_t High = 0x8080808080808080ULL;
     std::size_t i = 0;
     while (i < n) {
-        // Eight ASCII bytes at once: the capitals among them are lowered together.
+        // Eight bytes at once where none of them can start a capital outside ASCII: the
+        // ASCII capitals among them are lowered together, other bytes (Chinese included)
+        // pass as they are.
         if (i + 8 <= n) {
             std::uint64_t w;
             std::memcpy(&w, o + i, 8);
-            if ((w & High) == 0) {
-                // High bit of each byte: at least 'A' and not above 'Z' (no carry crosses a
-                // byte: 0x7F + 0x3F < 0x100).
-                const std::uint64_t atLeastA = w + 0x3F3F3F3F3F3F3F3FULL;
-                const std::uint64_t aboveZ = w + 0x2525252525252525ULL;
-                w |= (atLeastA & ~aboveZ & High) >> 2; // 0x80 >> 2 is the 0x20 of a lower case
+            if (!HasFoldLead(w)) {
+                w |= AsciiCapitals(w) >> 2; // 0x80 >> 2 is the 0x20 of a lower case
                 std::memcpy(o + i, &w, 8);
                 i += 8;
                 continue;

@@ -29,6 +29,12 @@ const WordList::FoldedIndex& WordList::Index() const {
 
 void WordList::Replace(std::vector<std::string> lines) {
     lines_ = std::move(lines);
+    // Room for the lines a study session adds, so that the answers do not move the whole
+    // list to grow it. The loader reserves it already; for a long list the room is address
+    // space only until lines are added.
+    if (const std::size_t room = WithGrowthRoom(lines_.size()); lines_.capacity() < room) {
+        lines_.reserve(room);
+    }
     // Most loads are never followed by a duplicate test of every list: the index waits.
     indexed_ = false;
     Notify(Change::Reset, 0);
@@ -46,7 +52,7 @@ bool WordList::Append(std::string line) {
     return true;
 }
 
-bool WordList::AppendIfNew(std::string line) {
+bool WordList::AppendIfNew(std::string_view line) {
     if (IsBlankLine(line)) {
         return false;
     }
@@ -54,7 +60,7 @@ bool WordList::AppendIfNew(std::string line) {
     if (!index_.AddIfAbsent(line)) {
         return false;
     }
-    lines_.push_back(std::move(line));
+    lines_.emplace_back(line);
     Notify(Change::Appended, lines_.size() - 1);
     return true;
 }
@@ -130,7 +136,7 @@ void WordList::FoldedIndex::Build(const std::vector<std::string>& lines) {
     for (const auto& line : lines) {
         bytes += line.size();
     }
-    arena_.reserve(bytes);
+    arena_.reserve(WithGrowthRoom(bytes));
     for (const auto& line : lines) {
         Add(line);
     }

@@ -12,6 +12,11 @@ namespace core {
 /// index so that the duplicate test costs O(1) per call. The index of a replaced list is
 /// built at its first duplicate test, in one pass: loading a learner's lists costs only the
 /// reading. Like the lists themselves, a WordList belongs to one thread.
+/// A list's size with room for the lines a study session adds (a quarter more).
+constexpr std::size_t WithGrowthRoom(std::size_t size) {
+    return size + size / 4 + 16;
+}
+
 class WordList {
 public:
     enum class Change { Reset, Appended, Removed };
@@ -35,7 +40,7 @@ public:
     bool Append(std::string line);
     /// Appends a line unless it is blank or the list holds it already (letter case ignored):
     /// the duplicate test and the append in one look-up of the index.
-    bool AppendIfNew(std::string line);
+    bool AppendIfNew(std::string_view line);
     /// Deletes the line at pos; a position outside the list changes nothing (returns false).
     bool RemoveAt(long long pos);
 

@@ -209,6 +209,19 @@ TEST(TextFile, EmptyListIsAZeroByteFile) {
     EXPECT_TRUE(back.empty());
 }
 
+TEST(TextFile, ReadsFilesWhoseSizeIsNotKnownBeforehand) {
+    // A file of the system tells size 0 and still has text; a large one is read whole.
+    std::string bytes;
+    ASSERT_TRUE(core::ReadFileBytes("/proc/self/status", bytes));
+    EXPECT_NE(bytes.find("Name:"), std::string::npos);
+    TestDir dir;
+    const std::string path = dir.File("large.bm");
+    const std::string large(300000, 'x');
+    ASSERT_TRUE(core::WriteTextLines(path, {large, "end"}));
+    ASSERT_TRUE(core::ReadFileBytes(path, bytes));
+    EXPECT_EQ(bytes, large + "\r\nend\r\n");
+}
+
 TEST(TextFile, ReadFailureNamesTheFile) {
     TestDir dir;
     Lines lines;
