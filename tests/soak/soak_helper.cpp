@@ -5,7 +5,8 @@
 // content, the timers of the windows running as they do for a learner. Every action is
 // printed ("action N <what>"), every state of the lists ("lists <digest>", see
 // listdigest.h), every save that succeeded ("saved <digest>"), the end of the warm-up
-// ("warm"), and every two seconds the anonymous resident memory ("memory <kB>").
+// ("warm"), and the anonymous resident memory ("memory <kB>") after the sign-in, after the
+// warm-up and every two seconds.
 //   soak_helper <program folder> <learner> <seed> <seconds>
 //
 // Sound goes through the real players and speech, as in the program: on a sound server
@@ -26,6 +27,7 @@
 #include "app/sessionguard.h"
 #include "app/wordmemory.h"
 #include "core/clock.h"
+#include "core/learnerfiles.h"
 #include "core/random.h"
 #include "core/studystate.h"
 #include "core/wordentry.h"
@@ -570,6 +572,14 @@ int main(int argc, char** argv) {
     const QString learner = QString::fromLocal8Bit(argv[2]);
     const auto seed = static_cast<std::uint32_t>(std::strtoul(argv[3], nullptr, 10));
     const int seconds = std::atoi(argv[4]);
+    // A program folder without the learner (the memory benchmark's) gets the learner with
+    // empty lists: the warm-up imports words into them.
+    if (!core::LearnerKnown(folder.toStdString(), learner.toStdString())) {
+        if (!core::CreateLearnerFiles(folder.toStdString(), learner.toStdString())) {
+            Say("error the learner's files could not be made");
+            return 1;
+        }
+    }
     const QString workDir = folder + QStringLiteral("soak-files");
     QDir().mkpath(workDir);
     InstallFontSubstitutes();
@@ -643,6 +653,7 @@ int main(int argc, char** argv) {
             Say("signed-in " + std::to_string(state.NewList.size()) + "/" +
                 std::to_string(state.MasteredList.size()) + "/" +
                 std::to_string(state.ReviewList.size()) + " " + soak::ListDigest(state));
+            Say("memory " + std::to_string(RssAnonKb()));
         }
         if (dropWord) {
             // The checker's own check: a helper that loses a word must make it fail.
@@ -659,6 +670,7 @@ int main(int argc, char** argv) {
             warming = soak.WarmUp();
             if (!warming) {
                 Say("warm");
+                Say("memory " + std::to_string(RssAnonKb()));
             }
             actions.start(warming ? 300 : soak.NextPause());
             return;
