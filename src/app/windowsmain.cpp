@@ -71,6 +71,7 @@ extern "C" __attribute__((visibility("default"))) int ljt_windows_main(int* argc
     // The mode windows plug into their buttons here, through window.RegisterMode, before the
     // window is first shown.
     RegisterModeWindows(window);
+    core::StartupMark("modes registered");
     QObject::connect(&window, &TWordmemory::FormClosed, &app, &QCoreApplication::quit);
     core::StartupMark("main window");
     // Logout, SIGTERM, SIGHUP and Ctrl-C end the program through the window's close, which
