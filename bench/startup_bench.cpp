@@ -6,7 +6,9 @@
 //
 //   startup_bench <rounds> <title A> <folder A> <program A> <title B> <folder B> <program B>
 //
-// Each program runs in its folder and is killed once its window has been drawn.
+// Each program runs in its folder and is killed once its window has been drawn. A program that
+// notes its start-up stages in the file named by LJT_STARTUP_MARKS ("nanoseconds stage" lines,
+// on the steady clock) has the median time of each stage printed as well.
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -16,6 +18,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <map>
 #include <optional>
 #include <spawn.h>
 #include <string>
@@ -35,7 +39,27 @@ struct Program {
     std::string folder;
     std::string path;
     std::vector<double> ms;
+    /// The stages the program noted, in the order first seen, with their times from the start.
+    std::vector<std::string> stages;
+    std::map<std::string, std::vector<double>> stageMs;
 };
+
+/// Adds the stages noted in file to p, timed from start; removes the file.
+void ReadMarks(const std::string& file, Clock::time_point start, Program& p) {
+    std::ifstream in(file);
+    long long ns = 0;
+    std::string stage;
+    while (in >> ns && std::getline(in >> std::ws, stage)) {
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::nanoseconds(ns) -
+                                                                    start.time_since_epoch())
+                              .count();
+        if (p.stageMs.count(stage) == 0) {
+            p.stages.push_back(stage);
+        }
+        p.stageMs[stage].push_back(ms);
+    }
+    std::remove(file.c_str());
+}
 
 xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
     auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
@@ -100,9 +124,20 @@ std::optional<double> Measure(xcb_connection_t* c, xcb_window_t root, Program& p
     posix_spawn_file_actions_adddup2(&actions, quiet, 1);
     posix_spawn_file_actions_adddup2(&actions, quiet, 2);
     char* argv[] = {p.path.data(), nullptr};
+    const std::string marks = "/tmp/ljt-startup-marks-" + std::to_string(::getpid());
+    std::remove(marks.c_str());
+    std::string marksVariable = "LJT_STARTUP_MARKS=" + marks;
+    std::vector<char*> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        if (std::strncmp(*e, "LJT_STARTUP_MARKS=", 18) != 0) {
+            env.push_back(*e);
+        }
+    }
+    env.push_back(marksVariable.data());
+    env.push_back(nullptr);
     pid_t pid = 0;
     const auto start = Clock::now();
-    if (posix_spawn(&pid, p.path.c_str(), &actions, nullptr, argv, environ) != 0) {
+    if (posix_spawn(&pid, p.path.c_str(), &actions, nullptr, argv, env.data()) != 0) {
         std::perror(p.path.c_str());
         return std::nullopt;
     }
@@ -130,6 +165,10 @@ std::optional<double> Measure(xcb_connection_t* c, xcb_window_t root, Program& p
     }
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
+    if (result) {
+        ReadMarks(marks, start, p);
+    }
+    std::remove(marks.c_str());
     const std::uint32_t none = 0;
     xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &none);
     xcb_flush(c);
@@ -155,7 +194,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int rounds = std::atoi(argv[1]);
-    Program programs[2] = {{argv[2], argv[3], argv[4], {}}, {argv[5], argv[6], argv[7], {}}};
+    Program programs[2] = {{argv[2], argv[3], argv[4], {}, {}, {}},
+                           {argv[5], argv[6], argv[7], {}, {}, {}}};
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c) != 0) {
         std::fprintf(stderr, "no X server (DISPLAY)\n");
@@ -169,6 +209,8 @@ int main(int argc, char** argv) {
                          p.title.c_str());
             return 1;
         }
+        p.stages.clear();
+        p.stageMs.clear();
     }
     for (int round = 0; round < rounds; ++round) {
         // Alternated, the order swapped every round.
@@ -185,6 +227,18 @@ int main(int argc, char** argv) {
     }
     std::printf("ratio of the medians: %.2f (goal <= 1.3)\n",
                 Median(programs[0].ms) / Median(programs[1].ms));
+    for (const Program& p : programs) {
+        if (p.stages.empty()) {
+            continue;
+        }
+        // Stages noted after the first frame are there only when the program got that far
+        // before it was killed: n says how often.
+        std::printf("%s, from the start (median of the runs that got there):\n", p.title.c_str());
+        for (const std::string& stage : p.stages) {
+            const std::vector<double>& ms = p.stageMs.at(stage);
+            std::printf("  %-22s %7.1f ms  (n=%zu)\n", stage.c_str(), Median(ms), ms.size());
+        }
+    }
     xcb_disconnect(c);
     return 0;
 }

@@ -1,23 +1,38 @@
-// 朗记通: program entry.
+// 朗记通: program entry. The commands for scripts run here, on Qt Core alone; the windows are
+// in a module opened only when no command is asked for, so that a command loads no GUI or
+// sound library.
 #include "app/commandline.h"
-#include "app/sessionguard.h"
-#include "app/wordmemory.h"
-#include "core/clock.h"
-#include "core/studystate.h"
-#include "host/application.h"
-#include "host/boxmessageservice.h"
-#include "host/errortext.h"
+#include "app/windowsmain.h"
+#include "core/programmodule.h"
+#include "core/startupmark.h"
 #include "host/folders.h"
-#include "host/fonts.h"
-#include "modes/registry.h"
-#include "sound/outputvolume.h"
-#include "sound/qtmediaplayer.h"
-#include "sound/voice.h"
 
-#include <QScreen>
+#include <QCoreApplication>
 #include <QTextStream>
 
+#include <cstdio>
+#include <string>
+
+namespace {
+
+/// Opens the windows' module and runs the windows; 1 when the module cannot be opened.
+int RunWindows(int& argc, char** argv) {
+    std::string error;
+    // Shared, so that the sound engine opened later uses the windows' copies of the program's
+    // code (one output volume, one of each class).
+    void* entry = core::ModuleEntry(WindowsModule, WindowsEntry, true, error);
+    if (entry == nullptr) {
+        std::fprintf(stderr, "langjitong: %s\n", error.c_str());
+        return 1;
+    }
+    core::StartupMark("windows module");
+    return reinterpret_cast<decltype(&ljt_windows_main)>(entry)(&argc, argv);
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    core::StartupMark("main");
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -30,62 +45,5 @@ int main(int argc, char** argv) {
         QTextStream err(stderr);
         return RunCommand(QCoreApplication::arguments(), RunFolders(), out, err);
     }
-
-    Application app(argc, argv);
-    app.setApplicationName(QStringLiteral("langjitong"));
-    // Run from its own writable folder the program keeps everything there; installed, it
-    // reads the installed data and writes to the learner data folder.
-    const ProgramFolders folders = RunFolders();
-    // The typefaces the windows name are mapped at once; the phonetic font is registered
-    // after the sign-in window's first frame, which has no phonetics.
-    InstallFontSubstitutes();
-
-    core::StudyState state;
-    core::SystemClock clock;
-    BoxMessageService messages;
-    app.SetMessages(&messages);
-
-    // The speech object lives for the whole run; an engine that cannot start is reported once
-    // and the program goes on without speech. The engine starts right after the sign-in
-    // window's first frame (or at the first word spoken, should that come first).
-    sound::Voice voice;
-    QObject::connect(
-        &voice, &sound::Voice::EngineFailed, &app,
-        [&messages](const core::Status& failure) { messages.ShowError(ErrorText(failure)); });
-    sound::QtMediaPlayer mediaPlayer;
-    sound::OutputVolume& volume = sound::OutputVolume::Instance();
-
-    ShellServices services{state, clock, messages};
-    services.voice = &voice;
-    services.mediaPlayer = &mediaPlayer;
-    services.appDir = folders.dataDir;
-    services.learnerDir = folders.learnerDir;
-    services.signIn.videoFile = WelcomeVideo(folders);
-    services.afterFirstFrame = [&voice, dataDir = folders.dataDir] {
-        voice.Register();
-        return InstallPhoneticFont(dataDir);
-    };
-    services.readVolume = [&volume] { return volume.Get(); };
-    services.writeVolume = [&volume](std::uint32_t value) { volume.Set(value); };
-
-    TWordmemory window(services);
-    // Speech that cannot reach the sound output is reported like the players' device
-    // failures: once in the run, not for every word.
-    QObject::connect(
-        &voice, &sound::Voice::SpeechFailed, &window,
-        [&window](const core::Status& failure) { window.ReportSoundFailure(failure); });
-    // The mode windows plug into their buttons here, through window.RegisterMode, before the
-    // window is first shown.
-    RegisterModeWindows(window);
-    QObject::connect(&window, &TWordmemory::FormClosed, &app, &QCoreApplication::quit);
-    // Logout, SIGTERM, SIGHUP and Ctrl-C end the program through the window's close, which
-    // saves the lists.
-    SessionGuard guard(window);
-    // Frameless windows are not maximised by every window manager (nor without one): the
-    // window takes the screen's working area itself as well.
-    window.setGeometry(window.screen()->availableGeometry());
-    window.showMaximized();
-    const int result = Application::exec();
-    app.SetMessages(nullptr);
-    return result;
+    return RunWindows(argc, argv);
 }

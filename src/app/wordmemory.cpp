@@ -6,6 +6,7 @@
 #include "app/knobimage.h"
 #include "core/random.h"
 #include "core/speech.h"
+#include "core/startupmark.h"
 #include "core/studyperiod.h"
 #include "core/studystate.h"
 #include "core/volume.h"
@@ -95,6 +96,7 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
     pronouncer_ =
         std::make_unique<Pronouncer>(state_, messages_, voice_, mediaPlayer_, timer2_, timer3_);
     BuildWindow();
+    core::StartupMark("main window built");
     SetColour(CardModeColour);
     switcher_ = std::make_unique<ModeSwitcher>(
         ModeSwitcher::Parts{state_, timer1_, timer2_, mediaPlayer_, panel1_,
@@ -113,6 +115,7 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
 
     // The study-content window is created right after the main window and stays hidden.
     wordForm1_ = std::make_unique<TWordForm1>(state_, messages_);
+    core::StartupMark("study content window");
     state_.OnText = [this](core::StatText which, const std::string& text) {
         ShowText(which, text);
     };
@@ -474,6 +477,7 @@ void TWordmemory::FormShow() {
 
     {
         Twordfriend wordfriend(state_, clock_, messages_, signIn_, this, &learnerLock_);
+        core::StartupMark("sign-in window made");
         connect(&wordfriend, &Twordfriend::FirstFrameShown, this, &TWordmemory::AfterFirstFrame);
         wordfriend.setGeometry(screen()->availableGeometry());
         wordfriend.setWindowState(Qt::WindowMaximized);

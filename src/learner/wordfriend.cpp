@@ -5,20 +5,20 @@
 
 #include "core/clock.h"
 #include "core/learnerfiles.h"
+#include "core/startupmark.h"
 #include "core/studystate.h"
 #include "host/messageservice.h"
 #include "host/uistyle.h"
+#include "sound/engine.h"
+#include "sound/videoplayer.h"
 
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QMediaPlayer>
 #include <QPushButton>
 #include <QTimer>
-#include <QUrl>
-#include <QVideoWidget>
 #include <chrono>
 
 namespace {
@@ -113,26 +113,19 @@ Twordfriend::Twordfriend(core::StudyState& state, const core::Clock& clock,
 
 void Twordfriend::OpenVideo() {
     // The video is shown in the upper part of Panel1, above the name field. Its player and
-    // view take longer to make than the whole window (the media framework and a video
-    // surface come up with them), so they are made right after the window's first frame
-    // rather than before it: the learner sees the window at once and the video a moment
-    // later.
+    // view take longer to make than the whole window (the sound engine is loaded for them,
+    // and the media framework and a video surface come up with them), so they are made right
+    // after the window's first frame rather than before it: the learner sees the window at
+    // once and the video a moment later.
     const QFileInfo video(options_.videoFile);
     if (options_.playVideo && video.isFile() && isVisible() && MyPlayer1 == nullptr) {
-        VideoView = new QVideoWidget(Panel1);
-        VideoView->setGeometry(0, 0, 400, 300);
-        VideoView->show();
-        MyPlayer1 = new QMediaPlayer(this);
-        MyPlayer1->setVideoOutput(VideoView);
-        connect(MyPlayer1, &QMediaPlayer::mediaStatusChanged, this,
-                [this](QMediaPlayer::MediaStatus status) {
-                    if (status == QMediaPlayer::EndOfMedia ||
-                        status == QMediaPlayer::InvalidMedia) {
-                        MyPlayer1Notify();
-                    }
-                });
-        connect(MyPlayer1, &QMediaPlayer::errorOccurred, this, [this] { MyPlayer1Notify(); });
-        MyPlayer1->setSource(QUrl::fromLocalFile(video.absoluteFilePath()));
+        if (sound::Engine* engine = sound::LoadEngine()) {
+            MyPlayer1 = engine->MakeVideoPlayer(Panel1, this);
+            VideoView = MyPlayer1->View();
+            VideoView->setGeometry(0, 0, 400, 300);
+            VideoView->show();
+            connect(MyPlayer1, &sound::VideoPlayer::Ended, this, &Twordfriend::MyPlayer1Notify);
+        }
     }
     // Without a playable video the controls appear at once, so that the learner is never
     // locked out of signing in. A video that has not started within the time limit counts as
@@ -141,12 +134,11 @@ void Twordfriend::OpenVideo() {
         MyPlayer1Notify();
         return;
     }
-    MyPlayer1->play();
+    MyPlayer1->Play(video.absoluteFilePath());
     startWatch_ = new QTimer(this);
     startWatch_->setSingleShot(true);
     connect(startWatch_, &QTimer::timeout, this, [this] {
-        if (MyPlayer1->playbackState() != QMediaPlayer::PlayingState ||
-            MyPlayer1->position() <= 0) {
+        if (!MyPlayer1->Started()) {
             MyPlayer1Notify();
         }
     });
@@ -155,7 +147,7 @@ void Twordfriend::OpenVideo() {
 
 Twordfriend::~Twordfriend() {
     if (MyPlayer1 != nullptr) {
-        MyPlayer1->stop();
+        MyPlayer1->Stop();
     }
 }
 
@@ -191,7 +183,9 @@ void Twordfriend::paintEvent(QPaintEvent* event) {
         firstFrame_ = true;
         // Queued: the frame reaches the screen when this paint returns.
         QTimer::singleShot(0, this, [this] {
+            core::StartupMark("first frame");
             OpenVideo();
+            core::StartupMark("video");
             emit FirstFrameShown();
         });
     }

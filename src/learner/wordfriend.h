@@ -6,12 +6,13 @@
 
 class QLabel;
 class QLineEdit;
-class QMediaPlayer;
 class QPushButton;
 class QTimer;
-class QVideoWidget;
 class LearnerLock;
 class MessageService;
+namespace sound {
+class VideoPlayer;
+}
 namespace core {
 class Clock;
 class StudyState;
@@ -33,8 +34,8 @@ public:
     static QString DateTimeLine(const QDateTime& when);
 
     QWidget* Panel1;
-    QMediaPlayer* MyPlayer1 = nullptr; ///< null when the video is not played
-    QVideoWidget* VideoView = nullptr;
+    sound::VideoPlayer* MyPlayer1 = nullptr; ///< null when the video is not played
+    QWidget* VideoView = nullptr;            ///< the video player's view
     QLabel* Label1;
     QLineEdit* Edit1;
     QPushButton* SbOpen1;  ///< "开始学习"

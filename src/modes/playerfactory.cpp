@@ -1,10 +1,10 @@
 #include "playerfactory.h"
 
-#include "sound/qtmediaplayer.h"
+#include "sound/lazyplayer.h"
 
 sound::MediaPlayer* MakePlayer(const PlayerFactory& factory, QObject* parent) {
     if (factory) {
         return factory(parent);
     }
-    return new sound::QtMediaPlayer(parent);
+    return sound::LazyPlayer::Make(parent);
 }

@@ -1,7 +1,7 @@
 #include "voicecomparer.h"
 
+#include "sound/engine.h"
 #include "sound/uiworker.h"
-#include "sound/voice.h"
 
 #include <QFile>
 
@@ -11,7 +11,7 @@ VoiceComparer::VoiceComparer(Synthesizer synthesize, QObject* parent)
     : QObject(parent), synthesize_(std::move(synthesize)),
       worker_(std::make_unique<sound::UiWorker>()) {
     if (!synthesize_) {
-        synthesize_ = &sound::Voice::SynthesizeToMemory;
+        synthesize_ = &sound::SynthesizeToMemory;
     }
 }
 

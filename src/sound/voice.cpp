@@ -127,7 +127,7 @@ bool Voice::SynthesizeToMemory(const std::string& text, int speed, core::PcmSoun
 }
 
 Voice::Voice(QObject* parent, OutputVolume* volume, QString dataPath)
-    : QObject(parent), volume_(volume), dataPath_(std::move(dataPath)) {
+    : SpeechVoice(parent), volume_(volume), dataPath_(std::move(dataPath)) {
 }
 
 Voice::~Voice() {

@@ -1,8 +1,8 @@
 #pragma once
 #include "core/pcmwave.h"
-#include "core/speech.h"
 #include "core/status.h"
 #include "outputvolume.h"
+#include "speechvoice.h"
 
 #include <QObject>
 #include <QString>
@@ -18,7 +18,7 @@ class UiWorker;
 /// The speech engine (eSpeak NG). Text is made into samples on a worker thread of its own and
 /// played through the program's audio output, so the output volume applies to speech too.
 /// SpeakText returns at once; texts given while one sounds follow in order.
-class Voice : public QObject, public core::Speech {
+class Voice : public SpeechVoice {
     Q_OBJECT
 public:
     /// dataPath: the engine's data folder; empty for the installed one.
@@ -26,9 +26,7 @@ public:
                    QString dataPath = {});
     ~Voice() override;
 
-    /// Starts the engine. When it cannot start, the program goes on without speech: LastError
-    /// says why, EngineFailed is raised once, and every text counts as spoken.
-    bool Register();
+    bool Register() override;
     /// Speaks text (UTF-8) without waiting; only its first core::MaxSpokenChars characters.
     void SpeakText(const std::string& text) override;
     /// True from SpeakText until the last sample of the last text has been played.
@@ -42,7 +40,7 @@ public:
     bool IsReady() const { return ready_; }
     /// Why the engine could not start (a SpeechEngine failure naming the data folder, empty
     /// for the installed data); ok when it runs or has not been tried.
-    const core::Status& LastError() const { return lastError_; }
+    const core::Status& LastError() const override { return lastError_; }
     /// The output that speech plays through (for checks of its volume and timing).
     PcmOutput* Output() const { return output_.get(); }
     /// The text last handed to the engine.
@@ -56,15 +54,6 @@ public:
     /// Callable from any thread; waits while the engine makes another text. False when the
     /// engine cannot start or refuses the text.
     static bool SynthesizeToMemory(const std::string& text, int speed, core::PcmSound& sound);
-
-signals:
-    /// The engine could not start; raised once, with LastError.
-    void EngineFailed(const core::Status& failure);
-    /// Speech could not be played (the sound output is missing or cannot be opened); the
-    /// speech counts as ended.
-    void SpeechFailed(const core::Status& failure);
-    /// The last queued text has sounded.
-    void SpeakingFinished();
 
 private:
     struct Synthesis;

@@ -235,4 +235,42 @@ TEST_F(CommandLine, ASignedInLearnersListsAreLeftToTheProgram) {
     EXPECT_EQ(Read(list), (Lines{"cat[kAt]n.猫", "sun[]n.太阳"}));
 }
 
+// The commands run on Qt Core alone: the program opens no window, sound or speech library for
+// them (the dynamic loader's own log lists every library started in the process).
+TEST_F(CommandLine, CommandsLoadNoWindowOrSoundLibrary) {
+    const QString missing = File("missing.csv");
+    const QStringList commands[] = {
+        {"--help"},
+        {"--version"},
+        {"--export", "没有的学员", File("out.csv")},
+        {"--import", missing, "--bank", "词库"},
+    };
+    const char* const unwanted[] = {"libQt6Gui", "libQt6Widgets", "libQt6Multimedia",
+                                    "libespeak", "libpulse",      "libgst",
+                                    "libaubio",  "windows.so",    "sound.so"};
+    for (const QStringList& arguments : commands) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("libs"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), root_.filePath(QStringLiteral("xdg")));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(LJT_PROGRAM), arguments);
+        ASSERT_TRUE(process.waitForFinished(60000)) << arguments.join(' ').toStdString();
+        QStringList started;
+        for (const QString& line :
+             QString::fromLocal8Bit(process.readAllStandardError()).split('\n')) {
+            if (line.contains(QStringLiteral("calling init:"))) {
+                started << line.section(QStringLiteral("calling init:"), 1).trimmed();
+            }
+        }
+        const std::string what = arguments.join(' ').toStdString();
+        EXPECT_TRUE(started.filter(QStringLiteral("libQt6Core")).size() == 1)
+            << what << ": the loader's log lists " << started.join(' ').toStdString();
+        for (const char* library : unwanted) {
+            EXPECT_TRUE(started.filter(QLatin1String(library)).isEmpty())
+                << what << " loads " << library;
+        }
+    }
+}
+
 } // namespace

@@ -2,9 +2,9 @@
 # Installs the build into a scratch prefix, checks what a desktop needs from it (menu entry,
 # icons, metainfo) with the desktop's own validators, then runs the installed program: its
 # data is read from the prefix and everything it writes goes to the learner data folder.
-# usage: install_test.sh CMAKE BUILD_DIR APP_ID
+# usage: install_test.sh CMAKE BUILD_DIR APP_ID MODULES (the modules' folder from bin/)
 set -euo pipefail
-cmake="$1" build="$2" id="$3"
+cmake="$1" build="$2" id="$3" modules="$4"
 work="$(mktemp -d /tmp/ljt-install.XXXXXX)"
 trap 'rm -rf "$work"' EXIT
 fail() { echo "install_test: $*" >&2; exit 1; }
@@ -19,6 +19,9 @@ for file in bin/langjitong share/langjitong/Ebook.txt share/langjitong/DFPhoneti
     [ -f "$prefix/$file" ] || fail "$file is not installed"
 done
 [ -x "$prefix/bin/langjitong" ] || fail "the program is not executable"
+for module in windows.so sound.so; do
+    [ -f "$prefix/bin/$modules/$module" ] || fail "the module $module is not installed"
+done
 [ ! -e "$prefix/share/langjitong/.work" ] || fail "the data build's work folder was installed"
 
 for size in 48 128 256; do
@@ -60,5 +63,14 @@ grep -q '<pronunciation>θiŋk</pronunciation>' "$work/out.kvtml" || fail "the e
 [ "$(wc -l <"$home/小明/小明1.bm")" = 2 ] || fail "the learner's new words were not written"
 after="$(cd "$prefix" && find . -printf '%p %s\n' | sort | md5sum)"
 [ "$before" = "$after" ] || fail "the program wrote into its installed folder"
+
+# The windows start from the installed program and open the sound module after the sign-in
+# window's first frame (the stages it notes tell how far it got before it is stopped).
+marks="$work/marks"
+(cd "$work" && LJT_STARTUP_MARKS="$marks" QT_QPA_PLATFORM=offscreen timeout 20 "$program" \
+    >/dev/null 2>&1) || true
+for stage in "windows module" "first frame" "sound ready"; do
+    grep -q " $stage\$" "$marks" 2>/dev/null || fail "the windows did not reach \"$stage\": $(cat "$marks" 2>/dev/null)"
+done
 
 echo "install: $(find "$prefix" -type f | wc -l) files, $(du -sh "$prefix" | cut -f1) in $prefix"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Debian package from the build folder, checks its control fields and file list,
 # installs it with dpkg into a scratch root, runs the program from there and removes it.
-# usage: package_test.sh CPACK BUILD_DIR APP_ID VERSION
+# usage: package_test.sh CPACK BUILD_DIR APP_ID VERSION MODULES (the modules' folder from bin/)
 set -euo pipefail
-cpack="$1" build="$2" id="$3" version="$4"
+cpack="$1" build="$2" id="$3" version="$4" modules="$5"
+module_dir="./$(realpath -m --relative-to=/ "/usr/bin/$modules")"
 work="$(mktemp -d /tmp/ljt-package.XXXXXX)"
 trap 'rm -rf "$work"' EXIT
 fail() { echo "package_test: $*" >&2; exit 1; }
@@ -43,7 +44,7 @@ for path in ./usr/bin/langjitong ./usr/share/langjitong/Ebook.txt ./usr/share/la
             ./usr/share/icons/hicolor/48x48/apps/"$id".png \
             ./usr/share/icons/hicolor/128x128/apps/"$id".png \
             ./usr/share/icons/hicolor/256x256/apps/"$id".png \
-            ./usr/share/doc/langjitong/copyright; do
+            ./usr/share/doc/langjitong/copyright "$module_dir/windows.so" "$module_dir/sound.so"; do
     grep -qxF "$path" "$listing" || fail "the package lacks $path"
 done
 if grep -v '^\./usr/' "$listing" | grep -qv '^\./$'; then
