@@ -9,11 +9,14 @@
 #include "host/errortext.h"
 #include "host/folders.h"
 #include "host/fonts.h"
+#include "host/qttranslations.h"
 #include "modes/registry.h"
 #include "sound/outputvolume.h"
 #include "sound/qtmediaplayer.h"
 #include "sound/voice.h"
 
+#include <QFileInfo>
+#include <QIcon>
 #include <QScreen>
 #include <QTextStream>
 
@@ -33,12 +36,26 @@ int main(int argc, char** argv) {
 
     Application app(argc, argv);
     app.setApplicationName(QStringLiteral("langjitong"));
+    // What Qt leaves of the arguments: at most one word file, to be offered for import.
+    QString wordFile;
+    {
+        QTextStream err(stderr);
+        if (const int wrong = ReadWindowArguments(QCoreApplication::arguments(), wordFile, err)) {
+            return wrong;
+        }
+    }
+    // The menu entry's name: docks and task bars group the window with it (Wayland's app id;
+    // on X11 the desktop file names the window class in StartupWMClass).
+    QGuiApplication::setDesktopFileName(QStringLiteral(LJT_APP_ID));
+    InstallQtTranslations(QLocale::system());
     // Run from its own writable folder the program keeps everything there; installed, it
     // reads the installed data and writes to the learner data folder.
     const ProgramFolders folders = RunFolders();
     // The typefaces the windows name are mapped at once; the phonetic font is registered
     // after the sign-in window's first frame, which has no phonetics.
     InstallFontSubstitutes();
+    QGuiApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral(LJT_APP_ID), QIcon(folders.dataDir + "langjitong.png")));
 
     core::StudyState state;
     core::SystemClock clock;
@@ -77,6 +94,9 @@ int main(int argc, char** argv) {
     // The mode windows plug into their buttons here, through window.RegisterMode, before the
     // window is first shown.
     RegisterModeWindows(window);
+    if (!wordFile.isEmpty()) {
+        window.OfferImport(QFileInfo(wordFile).absoluteFilePath());
+    }
     QObject::connect(&window, &TWordmemory::FormClosed, &app, &QCoreApplication::quit);
     // Logout, SIGTERM, SIGHUP and Ctrl-C end the program through the window's close, which
     // saves the lists.
