@@ -15,13 +15,24 @@ namespace {
 const char* const CommandOptions[] = {"help", "version", "export", "import",
                                       "list", "format",  "bank",   "to-list"};
 
+const QString Usage =
+    QStringLiteral("用法：\n"
+                   "  langjitong                 打开朗记通的窗口\n"
+                   "  langjitong 单词文件        打开窗口，并在学员登录后提出把文件导入为新词库\n"
+                   "  langjitong --export 学员 [--list 单词表] [--format 格式] 输出文件\n"
+                   "  langjitong --import 文件 --bank 词库名称\n"
+                   "  langjitong --import 文件 --to-list 学员\n");
+
+/// Wrong use: what was wrong, then the usage, on the error stream.
+int WrongUse(const QString& error, QTextStream& err) {
+    err << error << Qt::endl
+        << Usage << QStringLiteral("langjitong --help 显示全部说明。") << Qt::endl;
+    return 2;
+}
+
 QString HelpText(const ProgramFolders& folders) {
-    return QStringLiteral(
-               "用法：\n"
-               "  langjitong                 打开朗记通的窗口\n"
-               "  langjitong --export 学员 [--list 单词表] [--format 格式] 输出文件\n"
-               "  langjitong --import 文件 --bank 词库名称\n"
-               "  langjitong --import 文件 --to-list 学员\n"
+    return Usage +
+           QStringLiteral(
                "\n"
                "在脚本中导出和导入单词表。学员在朗记通中学习时，不能导出或导入\n"
                "他的单词表：请先关闭朗记通的窗口（窗口关闭时会写回学员的单词表）。\n"
@@ -49,7 +60,7 @@ QString HelpText(const ProgramFolders& folders) {
                "\n"
                "数据文件夹：%1\n"
                "学员数据文件夹：%2\n")
-        .arg(folders.dataDir, folders.learnerDir);
+               .arg(folders.dataDir, folders.learnerDir);
 }
 
 /// A state for the learner's lists as they are on disk; fails when the learner is unknown.
@@ -202,6 +213,29 @@ bool WantsCommand(const QStringList& arguments) {
     return false;
 }
 
+int ReadWindowArguments(const QStringList& arguments, QString& file, QTextStream& err) {
+    file.clear();
+    QStringList files;
+    bool optionsEnd = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (!optionsEnd && argument == QLatin1String("--")) {
+            optionsEnd = true;
+        } else if (!optionsEnd && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
+            return WrongUse(QStringLiteral("未知选项：%1").arg(argument), err);
+        } else {
+            files << argument;
+        }
+    }
+    if (files.size() > 1) {
+        return WrongUse(
+            QStringLiteral("一次只能打开一个单词文件：%1").arg(files.join(QStringLiteral("、"))),
+            err);
+    }
+    file = files.value(0);
+    return 0;
+}
+
 int RunCommand(const QStringList& arguments, const ProgramFolders& folders, QTextStream& out,
                QTextStream& err) {
     QCommandLineParser parser;
@@ -217,9 +251,7 @@ int RunCommand(const QStringList& arguments, const ProgramFolders& folders, QTex
         {QStringLiteral("to-list"), QString(), QStringLiteral("learner")},
     });
     if (!parser.parse(arguments)) {
-        err << parser.errorText() << Qt::endl
-            << QStringLiteral("langjitong --help 显示用法。") << Qt::endl;
-        return 2;
+        return WrongUse(parser.errorText(), err);
     }
     if (parser.isSet(QStringLiteral("help"))) {
         out << HelpText(folders);

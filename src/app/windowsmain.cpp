@@ -2,6 +2,7 @@
 // command, so that the commands load no GUI library.
 #include "app/windowsmain.h"
 
+#include "app/commandline.h"
 #include "app/sessionguard.h"
 #include "app/wordmemory.h"
 #include "core/clock.h"
@@ -12,23 +13,41 @@
 #include "host/errortext.h"
 #include "host/folders.h"
 #include "host/fonts.h"
+#include "host/qttranslations.h"
 #include "modes/registry.h"
 #include "sound/lazyplayer.h"
 #include "sound/lazyvoice.h"
 #include "sound/outputvolume.h"
 
+#include <QFileInfo>
+#include <QIcon>
 #include <QScreen>
+#include <QTextStream>
 
 extern "C" __attribute__((visibility("default"))) int ljt_windows_main(int* argc, char** argv) {
     Application app(*argc, argv);
     app.setApplicationName(QStringLiteral("langjitong"));
     core::StartupMark("application");
+    // What Qt leaves of the arguments: at most one word file, to be offered for import.
+    QString wordFile;
+    {
+        QTextStream err(stderr);
+        if (const int wrong = ReadWindowArguments(QCoreApplication::arguments(), wordFile, err)) {
+            return wrong;
+        }
+    }
+    // The menu entry's name: docks and task bars group the window with it (Wayland's app id;
+    // on X11 the desktop file names the window class in StartupWMClass).
+    QGuiApplication::setDesktopFileName(QStringLiteral(LJT_APP_ID));
+    InstallQtTranslations(QLocale::system());
     // Run from its own writable folder the program keeps everything there; installed, it
     // reads the installed data and writes to the learner data folder.
     const ProgramFolders folders = RunFolders();
     // The typefaces the windows name are mapped at once; the phonetic font is registered
     // after the sign-in window's first frame, which has no phonetics.
     InstallFontSubstitutes();
+    QGuiApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral(LJT_APP_ID), QIcon(folders.dataDir + "langjitong.png")));
 
     core::StudyState state;
     core::SystemClock clock;
@@ -72,6 +91,9 @@ extern "C" __attribute__((visibility("default"))) int ljt_windows_main(int* argc
     // window is first shown.
     RegisterModeWindows(window);
     core::StartupMark("modes registered");
+    if (!wordFile.isEmpty()) {
+        window.OfferImport(QFileInfo(wordFile).absoluteFilePath());
+    }
     QObject::connect(&window, &TWordmemory::FormClosed, &app, &QCoreApplication::quit);
     core::StartupMark("main window");
     // Logout, SIGTERM, SIGHUP and Ctrl-C end the program through the window's close, which

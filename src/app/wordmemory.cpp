@@ -3,6 +3,7 @@
 #include "host/errortext.h"
 #include "host/uistyle.h"
 
+#include "app/abouttext.h"
 #include "app/knobimage.h"
 #include "core/random.h"
 #include "core/speech.h"
@@ -20,6 +21,7 @@
 #include "sound/sounderror.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -27,9 +29,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -116,6 +120,15 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
     // The study-content window is created right after the main window and stays hidden.
     wordForm1_ = std::make_unique<TWordForm1>(state_, messages_);
     core::StartupMark("study content window");
+    // The study-content window is a window of its own: the column's Alt keys work there too,
+    // so that a mode opens by its key whichever window the learner is in.
+    for (QPushButton* button : Panel3->findChildren<QPushButton*>()) {
+        const QKeySequence key = QKeySequence::mnemonic(button->text());
+        if (!key.isEmpty()) {
+            auto* there = new QShortcut(key, wordForm1_.get());
+            connect(there, &QShortcut::activated, button, &QPushButton::click);
+        }
+    }
     state_.OnText = [this](core::StatText which, const std::string& text) {
         ShowText(which, text);
     };
@@ -242,6 +255,7 @@ void TWordmemory::BuildModeColumn() {
         {&SpeedButton13, "SpeedButton13", "学习内容(&G)", 282, ModeButton::SpeedButton13, true},
         {&SpeedButton1, "SpeedButton1", "音标学习(&P)", 315, ModeButton::SpeedButton1, true},
         {&SpeedButton11, "SpeedButton11", "声音还原(&V)", 348, ModeButton::Btfollow, false},
+        {&Bthelp, "Bthelp", "帮助(&H)", 427, ModeButton::Btfollow, false},
     };
     for (const auto& def : defs) {
         auto* button = new QPushButton(QString::fromUtf8(def.caption), Panel3);
@@ -260,6 +274,9 @@ void TWordmemory::BuildModeColumn() {
     }
     Btfollow->setToolTip(QStringLiteral("开始这次学习"));
     connect(SpeedButton11, &QPushButton::clicked, this, &TWordmemory::SpeedButton11Click);
+    connect(Bthelp, &QPushButton::clicked, this, &TWordmemory::BthelpClick);
+    auto* helpKey = new QShortcut(QKeySequence::HelpContents, this);
+    connect(helpKey, &QShortcut::activated, this, &TWordmemory::BthelpClick);
 
     Image1 = new KnobImage(Panel3);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -309,6 +326,42 @@ void TWordmemory::SetColour(const QColor& colour) {
     for (QWidget* widget : std::initializer_list<QWidget*>{this, Panel6, Panel3, Panel4, panel1_}) {
         SetBackground(widget, colour);
     }
+    // The column's buttons sit on this colour, black behind the cards and pale behind the
+    // other modes: their green is darkened or lightened to stay readable on either.
+    const QColor text = ReadableOn(Green, colour);
+    for (QPushButton* button : Panel3->findChildren<QPushButton*>()) {
+        SetTextColour(button, text);
+    }
+}
+
+void TWordmemory::BthelpClick() {
+    messages_.Inform(AboutText(appDir_, learnerDir_));
+}
+
+void TWordmemory::OfferImport(const QString& path) {
+    if (!started_) {
+        pendingImport_ = path;
+        return;
+    }
+    if (state_.LearnerName.empty()) {
+        return;
+    }
+    if (messages_.AskOkCancel(
+            QStringLiteral("导入单词"),
+            QStringLiteral("把“%1”中的单词导入为一个新词库吗？").arg(QFileInfo(path).fileName())) !=
+        MessageService::Answer::Ok) {
+        return;
+    }
+    OpenModeWindow(ModeButton::SpeedButton12);
+    TWordstoreroom1* store = Wordstoreroom1();
+    if (store == nullptr) {
+        return;
+    }
+    // The word-bank window's own import, with this file in place of the file dialog.
+    auto choose = std::move(store->ChooseFile);
+    store->ChooseFile = [path](bool, const QString&) { return path; };
+    store->importBankClick();
+    store->ChooseFile = std::move(choose);
 }
 
 void TWordmemory::ShowText(core::StatText which, const std::string& text) {
@@ -499,6 +552,9 @@ void TWordmemory::FormShow() {
         close();
     }
     LoadVolumeControl();
+    if (!pendingImport_.isEmpty()) {
+        OfferImport(std::exchange(pendingImport_, QString()));
+    }
 }
 
 void TWordmemory::AfterFirstFrame() {
@@ -561,7 +617,11 @@ void TWordmemory::keyPressEvent(QKeyEvent* event) {
     // Esc closes the main window only while no control of a mode window has the keyboard.
     QWidget* focus = focusWidget();
     if (event->key() == Qt::Key_Escape && (focus == nullptr || focus == this)) {
-        close();
+        // A stray Esc must not end a study session.
+        if (messages_.AskOkCancel(QStringLiteral("退出"), QStringLiteral("退出朗记通吗？")) ==
+            MessageService::Answer::Ok) {
+            close();
+        }
         return;
     }
     QWidget::keyPressEvent(event);

@@ -107,6 +107,7 @@ public:
     QPushButton* SpeedButton13;
     QPushButton* SpeedButton1;
     QPushButton* SpeedButton11; ///< "声音还原(&V)"
+    QPushButton* Bthelp;        ///< "帮助(&H)": version, licences, folders and keys
     KnobImage* Image1;          ///< the frame
     KnobImage* Image2;          ///< the volume knob
     KnobImage* Image3;          ///< the speech-speed knob
@@ -132,6 +133,11 @@ public slots:
     void ImageEndDrag(QObject* source);
     /// The periodic save, invisible unless it fails.
     void AutosaveTimeout();
+    /// "帮助(&H)" and F1: the version, licences, folders and keys.
+    void BthelpClick();
+    /// A word file named on the command line: once the learner has signed in, asks whether
+    /// to make it a new word bank and does so in the word-bank window.
+    void OfferImport(const QString& path);
 
 signals:
     /// The window has closed (the program ends).
@@ -198,6 +204,7 @@ private:
     core::RandomSource* random_ = nullptr;
     QColor colour_;
     std::uint32_t volume_ = 0xFFFFFFFFu;
+    QString pendingImport_; ///< the file OfferImport got before the start-up ended
     bool formShowQueued_ = false;
     bool started_ = false;
 };

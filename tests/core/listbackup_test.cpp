@@ -118,10 +118,22 @@ TEST(Backups, MadeWholeListedNewestFirstAndPruned) {
     EXPECT_FALSE(fs::exists(folder + "/backup/" + names[0] + "/Li3.bm"));
     // A backup is a copy of its own: writing the live file in place (as an editor or another
     // program may) leaves it as it was.
-    EXPECT_EQ(fs::hard_link_count(files[0]), 1u);
-    WriteAll(files[0], "changed\r\n");
-    EXPECT_EQ(ReadAll(folder + "/backup/" + names[0] + "/Li1.bm"), "a\r\nb\r\n   \r\nc\r\n");
-    WriteAll(files[0], "a\r\nb\r\n   \r\nc\r\n");
+    const std::vector<std::string> before = {ReadAll(files[0]), ReadAll(files[1])};
+    for (std::size_t f = 0; f < before.size(); ++f) {
+        EXPECT_EQ(fs::hard_link_count(files[f]), 1u) << files[f];
+        WriteAll(files[f], "changed\r\n");
+    }
+    for (const auto& name : names) {
+        for (std::size_t f = 0; f < before.size(); ++f) {
+            const std::string kept =
+                folder + "/backup/" + name + "/Li" + std::to_string(f + 1) + ".bm";
+            EXPECT_EQ(ReadAll(kept), before[f]) << kept;
+            EXPECT_EQ(fs::hard_link_count(kept), 1u) << kept;
+        }
+    }
+    for (std::size_t f = 0; f < before.size(); ++f) {
+        WriteAll(files[f], before[f]);
+    }
 
     const auto listed = core::ListBackups(folder, {"Li1.bm", "Li2.bm", "Li3.bm"});
     ASSERT_EQ(listed.size(), 3u);

@@ -85,6 +85,37 @@ TEST_F(CommandLine, OnlyItsOwnOptionsTakeTheWindowsAway) {
     }
 }
 
+TEST_F(CommandLine, TheWindowsTakeOneFileAndRefuseUnknownOptions) {
+    struct Case {
+        QStringList arguments; // what Qt left
+        int status;
+        QString file;
+        const char* says; // on the error stream
+    };
+    const Case cases[] = {
+        {{}, 0, {}, ""},
+        {{"单词.kvtml"}, 0, "单词.kvtml", ""},
+        {{"--", "-奇怪.csv"}, 0, "-奇怪.csv", ""},
+        {{"-"}, 0, "-", ""},
+        {{"--exports"}, 2, {}, "--exports"},
+        {{"-x", "a.csv"}, 2, {}, "-x"},
+        {{"a.csv", "b.csv"}, 2, {}, "b.csv"},
+    };
+    for (const Case& c : cases) {
+        QString error;
+        QTextStream err(&error);
+        QString file = QStringLiteral("left over");
+        const int status =
+            ReadWindowArguments(QStringList{QStringLiteral("langjitong")} + c.arguments, file, err);
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(file, c.file);
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.says)));
+        // Wrong use shows the usage; right use says nothing.
+        EXPECT_EQ(error.contains(QStringLiteral("用法：")), c.status != 0) << error.toStdString();
+    }
+}
+
 TEST_F(CommandLine, WrongUseIsExplainedAndChangesNothing) {
     struct Case {
         QStringList arguments;

@@ -38,6 +38,16 @@ desktop="$prefix/share/applications/$id.desktop"
 desktop-file-validate "$desktop" || fail "desktop-file-validate refuses $desktop"
 grep -q '^Categories=Education;Languages;' "$desktop" || fail "the menu entry is not in Education;Languages"
 grep -q "^Icon=$id\$" "$desktop" || fail "the menu entry names another icon"
+# It opens the word files of Parley and KWordQuiz, CSV and Anki text: the file comes as %f,
+# and the KVTML type it names is one the MIME database learns from the package.
+grep -q '^Exec=langjitong %f$' "$desktop" || fail "the menu entry does not pass a file"
+for type in application/x-kvtml text/csv text/tab-separated-values; do
+    grep -q "^MimeType=.*$type;" "$desktop" || fail "the menu entry does not open $type"
+done
+grep -q 'type="application/x-kvtml"' "$prefix/share/mime/packages/$id.xml" ||
+    fail "the KVTML type is not defined"
+# Docks group the window with its entry: the window class is the program's name.
+grep -q '^StartupWMClass=langjitong$' "$desktop" || fail "no StartupWMClass matching the window"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >/dev/null ||
     appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" ||
     fail "appstreamcli refuses the metainfo"
@@ -49,6 +59,14 @@ program="$prefix/bin/langjitong"
 help="$(cd "$work" && "$program" --help)"
 grep -qF "数据文件夹：$prefix/share/langjitong/" <<<"$help" || fail "data not read from the prefix: $help"
 grep -qF "学员数据文件夹：$home/" <<<"$help" || fail "learner data not in XDG_DATA_HOME: $help"
+# An unknown option is wrong use: the usage, and status 2 (before any window opens).
+set +e
+wrong="$(cd "$work" && QT_QPA_PLATFORM=offscreen "$program" --no-such-option 2>&1)"
+status=$?
+set -e
+[ "$status" = 2 ] || fail "an unknown option ends with $status, not 2"
+grep -q -- '--no-such-option' <<<"$wrong" && grep -q '用法' <<<"$wrong" ||
+    fail "an unknown option is not explained: $wrong"
 before="$(cd "$prefix" && find . -printf '%p %s\n' | sort | md5sum)"
 
 # A learner as the sign-in makes one, then words in and out through the command line.

@@ -87,14 +87,18 @@ protected:
         for (QPushButton* b : {w->BtMyknow, w->BtMyDimness, w->BtMyUnknown, w->BtNextword1,
                                w->Btnext1, w->BtAlreadyMastery1, w->BtrepeatNext1}) {
             if (!b->isHidden()) {
-                offered << b->text();
+                offered << Caption(b);
             }
         }
         return offered;
     }
+    /// A button's caption without the key it shows after a space.
+    static QString Caption(const QPushButton* b) {
+        return b->text().section(QLatin1Char(' '), 0, 0);
+    }
     void Click(const char* caption) {
         for (QPushButton* b : Cards()->findChildren<QPushButton*>()) {
-            if (b->text() == QString::fromUtf8(caption)) {
+            if (Caption(b) == QString::fromUtf8(caption)) {
                 b->click();
                 return;
             }
@@ -182,6 +186,48 @@ TEST_F(CardWindowTest, AnswersKeepOrAdvanceTheCard) {
         EXPECT_EQ(!Cards()->Label3->isHidden(), c.meaning);
         EXPECT_EQ(Spoken(), c.spoken);
         EXPECT_EQ(state_.MasteredList.size(), 3u);
+    }
+}
+
+TEST_F(CardWindowTest, KeysAnswerAsTheButtonsShowingThemDo) {
+    struct Case {
+        std::vector<Qt::Key> keys;
+        const char* word;
+        QStringList offered;
+    };
+    const std::vector<Case> cases = {
+        {{Qt::Key_1}, " w1", Grade},
+        {{Qt::Key_2}, " w1", Continue},
+        {{Qt::Key_2, Qt::Key_Return}, " w1", Judge},
+        {{Qt::Key_1, Qt::Key_2}, " w1", Judge},
+        {{Qt::Key_1, Qt::Key_1}, " w2", Judge},
+        {{Qt::Key_Return}, " w1", Judge}, // 继续 is not on offer: the key does nothing
+    };
+    Shell().show();
+    Shell().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Shell()));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys.size());
+        Lists({}, Entries(3), {});
+        state_.ContentKind = core::StudyContent::Mastered;
+        state_.WordCursor = 0;
+        Shell().Btfollow->click();
+        for (const Qt::Key key : c.keys) {
+            QTest::keyClick(&Shell(), key);
+        }
+        EXPECT_EQ(Word(), QString::fromUtf8(c.word));
+        EXPECT_EQ(Offered(), c.offered);
+    }
+    // Each button shows the key that answers for it.
+    const THeReadForm1* w = Cards();
+    const std::pair<const QPushButton*, QString> shown[] = {
+        {w->BtMyknow, QStringLiteral("1")},         {w->BtMyDimness, QStringLiteral("2")},
+        {w->BtMyUnknown, QStringLiteral("3")},      {w->BtAlreadyMastery1, QStringLiteral("3")},
+        {w->BtrepeatNext1, QStringLiteral("回车")},
+    };
+    for (const auto& [button, key] : shown) {
+        EXPECT_TRUE(button->text().endsWith(QLatin1Char(' ') + key))
+            << button->text().toStdString();
     }
 }
 

@@ -1,4 +1,6 @@
+#include "core/textfile.h"
 #include "host/modewindow.h"
+#include "host/uistyle.h"
 #include "shellfixture.h"
 
 #include "host/fonts.h"
@@ -9,12 +11,15 @@
 #include "modes/registry.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <map>
@@ -562,9 +567,90 @@ TEST_F(MainWindowTest, EscClosesOnlyWhileTheWindowHasTheKeyboard) {
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_Escape);
     EXPECT_EQ(closed.count(), 0);
+    EXPECT_TRUE(messages_.Texts(MessageRecorder::Kind::AskOkCancel).isEmpty());
+    // From the window itself Esc asks first: Cancel keeps the window, OK closes it.
     Shell().setFocus();
+    messages_.ScriptAnswers({MessageService::Answer::Cancel});
+    QTest::keyClick(&Shell(), Qt::Key_Escape);
+    EXPECT_EQ(closed.count(), 0);
+    EXPECT_EQ(messages_.Texts(MessageRecorder::Kind::AskOkCancel),
+              QStringList{QStringLiteral("退出朗记通吗？")});
     QTest::keyClick(&Shell(), Qt::Key_Escape);
     EXPECT_EQ(closed.count(), 1);
+}
+
+TEST_F(MainWindowTest, HelpNamesVersionLicencesFoldersAndKeys) {
+    Shell().show();
+    Shell().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Shell()));
+    Shell().Bthelp->click();
+    QTest::keyClick(&Shell(), Qt::Key_F1);
+    const QStringList shown = messages_.Texts(MessageRecorder::Kind::Inform);
+    ASSERT_EQ(shown.size(), 2) << "the button and F1 both show the help";
+    EXPECT_TRUE(shown[0].contains(QRegularExpression(QStringLiteral("朗记通 \\d+\\.\\d+"))));
+    for (const char* part : {"GPL", "ECDICT", "flite", "DejaVu", "Noto", "Alt+", "Esc"}) {
+        EXPECT_TRUE(shown[0].contains(QString::fromUtf8(part))) << part;
+    }
+    EXPECT_TRUE(shown[0].contains(appDir_)) << "where the data lives";
+}
+
+TEST_F(MainWindowTest, AFileNamedAtStartIsOfferedAsANewBankAfterSignIn) {
+    QTemporaryDir outside;
+    const QString file = outside.filePath(QStringLiteral("旅行.csv"));
+    ASSERT_TRUE(core::WriteFileAtomic(file.toStdString(), "word,ipa,meaning\nsun,sʌn,n.太阳\n"));
+    MakeBank("数字", {"one[wQn]num.一"});
+    MakeLearner("Bob", {"old[EUld]adj.旧的"}, {}, {});
+    // Declined: nothing is made. Asked only once the learner has signed in.
+    Shell().OfferImport(file);
+    EXPECT_TRUE(messages_.Messages().isEmpty());
+    messages_.ScriptAnswers({MessageService::Answer::Cancel});
+    StartWith("Bob", "SbOpen1");
+    ASSERT_EQ(messages_.Texts(MessageRecorder::Kind::AskOkCancel).size(), 1);
+    EXPECT_TRUE(messages_.Texts(MessageRecorder::Kind::AskOkCancel)
+                    .front()
+                    .contains(QStringLiteral("旅行.csv")));
+    EXPECT_FALSE(QFile::exists(appDir_ + "Worddata/旅行.dst"));
+    // Accepted: the word-bank window makes the bank and shows it chosen.
+    Shell().OfferImport(file);
+    EXPECT_TRUE(QFile::exists(appDir_ + "Worddata/旅行.dst"));
+    TWordstoreroom1* bank = Shell().Wordstoreroom1();
+    ASSERT_NE(bank, nullptr);
+    EXPECT_TRUE(bank->isVisibleTo(&Shell()));
+    EXPECT_EQ(bank->Edit1->text(), QStringLiteral("旅行"));
+    EXPECT_TRUE(messages_.Texts(MessageRecorder::Kind::Error).isEmpty());
+    EXPECT_TRUE(bank->ChooseFile) << "the window's own file choice is back";
+}
+
+TEST_F(MainWindowTest, AltKeysOpenModesFromEitherWindow) {
+    MakeLearner("Bob", {"a[eI]art.一", "b[bi:]n.字母"}, {"cat[kAt]n.猫"}, {});
+    FakeModes modes;
+    modes.RegisterAll(Shell());
+    StartWith("Bob", "SbOpen1");
+    Shell().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Shell()));
+    // A button's Alt key clicks it a moment later, as a click with the mouse looks.
+    QTest::keyClick(&Shell(), Qt::Key_C, Qt::AltModifier);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&modes] { return modes.started[ModeButton::BtSelectTest1] == 1; }));
+    // The study-content window is a window of its own.
+    TWordForm1* content = Shell().WordForm1();
+    content->show();
+    content->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(content));
+    QTest::keyClick(content, Qt::Key_W, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&modes] { return modes.started[ModeButton::SpeedButton9] == 1; }));
+}
+
+TEST_F(MainWindowTest, ModeButtonTextReadsOnBothBackgrounds) {
+    for (const QColor& back : {CardModeColour, StudyModeColour}) {
+        Shell().SetColour(back);
+        for (QPushButton* button :
+             {Shell().Btfollow, Shell().SpeedButton1, Shell().SpeedButton11, Shell().Bthelp}) {
+            const QColor text = button->palette().color(QPalette::ButtonText);
+            EXPECT_GE(ContrastRatio(text, back), 4.5)
+                << button->objectName().toStdString() << " on " << back.name().toStdString();
+        }
+    }
 }
 
 TEST_F(MainWindowTest, GeneralErrorDisplayShowsTheTextAndGoesOn) {
