@@ -146,10 +146,12 @@ int Import(const QCommandLineParser& parser, const ProgramFolders& folders, QTex
         err << ErrorText(read) << Qt::endl;
         return 1;
     }
-    const QString repeats =
-        entries.duplicates > 0
-            ? QStringLiteral("（%1个重复的单词只导入一次）").arg(entries.duplicates)
-            : QString();
+    QString repeats = entries.duplicates > 0
+                          ? QStringLiteral("（%1个重复的单词只导入一次）").arg(entries.duplicates)
+                          : QString();
+    if (entries.blanks > 0) {
+        repeats += QStringLiteral("（%1个空白条目已略过）").arg(entries.blanks);
+    }
     if (toBank) {
         const QString bank = parser.value(QStringLiteral("bank"));
         const core::Status made =
