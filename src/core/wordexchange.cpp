@@ -109,7 +109,7 @@ bool LooksPhonetic(std::string_view text) {
         const bool ascii = u < 0x20 || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') ||
                            std::u32string_view(U" '.:,/()[]-").find(u) != std::u32string_view::npos;
         const bool ipa = (u >= 0x0250 && u <= 0x036F) ||
-                         std::u32string_view(U"æðøœçθβχ").find(u) != std::u32string_view::npos;
+                         std::u32string_view(U"æçðøŋœβθχ").find(u) != std::u32string_view::npos;
         if (!ascii && !ipa) {
             return false;
         }
@@ -567,6 +567,8 @@ Status EntriesFromWords(const std::vector<ExchangeWord>& words, ImportedEntries&
                         const ImportProgress& progress) {
     out = {};
     std::unordered_set<std::string> seen;
+    seen.reserve(words.size());
+    out.lines.reserve(words.size());
     for (std::size_t i = 0; i < words.size(); ++i) {
         if (progress && i % 4096 == 4095 &&
             !progress(static_cast<double>(i) / static_cast<double>(words.size()))) {

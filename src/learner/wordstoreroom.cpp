@@ -323,19 +323,19 @@ void TWordstoreroom1::StartImport(const QString& path, ImportTarget target,
 
     sound::UiWorker* worker = imports_.get();
     const QPointer<QObject> guard(this);
-    QPointer<QProgressDialog> bar(ImportProgress);
     import_ = worker->Post(
         this,
-        [worker, guard, bar, path, columns](const core::CancelToken& token) {
+        [this, worker, guard, path, columns](const core::CancelToken& token) {
             exchange::ImportOptions options;
             options.columns = columns;
-            options.progress = [worker, guard, bar, token, shown = -1](double done) mutable {
+            options.progress = [this, worker, guard, token, shown = -1](double done) mutable {
                 const int percent = static_cast<int>(done * 100);
                 if (percent != shown) {
                     shown = percent;
-                    worker->Deliver(token, guard, [bar, percent] {
-                        if (bar) {
-                            bar->setValue(percent);
+                    // Runs only while this task is the one not cancelled: its bar is shown.
+                    worker->Deliver(token, guard, [this, percent] {
+                        if (ImportProgress != nullptr) {
+                            ImportProgress->setValue(percent);
                         }
                     });
                 }
