@@ -727,7 +727,10 @@ Status ReadAnkiText(std::string_view bytes, std::vector<ExchangeWord>& words,
         }
         ++line;
     }
-    SkipTitleLines(text, pos, line);
+    if (!headers) {
+        // KWordQuiz's lines; after Anki's headers, such a line is a note.
+        SkipTitleLines(text, pos, line);
+    }
     std::vector<Record> records;
     if (Status s = SplitRecords(text.substr(pos), separator, true, line, records, progress); !s) {
         return s;
