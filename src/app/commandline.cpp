@@ -46,13 +46,15 @@ QString HelpText(const ProgramFolders& folders) {
                "                     kvtml：KDE Parley 和 KWordQuiz 的 KVTML 2 文件。\n"
                "                     不写时按输出文件的扩展名（.csv、.txt、.kvtml）\n"
                "  --import 文件      读入 CSV、制表符分隔文本或 KVTML 文件中的单词\n"
+               "                     （UTF-8、GBK 或 UTF-16 编码；逗号、制表符或分号分隔）\n"
                "  --bank 词库名称    把读入的单词建成一个新词库\n"
                "  --to-list 学员     把读入的单词加入学员的未学单词（三个单词表中已有的单词除外）\n"
                "  -h, --help         显示这段说明\n"
                "  --version          显示版本\n"
                "\n"
                "文件中的音标是国际音标（Unicode），导入时变回 DFPhonetic 编码。\n"
-               "每行必须有单词；重复的单词只导入一次；文件有错时说明哪一行错了，什么也不写。\n"
+               "每行必须有单词（空白的条目略过）；重复的单词只导入一次；\n"
+               "文件有错时说明哪一行错了，什么也不写。\n"
                "\n"
                "例如：\n"
                "  langjitong --export 小明 --list mastered --format csv 已掌握.csv\n"
@@ -157,10 +159,12 @@ int Import(const QCommandLineParser& parser, const ProgramFolders& folders, QTex
         err << ErrorText(read) << Qt::endl;
         return 1;
     }
-    const QString repeats =
-        entries.duplicates > 0
-            ? QStringLiteral("（%1个重复的单词只导入一次）").arg(entries.duplicates)
-            : QString();
+    QString repeats = entries.duplicates > 0
+                          ? QStringLiteral("（%1个重复的单词只导入一次）").arg(entries.duplicates)
+                          : QString();
+    if (entries.blanks > 0) {
+        repeats += QStringLiteral("（%1个空白条目已略过）").arg(entries.blanks);
+    }
     if (toBank) {
         const QString bank = parser.value(QStringLiteral("bank"));
         const core::Status made =

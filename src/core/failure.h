@@ -58,7 +58,7 @@ enum class Domain {
     X(Name, NameProgramFile)       /* a name is that of a program file (detail: that file) */      \
     X(Bank, BankEncoding)          /* a word bank is in no encoding the program can read */        \
     X(Bank, BankExists)            /* a new bank would take an existing name (detail: it) */       \
-    X(Import, ImportEncoding)      /* a line is not UTF-8 text */                                  \
+    X(Import, ImportEncoding)      /* a line is in no text encoding the program reads */           \
     X(Import, ImportNoColumns)     /* a line has one column only: no word and meaning */           \
     X(Import, ImportColumnCount)   /* a line has another number of columns (detail: "n/first") */  \
     X(Import, ImportUnclosedQuote) /* a quoted field runs to the end of the file */                \
@@ -67,6 +67,9 @@ enum class Domain {
     X(Import, ImportBadXml)        /* the XML is broken (detail: the parser's message) */          \
     X(Import, ImportNotKvtml)      /* an XML file that is not a vocabulary document */             \
     X(Import, ImportNoWords)       /* the file holds no word at all */                             \
+    X(Import, ImportOldKvtml)      /* a KVTML 1 document, the format before KDE 4 */               \
+    X(Import, ImportNoEnglish)     /* no language is English (detail: the languages) */            \
+    X(Import, ImportCancelled)     /* the learner stopped the import */                            \
     X(Lookup, LookupFailed)        /* a search stopped unexpectedly (detail: why) */
 
 /// What went wrong. The core only says what failed; the host turns it into the learner's text.

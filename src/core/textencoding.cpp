@@ -159,4 +159,38 @@ bool ConvertToGb18030(std::string_view bytes, TextEncoding encoding, std::string
     return false;
 }
 
+bool ConvertToUtf8(std::string_view bytes, TextEncoding encoding, std::string& out) {
+    out.clear();
+    switch (encoding) {
+    case TextEncoding::Gbk:
+        out = Gb18030ToUtf8(bytes);
+        return true;
+    case TextEncoding::Utf8Bom:
+        bytes.remove_prefix(3);
+        [[fallthrough]];
+    case TextEncoding::Utf8:
+        if (!IsValidUtf8(bytes)) {
+            return false;
+        }
+        out.assign(bytes);
+        return true;
+    case TextEncoding::Utf16Le:
+    case TextEncoding::Utf16Be: {
+        const bool little = encoding == TextEncoding::Utf16Le;
+        if (StartsWith(bytes,
+                       little ? std::string_view("\xFF\xFE") : std::string_view("\xFE\xFF"))) {
+            bytes.remove_prefix(2);
+        }
+        if (!Utf16ToUtf8(bytes, little, out)) {
+            out.clear();
+            return false;
+        }
+        return true;
+    }
+    case TextEncoding::Unknown:
+        return false;
+    }
+    return false;
+}
+
 } // namespace core

@@ -26,4 +26,9 @@ TextEncoding DetectTextEncoding(std::string_view bytes);
 /// refused rather than written with replacement characters.
 bool ConvertToGb18030(std::string_view bytes, TextEncoding encoding, std::string& out);
 
+/// Converts text in the given encoding to UTF-8 (the byte-order mark is dropped; GBK is read
+/// as Gb18030ToUtf8 reads it, bytes that start no character kept as its private-use
+/// characters). False, with out empty, when the text does not hold to its encoding.
+bool ConvertToUtf8(std::string_view bytes, TextEncoding encoding, std::string& out);
+
 } // namespace core

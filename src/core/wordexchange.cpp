@@ -1,12 +1,14 @@
 #include "wordexchange.h"
 
+#include "gb18030.h"
 #include "phonetic.h"
+#include "textencoding.h"
 #include "utf8.h"
 #include "wordentry.h"
-#include "wordlist.h"
 
 #include <algorithm>
 #include <optional>
+#include <unordered_set>
 
 namespace core {
 namespace {
@@ -31,16 +33,103 @@ int LineAt(std::string_view text, std::size_t pos) {
     return line;
 }
 
-/// Fails at the line of the first byte that is not UTF-8 text (a NUL counts as binary data).
+/// Fails at the line of the first byte that is not UTF-8 text (a NUL counts as binary data),
+/// and of the first character that stands for a GBK byte which starts no character.
 Status CheckUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const Utf8Char c = DecodeUtf8At(text, i);
-        if (!c.valid || c.code == 0) {
+        if (!c.valid || c.code == 0 ||
+            (c.code >= KeptByteBase + 0x80 && c.code <= KeptByteBase + 0xFF)) {
             return Status::Import(Failure::ImportEncoding, {}, LineAt(text, i));
         }
         i += c.size;
     }
     return Status::Ok();
+}
+
+/// The file's text as UTF-8, whichever of the encodings the program reads it is in (Excel on
+/// a Chinese Windows writes GBK, Notepad may write UTF-16).
+Status DecodeText(std::string_view bytes, std::string& text) {
+    TextEncoding encoding = DetectTextEncoding(bytes);
+    // Text that is valid UTF-8 is read as UTF-8: an English list's phonetics are two-byte
+    // characters, which the word banks' weighing takes for GBK. GBK Chinese of any length is
+    // hardly ever valid UTF-8.
+    if (encoding == TextEncoding::Gbk && IsValidUtf8(bytes)) {
+        encoding = TextEncoding::Utf8;
+    }
+    if (!ConvertToUtf8(bytes, encoding, text)) {
+        // Name the line of the first broken byte where the bytes tell it.
+        const bool utf16 = encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
+        Status s = utf16 ? Status::Ok() : CheckUtf8(StripBom(bytes));
+        return s ? Status::Import(Failure::ImportEncoding, {}) : s;
+    }
+    return CheckUtf8(text);
+}
+
+/// Steps over KWordQuiz's "Title:" and "Author:" lines at pos: its own CSV starts with them.
+void SkipTitleLines(std::string_view text, std::size_t& pos, int& line) {
+    while (pos < text.size()) {
+        const std::string_view rest = text.substr(pos);
+        if (!rest.starts_with("Title:") && !rest.starts_with("Author:")) {
+            return;
+        }
+        pos = std::min(text.size(), text.find_first_of("\r\n", pos));
+        if (pos < text.size()) {
+            pos += text.compare(pos, 2, "\r\n") == 0 ? 2 : 1;
+        }
+        ++line;
+    }
+}
+
+/// True when the character is one of the CJK scripts, which no English word holds.
+bool IsCjk(char32_t c) {
+    return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
+           (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x3FFFF);
+}
+
+bool HoldsCjk(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const Utf8Char c = DecodeUtf8At(text, i);
+        if (IsCjk(c.code)) {
+            return true;
+        }
+        i += c.size;
+    }
+    return false;
+}
+
+/// True when the text could be a phonetic: Latin letters, IPA symbols and the marks around
+/// them. A meaning ("n.猫", "<b>cat</b>") is not.
+bool LooksPhonetic(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const Utf8Char c = DecodeUtf8At(text, i);
+        i += c.size;
+        const char32_t u = c.code;
+        // Control characters count as the blanks they become in an entry.
+        const bool ascii = u < 0x20 || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') ||
+                           std::u32string_view(U" '.:,/()[]-").find(u) != std::u32string_view::npos;
+        const bool ipa = (u >= 0x0250 && u <= 0x036F) ||
+                         std::u32string_view(U"æçðøŋœβθχ").find(u) != std::u32string_view::npos;
+        if (!ascii && !ipa) {
+            return false;
+        }
+    }
+    return true;
+}
+
+/// The apostrophe that keeps a spreadsheet from taking a field for a formula: needed before a
+/// formula character, and before an apostrophe that one follows, so that reading it back is
+/// the exact inverse.
+bool NeedsTextMark(std::string_view field) {
+    constexpr std::string_view formula = "=+-@";
+    if (field.empty()) {
+        return false;
+    }
+    if (formula.find(field[0]) != std::string_view::npos) {
+        return true;
+    }
+    return field[0] == '\'' && field.size() > 1 &&
+           (formula.find(field[1]) != std::string_view::npos || field[1] == '\'');
 }
 
 std::string Lower(std::string_view text) {
@@ -66,10 +155,11 @@ bool Blank(const Record& record) {
 /// next '"' that is not doubled ("" stands for '"') and may span lines. Rows whose fields
 /// are all blank are passed over; with hashComments, so are lines that start with '#'.
 Status SplitRecords(std::string_view text, char separator, bool hashComments, int firstLine,
-                    std::vector<Record>& records) {
+                    std::vector<Record>& records, const ImportProgress& progress = {}) {
     const std::size_t n = text.size();
     int line = firstLine;
     std::size_t i = 0;
+    std::size_t rows = 0;
     auto endOfLine = [&](std::size_t at) {
         // Steps over the line break at `at`; returns the position after it.
         if (text[at] == '\r' && at + 1 < n && text[at + 1] == '\n') {
@@ -79,6 +169,9 @@ Status SplitRecords(std::string_view text, char separator, bool hashComments, in
         return at + 1;
     };
     while (i < n) {
+        if (progress && ++rows % 4096 == 0 && !progress(static_cast<double>(i) / n)) {
+            return Status::Import(Failure::ImportCancelled, {});
+        }
         if (hashComments && text[i] == '#') {
             while (i < n && text[i] != '\r' && text[i] != '\n') {
                 ++i;
@@ -143,6 +236,42 @@ Status SplitRecords(std::string_view text, char separator, bool hashComments, in
         }
     }
     return Status::Ok();
+}
+
+/// The separator of delimited text: of a tab, a comma and a semicolon, the one that splits the
+/// first rows into the same number of columns, at least two; where more than one does, the
+/// one that leaves Chinese out of the first column (the word), then the one that makes more
+/// columns, then the first of that order. A comma when none does.
+char DetectSeparator(std::string_view text) {
+    std::size_t end = 0;
+    for (int lines = 0; lines < 50 && end < text.size(); ++lines) {
+        end = std::min(text.size(), text.find('\n', end));
+        end += end < text.size() ? 1 : 0;
+    }
+    const std::string_view head = text.substr(0, end);
+    char best = ',';
+    std::pair<bool, std::size_t> bestRank{false, 0};
+    for (const char separator : {'\t', ',', ';'}) {
+        std::vector<Record> rows;
+        if (!SplitRecords(head, separator, false, 1, rows) || rows.empty()) {
+            continue;
+        }
+        const std::size_t columns = rows.front().fields.size();
+        const bool even = std::all_of(rows.begin(), rows.end(), [columns](const Record& r) {
+            return r.fields.size() == columns;
+        });
+        if (!even || columns < 2) {
+            continue;
+        }
+        const bool latinWords = std::none_of(
+            rows.begin(), rows.end(), [](const Record& r) { return HoldsCjk(r.fields.front()); });
+        const std::pair<bool, std::size_t> rank{latinWords, columns};
+        if (rank > bestRank) {
+            best = separator;
+            bestRank = rank;
+        }
+    }
+    return best;
 }
 
 /// Where word, IPA and meaning stand in a row; ipa < 0 when there is no phonetic column.
@@ -351,7 +480,10 @@ std::string Quoted(const std::string& field) {
     return out + "\"";
 }
 
-std::string CsvField(const std::string& field) {
+std::string CsvField(std::string field) {
+    if (NeedsTextMark(field)) {
+        field.insert(0, 1, '\'');
+    }
     const bool quote = field.find_first_of(",\"\r\n") != std::string::npos ||
                        (!field.empty() && (field.front() == ' ' || field.back() == ' '));
     return quote ? Quoted(field) : field;
@@ -414,7 +546,8 @@ ExchangeGroup GroupFromLines(ExchangeList list, const std::vector<std::string>& 
 Status EntryFromWord(const ExchangeWord& word, std::string& entry) {
     const std::string text = Trim(OneLine(word.word));
     std::string ipa = Trim(OneLine(word.ipa));
-    if (ipa.size() >= 2 && ipa.front() == '/' && ipa.back() == '/') {
+    // Every pair of slashes goes: a phonetic that kept one would lose it on the way back.
+    while (ipa.size() >= 2 && ipa.front() == '/' && ipa.back() == '/') {
         ipa = Trim(ipa.substr(1, ipa.size() - 2));
     }
     if (text.empty()) {
@@ -430,20 +563,35 @@ Status EntryFromWord(const ExchangeWord& word, std::string& entry) {
     return Status::Ok();
 }
 
-Status EntriesFromWords(const std::vector<ExchangeWord>& words, ImportedEntries& out) {
+Status EntriesFromWords(const std::vector<ExchangeWord>& words, ImportedEntries& out,
+                        const ImportProgress& progress) {
     out = {};
-    WordList seen;
-    for (const ExchangeWord& word : words) {
+    std::unordered_set<std::string> seen;
+    seen.reserve(words.size());
+    out.lines.reserve(words.size());
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (progress && i % 4096 == 4095 &&
+            !progress(static_cast<double>(i) / static_cast<double>(words.size()))) {
+            out = {};
+            return Status::Import(Failure::ImportCancelled, {});
+        }
+        const ExchangeWord& word = words[i];
+        // Vocabulary programs leave an empty row where the learner added one and never
+        // filled it in; it is no word and no fault.
+        if (Trim(OneLine(word.word)).empty() && Trim(OneLine(word.ipa)).empty() &&
+            Trim(OneLine(word.meaning)).empty()) {
+            ++out.blanks;
+            continue;
+        }
         std::string entry;
         if (Status s = EntryFromWord(word, entry); !s) {
             out = {};
             return s;
         }
-        if (seen.ContainsIgnoringCase(entry)) {
+        if (!seen.insert(EntryWordKey(entry)).second) {
             ++out.duplicates;
             continue;
         }
-        seen.Append(entry);
         out.lines.push_back(std::move(entry));
     }
     if (out.lines.empty()) {
@@ -469,18 +617,31 @@ std::string WriteCsv(const std::vector<ExchangeGroup>& groups) {
     return out;
 }
 
-Status ReadCsv(std::string_view bytes, std::vector<ExchangeWord>& words) {
+Status ReadCsv(std::string_view bytes, std::vector<ExchangeWord>& words,
+               const ImportProgress& progress) {
     words.clear();
-    const std::string_view text = StripBom(bytes);
-    if (Status s = CheckUtf8(text); !s) {
+    std::string decoded;
+    if (Status s = DecodeText(bytes, decoded); !s) {
         return s;
     }
+    std::string_view text = decoded;
+    std::size_t pos = 0;
+    int line = 1;
+    SkipTitleLines(text, pos, line);
+    text.remove_prefix(pos);
     std::vector<Record> records;
-    if (Status s = SplitRecords(text, ',', false, 1, records); !s) {
+    if (Status s = SplitRecords(text, DetectSeparator(text), false, line, records, progress); !s) {
         return s;
     }
     if (records.empty()) {
         return Status::Import(Failure::ImportNoWords, {});
+    }
+    for (Record& record : records) {
+        for (std::string& field : record.fields) {
+            if (field.size() > 1 && field[0] == '\'' && NeedsTextMark(field.substr(1))) {
+                field.erase(0, 1);
+            }
+        }
     }
     if (const std::optional<Columns> named = HeaderColumns(records.front())) {
         return WordsFromRecords(records, 1, *named, {}, words);
@@ -504,14 +665,17 @@ std::string WriteAnkiText(const std::vector<ExchangeGroup>& groups) {
     return out;
 }
 
-Status ReadAnkiText(std::string_view bytes, std::vector<ExchangeWord>& words) {
+Status ReadAnkiText(std::string_view bytes, std::vector<ExchangeWord>& words,
+                    const ImportProgress& progress) {
     words.clear();
-    const std::string_view text = StripBom(bytes);
-    if (Status s = CheckUtf8(text); !s) {
+    std::string decoded;
+    if (Status s = DecodeText(bytes, decoded); !s) {
         return s;
     }
+    const std::string_view text = decoded;
     char separator = '\t';
     bool html = false;
+    bool headers = false;
     std::vector<bool> skip;
     int line = 1;
     std::size_t pos = 0;
@@ -527,6 +691,7 @@ Status ReadAnkiText(std::string_view bytes, std::vector<ExchangeWord>& words) {
             const std::string key = Lower(Trim(header.substr(0, colon)));
             const std::string_view raw = header.substr(colon + 1);
             const std::string value = Lower(Trim(raw));
+            headers = true;
             if (key == "separator") {
                 static const std::pair<std::string_view, char> names[] = {
                     {"tab", '\t'},  {"comma", ','}, {"semicolon", ';'},
@@ -562,8 +727,12 @@ Status ReadAnkiText(std::string_view bytes, std::vector<ExchangeWord>& words) {
         }
         ++line;
     }
+    if (!headers) {
+        // KWordQuiz's lines; after Anki's headers, such a line is a note.
+        SkipTitleLines(text, pos, line);
+    }
     std::vector<Record> records;
-    if (Status s = SplitRecords(text.substr(pos), separator, true, line, records); !s) {
+    if (Status s = SplitRecords(text.substr(pos), separator, true, line, records, progress); !s) {
         return s;
     }
     if (html) {
@@ -577,6 +746,20 @@ Status ReadAnkiText(std::string_view bytes, std::vector<ExchangeWord>& words) {
     if (!records.empty()) {
         for (std::size_t f = 0; f < records.front().fields.size(); ++f) {
             kept += f >= skip.size() || !skip[f] ? 1 : 0;
+        }
+    }
+    if (!headers && kept >= 3) {
+        // Anki's older export has no headers: the note's fields, then its tags. Its second
+        // column is the back of the card, where this program's third column is a phonetic.
+        std::size_t phonetic = 0;
+        std::size_t other = 0;
+        for (const Record& record : records) {
+            if (record.fields.size() > 1 && !Trim(record.fields[1]).empty()) {
+                ++(LooksPhonetic(record.fields[1]) ? phonetic : other);
+            }
+        }
+        if (other > phonetic) {
+            return WordsFromRecords(records, 0, Columns{0, -1, 1}, skip, words);
         }
     }
     return WordsFromRecords(records, 0, PositionalColumns(kept), skip, words);

@@ -1,8 +1,10 @@
 #include "exchange/kvtml.h"
 
 #include <QDate>
+#include <QStringList>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+#include <algorithm>
 #include <map>
 #include <optional>
 
@@ -29,13 +31,17 @@ struct Entry {
     struct Translation {
         QString text;
         QString pronunciation;
+        QString comment;
     };
     std::map<int, Translation> translations;
 };
 
-struct Identifier {
-    QString name;
-    QString locale;
+using Identifier = KvtmlLanguage;
+
+/// The identifiers and entries of a document, as read.
+struct Document {
+    std::map<int, Identifier> identifiers;
+    std::vector<Entry> entries;
 };
 
 /// The identifier's number, or none when the attribute is missing or not a number.
@@ -63,6 +69,7 @@ void ReadIdentifiers(QXmlStreamReader& xml, std::map<int, Identifier>& identifie
             }
         }
         if (id) {
+            identifier.id = *id;
             identifiers[*id] = identifier;
         }
     }
@@ -88,6 +95,9 @@ void ReadEntries(QXmlStreamReader& xml, std::vector<Entry>& entries) {
                     translation.text = xml.readElementText(QXmlStreamReader::IncludeChildElements);
                 } else if (xml.name() == QLatin1String("pronunciation")) {
                     translation.pronunciation =
+                        xml.readElementText(QXmlStreamReader::IncludeChildElements);
+                } else if (xml.name() == QLatin1String("comment")) {
+                    translation.comment =
                         xml.readElementText(QXmlStreamReader::IncludeChildElements);
                 } else {
                     xml.skipCurrentElement();
@@ -195,9 +205,11 @@ QByteArray WriteKvtml(const std::vector<core::ExchangeGroup>& groups, const QStr
     return out;
 }
 
-core::Status ReadKvtml(const QByteArray& bytes, std::vector<core::ExchangeWord>& words) {
-    words.clear();
+namespace {
+
+core::Status ParseDocument(const QByteArray& bytes, Document& document) {
     QXmlStreamReader xml(bytes);
+    // The parser's own text is English and stays in the detail, for logs only.
     auto broken = [&xml] {
         return core::Status::Import(core::Failure::ImportBadXml, {},
                                     static_cast<int>(xml.lineNumber()),
@@ -212,13 +224,18 @@ core::Status ReadKvtml(const QByteArray& bytes, std::vector<core::ExchangeWord>&
         return core::Status::Import(core::Failure::ImportNotKvtml, {},
                                     static_cast<int>(xml.lineNumber()));
     }
-    std::map<int, Identifier> identifiers;
-    std::vector<Entry> entries;
+    // KVTML 1 (KDE 3) has a version below 2, or none and its entries as <e> elements.
+    const QStringView version = xml.attributes().value(QLatin1String("version"));
+    if (!version.isEmpty() && !version.startsWith(QLatin1Char('2'))) {
+        return core::Status::Import(core::Failure::ImportOldKvtml, {});
+    }
     while (xml.readNextStartElement()) {
         if (xml.name() == QLatin1String("identifiers")) {
-            ReadIdentifiers(xml, identifiers);
+            ReadIdentifiers(xml, document.identifiers);
         } else if (xml.name() == QLatin1String("entries")) {
-            ReadEntries(xml, entries);
+            ReadEntries(xml, document.entries);
+        } else if (xml.name() == QLatin1String("e") && version.isEmpty()) {
+            return core::Status::Import(core::Failure::ImportOldKvtml, {});
         } else {
             xml.skipCurrentElement();
         }
@@ -230,7 +247,41 @@ core::Status ReadKvtml(const QByteArray& bytes, std::vector<core::ExchangeWord>&
     if (xml.hasError()) {
         return broken();
     }
+    return core::Status::Ok();
+}
 
+} // namespace
+
+QString LanguageText(const KvtmlLanguage& language) {
+    const QString name = language.name.trimmed();
+    const QString locale = language.locale.trimmed();
+    if (name.isEmpty() || locale.isEmpty()) {
+        return name.isEmpty() ? locale : name;
+    }
+    return QStringLiteral("%1 (%2)").arg(name, locale);
+}
+
+std::vector<KvtmlLanguage> KvtmlLanguages(const QByteArray& bytes) {
+    Document document;
+    if (!ParseDocument(bytes, document)) {
+        return {};
+    }
+    std::vector<KvtmlLanguage> languages;
+    for (const auto& [id, identifier] : document.identifiers) {
+        languages.push_back(identifier);
+    }
+    return languages;
+}
+
+core::Status ReadKvtml(const QByteArray& bytes, std::vector<core::ExchangeWord>& words,
+                       const std::optional<KvtmlColumns>& columns) {
+    words.clear();
+    Document document;
+    if (core::Status parsed = ParseDocument(bytes, document); !parsed) {
+        return parsed;
+    }
+    const std::map<int, Identifier>& identifiers = document.identifiers;
+    const std::vector<Entry>& entries = document.entries;
     // The identifiers in use: those declared, and any a translation names.
     std::map<int, Identifier> used = identifiers;
     for (const Entry& entry : entries) {
@@ -242,31 +293,48 @@ core::Status ReadKvtml(const QByteArray& bytes, std::vector<core::ExchangeWord>&
         return core::Status::Import(core::Failure::ImportNoWords, {});
     }
     int wordId = used.begin()->first;
-    for (const auto& [id, identifier] : used) {
-        if (IsEnglish(identifier)) {
-            wordId = id;
-            break;
-        }
-    }
     std::optional<int> meaningId;
-    for (const auto& [id, identifier] : used) {
-        if (id != wordId) {
-            meaningId = id;
-            break;
+    if (columns) {
+        wordId = columns->word;
+        meaningId = columns->meaning;
+    } else {
+        const auto english = std::find_if(used.begin(), used.end(),
+                                          [](const auto& id) { return IsEnglish(id.second); });
+        if (english != used.end()) {
+            wordId = english->first;
+        } else if (!identifiers.empty()) {
+            // German words would become "English" ones: the learner says what is what.
+            QStringList names;
+            for (const auto& [id, identifier] : identifiers) {
+                names << LanguageText(identifier);
+            }
+            return core::Status::Import(core::Failure::ImportNoEnglish, {}, 0,
+                                        names.join(QStringLiteral("、")).toStdString());
+        }
+        for (const auto& [id, identifier] : used) {
+            if (id != wordId) {
+                meaningId = id;
+                break;
+            }
         }
     }
     for (const Entry& entry : entries) {
         core::ExchangeWord word;
         word.line = entry.line;
+        QString comment;
         if (const auto found = entry.translations.find(wordId); found != entry.translations.end()) {
             word.word = found->second.text.toStdString();
             word.ipa = found->second.pronunciation.toStdString();
+            comment = found->second.comment;
         }
         if (meaningId) {
             if (const auto found = entry.translations.find(*meaningId);
                 found != entry.translations.end()) {
                 word.meaning = found->second.text.toStdString();
             }
+        }
+        if (word.meaning.empty() || QString::fromStdString(word.meaning).trimmed().isEmpty()) {
+            word.meaning = comment.trimmed().toStdString();
         }
         words.push_back(std::move(word));
     }

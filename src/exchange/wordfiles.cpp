@@ -114,8 +114,25 @@ ExportResult ExportLists(const core::StudyState& state,
     return result;
 }
 
-core::Status ImportWordFile(const QString& path, core::ImportedEntries& entries) {
+core::Status ImportWordFile(const QString& path, core::ImportedEntries& entries,
+                            const ImportOptions& options) {
     entries = {};
+    // Reading the file is quick beside the rest; parsing and the entries share the bar.
+    auto stage = [&options](double from, double to) -> core::ImportProgress {
+        if (!options.progress) {
+            return {};
+        }
+        return [&options, from, to](double done) {
+            return options.progress(from + (to - from) * done);
+        };
+    };
+    auto failed = [&path](core::Status status) {
+        status.file = path.toStdString();
+        return status;
+    };
+    if (options.progress && !options.progress(0)) {
+        return failed(core::Status::Import(core::Failure::ImportCancelled, {}));
+    }
     std::string bytes;
     if (core::Status s = core::ReadFileBytes(Path(path), bytes); !s) {
         return s;
@@ -123,19 +140,24 @@ core::Status ImportWordFile(const QString& path, core::ImportedEntries& entries)
     std::vector<core::ExchangeWord> words;
     core::Status status;
     if (LooksLikeXml(bytes) || FormatOfPath(path) == Format::Kvtml) {
-        status = ReadKvtml(QByteArray::fromStdString(bytes), words);
+        status = ReadKvtml(QByteArray::fromStdString(bytes), words, options.columns);
     } else if (FormatOfPath(path) == Format::Csv) {
-        status = core::ReadCsv(bytes, words);
+        status = core::ReadCsv(bytes, words, stage(0.05, 0.6));
     } else {
-        status = core::ReadAnkiText(bytes, words);
+        status = core::ReadAnkiText(bytes, words, stage(0.05, 0.6));
     }
     if (status) {
-        status = core::EntriesFromWords(words, entries);
+        status = core::EntriesFromWords(words, entries, stage(0.6, 1));
     }
-    if (!status) {
-        status.file = path.toStdString();
+    return status ? status : failed(status);
+}
+
+std::vector<KvtmlLanguage> WordFileLanguages(const QString& path) {
+    std::string bytes;
+    if (!core::ReadFileBytes(Path(path), bytes) || !LooksLikeXml(bytes)) {
+        return {};
     }
-    return status;
+    return KvtmlLanguages(QByteArray::fromStdString(bytes));
 }
 
 } // namespace exchange

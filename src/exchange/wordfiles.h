@@ -1,6 +1,7 @@
 #pragma once
 #include "core/status.h"
 #include "core/wordexchange.h"
+#include "exchange/kvtml.h"
 
 #include <QString>
 #include <cstddef>
@@ -38,9 +39,21 @@ ExportResult ExportLists(const core::StudyState& state,
                          const std::vector<core::ExchangeList>& lists, Format format,
                          const QString& path);
 
+/// How a word file is read, besides what its content says.
+struct ImportOptions {
+    /// The languages of a KVTML file without English, as the learner chose them.
+    std::optional<KvtmlColumns> columns;
+    /// Told how far the import has come (0 to 1); may stop it.
+    core::ImportProgress progress;
+};
+
 /// Reads the words of a file into entry lines. The format comes from the content (XML is
 /// KVTML) and else from the extension (".csv" is CSV, anything else tab-separated text).
 /// Failures name the file and, where it applies, the line.
-core::Status ImportWordFile(const QString& path, core::ImportedEntries& entries);
+core::Status ImportWordFile(const QString& path, core::ImportedEntries& entries,
+                            const ImportOptions& options = {});
+
+/// The languages a KVTML file declares (KvtmlLanguages); empty for any other file.
+std::vector<KvtmlLanguage> WordFileLanguages(const QString& path);
 
 } // namespace exchange

@@ -191,8 +191,9 @@ QString ErrorText(const core::Status& status) {
     case Failure::BankExists:
         return QStringLiteral("已经有名为“%1”的词库，请换一个名字。").arg(Q(status.detail));
     case Failure::ImportEncoding:
-        return AtLine(status) +
-               QStringLiteral("不是UTF-8编码的文字。请把文件另存为UTF-8编码后再导入。");
+        return (status.line > 0 ? AtLine(status) : QStringLiteral("文件“%1”").arg(file)) +
+               QStringLiteral("不是可以识别的文字（可用 UTF-8、GBK 或 UTF-16 编码）。"
+                              "请把文件另存为UTF-8编码后再导入。");
     case Failure::ImportNoColumns:
         return AtLine(status) + QStringLiteral("只有一列：每行至少要有单词和释义两列。");
     case Failure::ImportColumnCount: {
@@ -208,11 +209,22 @@ QString ErrorText(const core::Status& status) {
         return AtLine(status) +
                QStringLiteral("的“%1”含有方括号，不能用作单词或音标。").arg(Q(status.detail));
     case Failure::ImportBadXml:
-        return AtLine(status) + QStringLiteral("的XML格式有错误：%1").arg(Q(status.detail));
+        // The parser's own words are English: the learner gets the line, logs the detail.
+        return AtLine(status) + QStringLiteral("的XML格式有错误，文件可能不完整或已损坏。");
     case Failure::ImportNotKvtml:
         return QStringLiteral("文件“%1”不是KVTML词汇文件。").arg(file);
     case Failure::ImportNoWords:
         return QStringLiteral("文件“%1”中没有单词。").arg(file);
+    case Failure::ImportOldKvtml:
+        return QStringLiteral("文件“%1”是旧版的KVTML 1格式，本程序不支持。"
+                              "请先用原来的程序打开它，另存为新版的格式后再导入。")
+            .arg(file);
+    case Failure::ImportNoEnglish:
+        return QStringLiteral("文件“%1”中没有英语，它的语言是：%2。"
+                              "请在“词库设置”窗口中导入它，并选择哪种语言是单词、哪种是释义。")
+            .arg(file, Q(status.detail));
+    case Failure::ImportCancelled:
+        return QStringLiteral("已取消导入“%1”，什么也没有改变。").arg(file);
     case Failure::LookupFailed:
         // The cause (memory, a text too large to index) is the system's English: logs only.
         return QStringLiteral("查找时出错，查找已停止。");

@@ -10,15 +10,19 @@
 #include "host/uistyle.h"
 #include "learner/backupform.h"
 #include "learner/wordform.h"
+#include "sound/uiworker.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 
 namespace {
@@ -62,7 +66,58 @@ QString AskForFile(QWidget* parent, bool save, const QString& suggested) {
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
+/// Offers every pairing of a word language with a meaning language (or the comments) and
+/// returns the one chosen.
+std::optional<exchange::KvtmlColumns>
+AskForLanguages(QWidget* parent, const QString& path,
+                const std::vector<exchange::KvtmlLanguage>& languages) {
+    QStringList items;
+    std::vector<exchange::KvtmlColumns> choices;
+    for (const exchange::KvtmlLanguage& word : languages) {
+        for (const exchange::KvtmlLanguage& meaning : languages) {
+            if (meaning.id != word.id) {
+                items << QStringLiteral("单词：%1，释义：%2")
+                             .arg(exchange::LanguageText(word), exchange::LanguageText(meaning));
+                choices.push_back({word.id, meaning.id});
+            }
+        }
+        items << QStringLiteral("单词：%1，释义：注释").arg(exchange::LanguageText(word));
+        choices.push_back({word.id, std::nullopt});
+    }
+    QStringList names;
+    for (const exchange::KvtmlLanguage& language : languages) {
+        names << exchange::LanguageText(language);
+    }
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(
+        parent, QStringLiteral("选择语言"),
+        QStringLiteral("文件“%1”中没有英语，它的语言是：%2。\n请选择哪种语言是单词、哪种是释义：")
+            .arg(QFileInfo(path).fileName(), names.join(QStringLiteral("、"))),
+        items, 0, false, &ok);
+    const qsizetype at = items.indexOf(chosen);
+    if (!ok || at < 0) {
+        return std::nullopt;
+    }
+    return choices[static_cast<std::size_t>(at)];
+}
+
+/// What an import left out besides the words taken, as a sentence ending the message.
+QString LeftOutText(const core::ImportedEntries& entries) {
+    QString text;
+    if (entries.blanks > 0) {
+        text += QStringLiteral("\r\n文件中有%1个空白条目，已略过。").arg(entries.blanks);
+    }
+    return text;
+}
+
 } // namespace
+
+/// The result of reading a word file on the worker.
+struct TWordstoreroom1::ImportOutcome {
+    core::Status status;
+    core::ImportedEntries entries;
+    std::vector<exchange::KvtmlLanguage> languages; ///< of a KVTML file without English
+};
 
 TWordstoreroom1::TWordstoreroom1(core::StudyState& state, MessageService& messages,
                                  TWordForm1& wordForm, QWidget* parent)
@@ -128,6 +183,10 @@ TWordstoreroom1::TWordstoreroom1(core::StudyState& state, MessageService& messag
     ChooseFile = [this](bool save, const QString& suggested) {
         return AskForFile(this, save, suggested);
     };
+    ChooseLanguages = [this](const QString& path,
+                             const std::vector<exchange::KvtmlLanguage>& languages) {
+        return AskForLanguages(this, path, languages);
+    };
 
     connect(ListBox1, &QListWidget::itemClicked, this, &TWordstoreroom1::ListBox1Click);
     // A row chosen with the arrow keys counts as clicked, as in any list box.
@@ -139,6 +198,11 @@ TWordstoreroom1::TWordstoreroom1(core::StudyState& state, MessageService& messag
     connect(importBank, &QPushButton::clicked, this, &TWordstoreroom1::importBankClick);
     connect(importWords, &QPushButton::clicked, this, &TWordstoreroom1::importWordsClick);
     connect(exportWords, &QPushButton::clicked, this, &TWordstoreroom1::exportWordsClick);
+}
+
+TWordstoreroom1::~TWordstoreroom1() {
+    // The worker's deliveries call into this window: it stops before the members go.
+    imports_.reset();
 }
 
 void TWordstoreroom1::showEvent(QShowEvent* event) {
@@ -221,47 +285,131 @@ void TWordstoreroom1::Formclose1Click() {
     hide();
 }
 
-bool TWordstoreroom1::ReadChosenWordFile(QString& path, core::ImportedEntries& entries) {
-    path = ChooseFile(false, QString());
-    if (path.isEmpty()) {
-        return false;
-    }
-    if (const core::Status read = exchange::ImportWordFile(path, entries); !read) {
-        messages_.ShowError(ErrorText(read));
-        return false;
-    }
-    return true;
-}
-
 void TWordstoreroom1::importBankClick() {
-    QString path;
-    core::ImportedEntries entries;
-    if (!ReadChosenWordFile(path, entries)) {
-        return;
-    }
-    const QString bank = QFileInfo(path).completeBaseName();
-    const core::Status made =
-        core::CreateWordBank(state_.AppDir, state_.DataHome(), bank.toStdString(), entries.lines);
-    if (!made) {
-        messages_.ShowError(ErrorText(made));
-        return;
-    }
-    FormShow();
-    const QList<QListWidgetItem*> rows = ListBox1->findItems(bank, Qt::MatchExactly);
-    if (!rows.isEmpty()) {
-        ListBox1->setCurrentItem(rows.front());
-    }
-    Edit1->setText(bank);
-    messages_.Inform(QStringLiteral("已建立词库“%1”，共%2个单词。\r\n\r\n"
-                                    "按“加到词库”就可以学习这些单词。")
-                         .arg(bank)
-                         .arg(entries.lines.size()));
+    ImportChosenFile(ImportTarget::Bank);
 }
 
 void TWordstoreroom1::importWordsClick() {
-    QString path;
-    core::ImportedEntries entries;
-    if (!ReadChosenWordFile(path, entries)) {
+    ImportChosenFile(ImportTarget::Words);
+}
+
+void TWordstoreroom1::ImportChosenFile(ImportTarget target) {
+    if (ImportProgress != nullptr) {
+        return;
+    }
+    const QString path = ChooseFile(false, QString());
+    if (!path.isEmpty()) {
+        StartImport(path, target, std::nullopt);
+    }
+}
+
+void TWordstoreroom1::StartImport(const QString& path, ImportTarget target,
+                                  std::optional<exchange::KvtmlColumns> columns) {
+    if (!imports_) {
+        imports_ = std::make_unique<sound::UiWorker>();
+    }
+    // Window-modal: the lists cannot change under the import, and the window still paints.
+    ImportProgress =
+        new QProgressDialog(QStringLiteral("正在读入“%1”……").arg(QFileInfo(path).fileName()),
+                            QStringLiteral("取消"), 0, 100, this);
+    ImportProgress->setObjectName(QStringLiteral("ImportProgress"));
+    ImportProgress->setWindowTitle(QStringLiteral("导入单词"));
+    ImportProgress->setWindowModality(Qt::WindowModal);
+    ImportProgress->setAutoReset(false);
+    ImportProgress->setAutoClose(false);
+    ImportProgress->setMinimumDuration(300);
+    ImportProgress->setValue(0);
+    connect(ImportProgress, &QProgressDialog::canceled, this, &TWordstoreroom1::CancelImport);
+
+    sound::UiWorker* worker = imports_.get();
+    const QPointer<QObject> guard(this);
+    import_ = worker->Post(
+        this,
+        [this, worker, guard, path, columns](const core::CancelToken& token) {
+            exchange::ImportOptions options;
+            options.columns = columns;
+            options.progress = [this, worker, guard, token, shown = -1](double done) mutable {
+                const int percent = static_cast<int>(done * 100);
+                if (percent != shown) {
+                    shown = percent;
+                    // Runs only while this task is the one not cancelled: its bar is shown.
+                    worker->Deliver(token, guard, [this, percent] {
+                        if (ImportProgress != nullptr) {
+                            ImportProgress->setValue(percent);
+                        }
+                    });
+                }
+                return !token.Cancelled();
+            };
+            ImportOutcome outcome;
+            outcome.status = exchange::ImportWordFile(path, outcome.entries, options);
+            if (outcome.status.what == core::Failure::ImportNoEnglish) {
+                outcome.languages = exchange::WordFileLanguages(path);
+            }
+            return outcome;
+        },
+        [this, path, target](ImportOutcome outcome) { FinishImport(path, target, outcome); });
+}
+
+void TWordstoreroom1::CancelImport() {
+    // From here on nothing of the task comes back, even a result on its way.
+    import_.Cancel();
+    EndImportProgress();
+}
+
+void TWordstoreroom1::EndImportProgress() {
+    if (ImportProgress != nullptr) {
+        ImportProgress->disconnect(this);
+        ImportProgress->hide();
+        ImportProgress->deleteLater();
+        ImportProgress = nullptr;
+    }
+}
+
+void TWordstoreroom1::hideEvent(QHideEvent* event) {
+    // A window closed while it reads stops reading.
+    if (ImportProgress != nullptr) {
+        CancelImport();
+    }
+    QWidget::hideEvent(event);
+}
+
+void TWordstoreroom1::FinishImport(const QString& path, ImportTarget target,
+                                   const ImportOutcome& outcome) {
+    EndImportProgress();
+    const core::Status& read = outcome.status;
+    if (read.what == core::Failure::ImportNoEnglish && !outcome.languages.empty()) {
+        if (const auto columns = ChooseLanguages(path, outcome.languages)) {
+            StartImport(path, target, columns);
+        }
+        return;
+    }
+    if (!read) {
+        messages_.ShowError(ErrorText(read));
+        return;
+    }
+    const core::ImportedEntries& entries = outcome.entries;
+    if (target == ImportTarget::Bank) {
+        const QString bank = QFileInfo(path).completeBaseName();
+        const core::Status made = core::CreateWordBank(state_.AppDir, state_.DataHome(),
+                                                       bank.toStdString(), entries.lines);
+        if (!made) {
+            messages_.ShowError(ErrorText(made));
+            return;
+        }
+        FormShow();
+        const QList<QListWidgetItem*> rows = ListBox1->findItems(bank, Qt::MatchExactly);
+        if (!rows.isEmpty()) {
+            ListBox1->setCurrentItem(rows.front());
+        }
+        Edit1->setText(bank);
+        QString text =
+            QStringLiteral("已建立词库“%1”，共%2个单词。").arg(bank).arg(entries.lines.size());
+        if (entries.duplicates > 0) {
+            text += QStringLiteral("\r\n%1个重复的单词只导入了一次。").arg(entries.duplicates);
+        }
+        messages_.Inform(text + LeftOutText(entries) +
+                         QStringLiteral("\r\n\r\n按“加到词库”就可以学习这些单词。"));
         return;
     }
     const core::StudyState::ImportCount count = state_.AddImportedWords(entries.lines);
@@ -271,7 +419,8 @@ void TWordstoreroom1::importWordsClick() {
     }
     messages_.Inform(QStringLiteral("已把%1个单词加入未学的单词；%2个单词已在您的单词表中。")
                          .arg(count.added)
-                         .arg(count.alreadyListed + entries.duplicates));
+                         .arg(count.alreadyListed + entries.duplicates) +
+                     LeftOutText(entries));
 }
 
 void TWordstoreroom1::exportWordsClick() {

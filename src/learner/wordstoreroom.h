@@ -1,19 +1,27 @@
 #pragma once
+#include "core/canceltoken.h"
+#include "exchange/kvtml.h"
 #include "host/modewindow.h"
 #include <QWidget>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QProgressDialog;
 class QPushButton;
 class MessageService;
 class TWordForm1;
 namespace core {
 class StudyState;
-struct ImportedEntries;
 } // namespace core
+namespace sound {
+class UiWorker;
+} // namespace sound
 
 /// The word-bank window "词库设置": lists the banks of the catalogue and loads the chosen
 /// one as the learner's new-word list. Shown inside the main window's client panel; closing
@@ -23,6 +31,8 @@ class TWordstoreroom1 : public QWidget, public ModeWindow {
 public:
     TWordstoreroom1(core::StudyState& state, MessageService& messages, TWordForm1& wordForm,
                     QWidget* parent = nullptr);
+    /// Stops an import being read and waits for the worker.
+    ~TWordstoreroom1() override;
 
     // ModeWindow: the window only shows the catalogue; it has no start-up of its own.
     QWidget* Widget() override { return this; }
@@ -50,6 +60,13 @@ public:
     /// Asks for a file to read (save false) or to write (save true, suggested name given);
     /// returns its path, or an empty text when the learner cancels. Tests replace it.
     std::function<QString(bool save, const QString& suggested)> ChooseFile;
+    /// Asks which languages of a KVTML file without English are the word and the meaning;
+    /// nothing when the learner declines. Tests replace it.
+    std::function<std::optional<exchange::KvtmlColumns>(
+        const QString& path, const std::vector<exchange::KvtmlLanguage>& languages)>
+        ChooseLanguages;
+    /// The progress of the import being read, with its cancel button; null when none runs.
+    QProgressDialog* ImportProgress = nullptr;
 
 public slots:
     void ListBox1Click();
@@ -71,20 +88,32 @@ public slots:
     /// "导出单词": the lists chosen in CbExportList go to a file; its extension chooses the
     /// format (".csv", ".txt" for Anki, ".kvtml").
     void exportWordsClick();
+    /// Stops the import being read: nothing of it is kept.
+    void CancelImport();
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    /// Asks for a word file and reads it into entries; false (a failure shown) when the
-    /// learner cancels or the file cannot be read.
-    bool ReadChosenWordFile(QString& path, core::ImportedEntries& entries);
+    /// Where the words of an imported file go.
+    enum class ImportTarget { Bank, Words };
+    struct ImportOutcome;
+    /// Asks for a word file and reads it with StartImport.
+    void ImportChosenFile(ImportTarget target);
+    /// Reads the file on the worker while the progress shows; FinishImport takes the words.
+    void StartImport(const QString& path, ImportTarget target,
+                     std::optional<exchange::KvtmlColumns> columns);
+    void FinishImport(const QString& path, ImportTarget target, const ImportOutcome& outcome);
+    void EndImportProgress();
     void FormShow();
 
     core::StudyState& state_;
     MessageService& messages_;
     TWordForm1& wordForm_;
+    core::CancelToken import_;                 ///< the import being read
+    std::unique_ptr<sound::UiWorker> imports_; ///< last: made by the first import
 };

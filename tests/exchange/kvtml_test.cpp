@@ -5,6 +5,7 @@
 #include "core/textfile.h"
 
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -96,6 +97,13 @@ TEST(Kvtml, BrokenDocumentsNameTheLine) {
          core::Failure::ImportEmptyWord, 4},
         {"no entries", "<kvtml version=\"2.0\"><entries/></kvtml>", core::Failure::ImportNoWords,
          0},
+        {"KVTML 1 as KWordQuiz 0.7 wrote it",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE kvtml SYSTEM \"kvoctrain.dtd\">\n"
+         "<kvtml encoding=\"UTF-8\" generator=\"kwordquiz 0.7.4\" cols=\"2\" lines=\"1\">\n"
+         " <e><o l=\"en\">cat</o><t l=\"zh\">猫</t></e>\n</kvtml>\n",
+         core::Failure::ImportOldKvtml, 0},
+        {"KVTML 1 with a version", "<kvtml version=\"1.0\"><e><o>a</o><t>b</t></e></kvtml>",
+         core::Failure::ImportOldKvtml, 0},
     };
     QTemporaryDir dir;
     for (const Case& c : cases) {
@@ -147,6 +155,165 @@ TEST(WordFiles, TheFormatComesFromTheContentThenTheName) {
     EXPECT_EQ(exchange::ListsNamed(QStringLiteral("all"))->size(), 3u);
     EXPECT_EQ(exchange::ListsNamed(QStringLiteral("review"))->front(), core::ExchangeList::Review);
     EXPECT_FALSE(exchange::ListsNamed(QStringLiteral("old")));
+}
+
+// Files as other programs write them, written by hand from their published formats.
+struct Shape {
+    const char* file;
+    std::string bytes;
+    Lines lines;
+    std::size_t blanks = 0;
+    std::size_t duplicates = 0;
+};
+
+std::string Utf16Le(std::u16string_view text) {
+    std::string out = "\xFF\xFE";
+    for (const char16_t unit : text) {
+        out += static_cast<char>(unit & 0xFF);
+        out += static_cast<char>(unit >> 8);
+    }
+    return out;
+}
+
+const std::string KvtmlHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                              "<!DOCTYPE kvtml PUBLIC \"kvtml2.dtd\" "
+                              "\"http://edu.kde.org/kvtml/kvtml2.dtd\">\n";
+
+/// An identifier of a KVTML 2 document.
+std::string Identifier(int id, const char* name, const char* locale) {
+    return "<identifier id=\"" + std::to_string(id) + "\"><name>" + name + "</name><locale>" +
+           locale + "</locale></identifier>\n";
+}
+
+// KHangMan: one language, the hints in the comments, an XML comment of its own.
+const std::string GermanHangman =
+    KvtmlHead +
+    "<kvtml version=\"2.0\">\n<information><generator>khangman</generator><title>Tiere</title>"
+    "</information>\n<identifiers>" +
+    Identifier(0, "Deutsch", "de") +
+    "</identifiers>\n<entries>\n<!-- Haustiere -->\n"
+    "<entry id=\"0\"><translation id=\"0\"><text>Hund</text>"
+    "<comment>Ein Haustier, das bellt</comment></translation></entry>\n"
+    "<entry id=\"1\"><translation id=\"0\"><text>Katze</text>"
+    "<comment>Ein Haustier, das miaut</comment></translation></entry>\n</entries>\n</kvtml>\n";
+
+TEST(WordFiles, FilesOfOtherProgramsImport) {
+    const Shape shapes[] = {
+        {"french_verbs.kvtml",
+         KvtmlHead +
+             "<kvtml version=\"2.0\" >\n <information>\n  <generator>kwordquiz 0.9.2</generator>\n"
+             "  <title>French Verbs</title>\n </information>\n <identifiers>\n" +
+             Identifier(0, "French", "fr") + Identifier(1, "English", "en") +
+             " </identifiers>\n <entries>\n"
+             "  <entry id=\"0\" >\n   <translation id=\"0\" >\n    <text>aller</text>\n"
+             "   </translation>\n   <translation id=\"1\" >\n    <text>to go</text>\n"
+             "   </translation>\n  </entry>\n"
+             "  <entry id=\"1\" >\n   <translation id=\"0\" >\n    <text></text>\n"
+             "   </translation>\n   <translation id=\"1\" >\n    <text></text>\n"
+             "   </translation>\n  </entry>\n"
+             "  <entry id=\"2\" >\n   <translation id=\"0\" ><text>être</text></translation>\n"
+             "   <translation id=\"1\" ><text>to be</text></translation>\n  </entry>\n"
+             " </entries>\n <kwordquiz version=\"1.0\"><sizehintcolumn1>250</sizehintcolumn1>"
+             "</kwordquiz>\n</kvtml>\n",
+         {"to go[]aller", "to be[]être"},
+         1},
+        {"parley-features.kvtml",
+         KvtmlHead +
+             "<kvtml version=\"2.0\">\n<information><generator>Parley 22.12</generator>"
+             "</information>\n<identifiers>" +
+             Identifier(0, "Chinese", "zh_CN") + Identifier(1, "English", "en") +
+             "</identifiers>\n<entries>\n"
+             "<entry id=\"0\"><inactive>false</inactive><translation id=\"0\"><text>猫</text>"
+             "</translation><translation id=\"1\"><text>cat</text>"
+             "<pronunciation>kæt</pronunciation><comment>pet</comment>"
+             "<grade currentgrade=\"2\" count=\"3\"/></translation></entry>\n"
+             "<entry id=\"1\"/>\n"
+             "<entry id=\"2\"><translation id=\"1\"><text>hello</text><comment>a greeting"
+             "</comment></translation></entry>\n"
+             "<entry id=\"3\"><translation id=\"0\"><text>猫科</text></translation>"
+             "<translation id=\"1\"><text>Cat</text></translation></entry>\n"
+             "</entries>\n<lessons><container><name>Lesson 1</name><entry id=\"0\"/>"
+             "<container><name>Nested</name><entry id=\"1\"/></container></container>"
+             "</lessons>\n</kvtml>\n",
+         {"cat[kAt]猫", "hello[]a greeting"},
+         1,
+         1},
+        {"animals.kvtml",
+         "<?xml version=\"1.0\"?>\n<kvtml version=\"2.0\"><identifiers>" +
+             Identifier(0, "English", "en") +
+             "</identifiers><entries>\n<!-- hints for the game -->\n"
+             "<entry id=\"0\"><translation id=\"0\"><text>bear</text>"
+             "<comment>Large furry animal</comment></translation></entry>\n"
+             "<entry id=\"1\"><translation id=\"0\"><text>ant</text></translation></entry>\n"
+             "</entries></kvtml>\n",
+         {"bear[]Large furry animal", "ant[]"}},
+        {"anki-notes.txt",
+         "apple\t[ˈæpl] n.苹果\tfruit\nbread\tn.面包\t\nmilk\t\"n.牛奶\n奶\"\tdrink food\n",
+         {"apple['Apl]n.苹果", "bread[]n.面包", "milk[]n.牛奶 奶"}},
+        {"kwordquiz.csv",
+         "Title:\tMy words\nAuthor:\tLi Ming\nhello\t你好，您好\nthanks\t谢谢\n",
+         {"hello[]你好，您好", "thanks[]谢谢"}},
+        {"excel-gbk.csv",
+         "\xB5\xA5\xB4\xCA,\xCA\xCD\xD2\xE5\r\ncat,\xC3\xA8\r\ndog,\xB9\xB7\r\n",
+         {"cat[]猫", "dog[]狗"}},
+        {"notepad-utf16.csv", Utf16Le(u"word,meaning\r\ncat,n.猫\r\n"), {"cat[]n.猫"}},
+        {"semicolons.csv",
+         "word;meaning\r\napple;n.苹果, 苹果树\r\npear;n.梨\r\n",
+         {"apple[]n.苹果, 苹果树", "pear[]n.梨"}},
+    };
+    QTemporaryDir dir;
+    for (const Shape& shape : shapes) {
+        const QString path = dir.filePath(QString::fromLatin1(shape.file));
+        ASSERT_TRUE(core::WriteFileAtomic(path.toStdString(), shape.bytes));
+        const core::ImportedEntries entries = Import(path);
+        EXPECT_EQ(entries.lines, shape.lines) << shape.file;
+        EXPECT_EQ(entries.blanks, shape.blanks) << shape.file;
+        EXPECT_EQ(entries.duplicates, shape.duplicates) << shape.file;
+    }
+}
+
+TEST(WordFiles, AKvtmlFileWithoutEnglishNamesItsLanguagesUntilTheLearnerChooses) {
+    const std::string frenchGerman =
+        "<kvtml version=\"2.0\"><identifiers>" + Identifier(0, "Français", "fr") +
+        Identifier(1, "Deutsch", "de") +
+        "</identifiers><entries><entry id=\"0\"><translation id=\"0\"><text>chien</text>"
+        "</translation><translation id=\"1\"><text>Hund</text></translation></entry>"
+        "</entries></kvtml>";
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::string languages;
+        exchange::KvtmlColumns chosen;
+        Lines lines;
+    };
+    const Case cases[] = {
+        {"German only, hints as meanings",
+         GermanHangman,
+         "Deutsch (de)",
+         {0, std::nullopt},
+         {"Hund[]Ein Haustier, das bellt", "Katze[]Ein Haustier, das miaut"}},
+        {"French and German", frenchGerman, "Français (fr)、Deutsch (de)", {1, 0}, {"Hund[]chien"}},
+    };
+    QTemporaryDir dir;
+    for (const Case& c : cases) {
+        const QString path = dir.filePath(QStringLiteral("tiere.kvtml"));
+        ASSERT_TRUE(core::WriteFileAtomic(path.toStdString(), c.bytes));
+        core::ImportedEntries entries;
+        const core::Status asked = exchange::ImportWordFile(path, entries);
+        EXPECT_EQ(asked.what, core::Failure::ImportNoEnglish) << c.what;
+        EXPECT_EQ(asked.detail, c.languages) << c.what;
+        EXPECT_TRUE(entries.lines.empty()) << c.what;
+        QStringList names;
+        for (const exchange::KvtmlLanguage& language : exchange::WordFileLanguages(path)) {
+            names << exchange::LanguageText(language);
+        }
+        EXPECT_EQ(names.join(QStringLiteral("、")).toStdString(), c.languages) << c.what;
+
+        exchange::ImportOptions options;
+        options.columns = c.chosen;
+        ASSERT_TRUE(exchange::ImportWordFile(path, entries, options)) << c.what;
+        EXPECT_EQ(entries.lines, c.lines) << c.what;
+    }
 }
 
 TEST(WordFiles, AFailedExportLeavesTheOldFile) {

@@ -46,6 +46,8 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -200,6 +202,9 @@ public:
             return true;
         case 3:
             ExportWords();
+            return true;
+        case 4:
+            ImportInWindow();
             return true;
         default:
             return false;
@@ -467,6 +472,24 @@ private:
                 std::to_string(entries.lines.size()));
             if (window_.WordForm1()->MYSaveClick()) {
                 Say("saved " + soak::ListDigest(state_));
+            }
+        });
+    }
+
+    /// "导入生词" in the word-bank window, waited for to its end: the window reads on a worker
+    /// of its own, made by its first import.
+    void ImportInWindow() {
+        TWordstoreroom1* bank = window_.Wordstoreroom1();
+        if (bank == nullptr) {
+            Act("window import (no window)", [] {});
+            return;
+        }
+        AnswerFileChooser();
+        Act("window import", [bank] {
+            bank->importWords->click();
+            QDeadlineTimer deadline(10000);
+            while (bank->ImportProgress != nullptr && !deadline.hasExpired()) {
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
             }
         });
     }

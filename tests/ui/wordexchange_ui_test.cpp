@@ -15,8 +15,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
+
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -45,6 +50,11 @@ protected:
         EXPECT_TRUE(core::WriteFileAtomic(path.toStdString(), bytes));
         return path;
     }
+    /// Clicks an import button and waits until the file is read and its words are taken in.
+    void Import(QPushButton* button) {
+        button->click();
+        EXPECT_TRUE(QTest::qWaitFor([this] { return bank_->ImportProgress == nullptr; }, 20000));
+    }
     TWordstoreroom1* bank_ = nullptr;
     QTemporaryDir outside_;
     QString chosen_;
@@ -53,7 +63,7 @@ protected:
 
 TEST_F(WordExchangeWindowTest, ImportedFileBecomesABankReadyToLoad) {
     chosen_ = Outside(QStringLiteral("我的单词.csv"), "word,ipa,meaning\nsun,sʌn,n.太阳\n");
-    bank_->importBank->click();
+    Import(bank_->importBank);
     ASSERT_EQ(asked_.size(), 1u);
     EXPECT_FALSE(asked_.front().first);
     EXPECT_EQ(messages_.Texts(MessageRecorder::Kind::Error), QStringList{});
@@ -67,7 +77,7 @@ TEST_F(WordExchangeWindowTest, ImportedFileBecomesABankReadyToLoad) {
     // The same file again: the name is taken, nothing changes.
     messages_.Clear();
     Shell().SpeedButton12->click();
-    bank_->importBank->click();
+    Import(bank_->importBank);
     ASSERT_EQ(messages_.Texts(MessageRecorder::Kind::Error).size(), 1);
     EXPECT_TRUE(messages_.Texts().front().contains(QStringLiteral("已经有名为“我的单词”的词库")));
     EXPECT_EQ(ReadLines("Ebook.txt"), (Lines{"数字", "我的单词"}));
@@ -76,7 +86,7 @@ TEST_F(WordExchangeWindowTest, ImportedFileBecomesABankReadyToLoad) {
 TEST_F(WordExchangeWindowTest, ImportedWordsJoinTheNewListAndAreSaved) {
     chosen_ = Outside(QStringLiteral("anki.txt"),
                       "#separator:tab\nsun\t[sʌn] n.太阳\nCAT\t[kæt] n.猫\nsun\t[sʌn] n.太阳\n");
-    bank_->importWords->click();
+    Import(bank_->importWords);
     EXPECT_EQ(state_.NewList.Lines(), (Lines{"old[EUld]adj.旧的", "sun[sQn]n.太阳"}));
     EXPECT_EQ(ReadLines("Bob/Bob1.bm"), (Lines{"old[EUld]adj.旧的", "sun[sQn]n.太阳"}));
     EXPECT_EQ(messages_.Texts(),
@@ -93,7 +103,8 @@ TEST_F(WordExchangeWindowTest, BadFilesAndCancelsChangeNothing) {
     };
     const Case cases[] = {
         {QString(), ""},
-        {Outside(QStringLiteral("gbk.csv"), "word,meaning\nbook,n.\xCA\xE9\n"), "第2行"},
+        {Outside(QStringLiteral("no-encoding.csv"), "word,meaning\nbook,n.\xCA\xE9\xFF\n"),
+         "第2行"},
         {Outside(QStringLiteral("broken.kvtml"), "<kvtml>\n<entries>\n<entry>\n</kvtml>\n"),
          "第4行"},
         {Outside(QStringLiteral("one.csv"), "apple\n"), "只有一列"},
@@ -103,7 +114,7 @@ TEST_F(WordExchangeWindowTest, BadFilesAndCancelsChangeNothing) {
         chosen_ = c.file;
         for (QPushButton* button : {bank_->importBank, bank_->importWords}) {
             messages_.Clear();
-            button->click();
+            Import(button);
             const QStringList errors = messages_.Texts(MessageRecorder::Kind::Error);
             if (*c.says == '\0') {
                 EXPECT_TRUE(messages_.Texts().isEmpty());
@@ -117,6 +128,83 @@ TEST_F(WordExchangeWindowTest, BadFilesAndCancelsChangeNothing) {
     EXPECT_EQ(ReadBytes("Bob/Bob1.bm"), before);
     EXPECT_EQ(ReadLines("Ebook.txt"), Lines{"数字"});
     EXPECT_EQ(bank_->ListBox1->count(), 1);
+}
+
+TEST_F(WordExchangeWindowTest, ALongImportShowsItsProgressAndCanBeCancelled) {
+    std::string csv = "word,meaning\n";
+    for (int i = 0; i < 20000; ++i) {
+        csv += "w" + std::to_string(i) + ",n.词\n";
+    }
+    const QString big = Outside(QStringLiteral("big.csv"), csv);
+    const QString small = Outside(QStringLiteral("small.csv"), "sun,n.太阳\n");
+    const QByteArray before = ReadBytes("Bob/Bob1.bm");
+
+    // Cancelled at once: whatever the worker has done by then, nothing of it arrives.
+    chosen_ = big;
+    bank_->importWords->click();
+    QProgressDialog* progress = bank_->ImportProgress;
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(progress->windowModality(), Qt::WindowModal);
+    EXPECT_TRUE(progress->labelText().contains(QStringLiteral("big.csv")));
+    bank_->importBank->click(); // no second import while one reads
+    EXPECT_EQ(asked_.size(), 1u);
+    QPushButton* cancel = progress->findChild<QPushButton*>();
+    ASSERT_NE(cancel, nullptr);
+    cancel->click();
+    EXPECT_EQ(bank_->ImportProgress, nullptr);
+    // The worker takes its tasks in turn: once the next import is in, the first one is over.
+    chosen_ = small;
+    Import(bank_->importWords);
+    EXPECT_EQ(state_.NewList.Lines(), (Lines{"old[EUld]adj.旧的", "sun[]n.太阳"}));
+    EXPECT_EQ(messages_.Texts().size(), 1);
+    EXPECT_NE(ReadBytes("Bob/Bob1.bm"), before);
+
+    // Not cancelled: the bar moves on while the worker reads, and the words arrive.
+    messages_.Clear();
+    chosen_ = big;
+    bank_->importWords->click();
+    ASSERT_NE(bank_->ImportProgress, nullptr);
+    std::vector<int> values;
+    auto* bar = bank_->ImportProgress->findChild<QProgressBar*>();
+    ASSERT_NE(bar, nullptr);
+    QObject::connect(bar, &QProgressBar::valueChanged,
+                     [&values](int value) { values.push_back(value); });
+    ASSERT_TRUE(QTest::qWaitFor([this] { return bank_->ImportProgress == nullptr; }, 20000));
+    EXPECT_EQ(state_.NewList.size(), 20002u);
+    EXPECT_TRUE(std::any_of(values.begin(), values.end(), [](int v) { return v > 0 && v < 100; }));
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
+}
+
+TEST_F(WordExchangeWindowTest, AFileWithoutEnglishAsksForItsLanguages) {
+    chosen_ = Outside(QStringLiteral("tiere.kvtml"),
+                      "<kvtml version=\"2.0\"><identifiers><identifier id=\"0\"><name>Deutsch"
+                      "</name><locale>de</locale></identifier></identifiers><entries>"
+                      "<entry id=\"0\"><translation id=\"0\"><text>Hund</text>"
+                      "<comment>bellt</comment></translation></entry></entries></kvtml>");
+    struct Case {
+        std::optional<exchange::KvtmlColumns> answer;
+        Lines lines;
+    };
+    const Case cases[] = {
+        {std::nullopt, {"old[EUld]adj.旧的"}},
+        {exchange::KvtmlColumns{0, std::nullopt}, {"old[EUld]adj.旧的", "Hund[]bellt"}},
+    };
+    for (const Case& c : cases) {
+        QStringList asked;
+        bank_->ChooseLanguages = [&](const QString& path,
+                                     const std::vector<exchange::KvtmlLanguage>& languages) {
+            asked << path;
+            for (const exchange::KvtmlLanguage& language : languages) {
+                asked << exchange::LanguageText(language);
+            }
+            return c.answer;
+        };
+        messages_.Clear();
+        Import(bank_->importWords);
+        EXPECT_EQ(asked, (QStringList{chosen_, QStringLiteral("Deutsch (de)")}));
+        EXPECT_EQ(state_.NewList.Lines(), c.lines);
+        EXPECT_EQ(messages_.Texts(MessageRecorder::Kind::Error), QStringList{});
+    }
 }
 
 TEST_F(WordExchangeWindowTest, ExportWritesTheChosenListsInTheFileFormat) {
@@ -227,6 +315,7 @@ TEST_F(ReadOnlyProgramTest, EverythingWrittenGoesToTheLearnerDataFolder) {
     ASSERT_TRUE(core::WriteFileAtomic(file.toStdString(), "three,θriː,num.三\n"));
     bank->ChooseFile = [file](bool, const QString&) { return file; };
     bank->importBank->click();
+    ASSERT_TRUE(QTest::qWaitFor([bank] { return bank->ImportProgress == nullptr; }, 20000));
     EXPECT_EQ(bank->ListBox1->count(), 2);
     bank->Edit1->setText(QStringLiteral("自己的"));
     bank->gomywordbook->click();
