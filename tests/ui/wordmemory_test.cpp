@@ -612,9 +612,11 @@ TEST_F(MainWindowTest, AFileNamedAtStartIsOfferedAsANewBankAfterSignIn) {
     EXPECT_FALSE(QFile::exists(appDir_ + "Worddata/旅行.dst"));
     // Accepted: the word-bank window makes the bank and shows it chosen.
     Shell().OfferImport(file);
-    EXPECT_TRUE(QFile::exists(appDir_ + "Worddata/旅行.dst"));
     TWordstoreroom1* bank = Shell().Wordstoreroom1();
     ASSERT_NE(bank, nullptr);
+    // The file is read on the window's worker.
+    ASSERT_TRUE(QTest::qWaitFor([bank] { return bank->ImportProgress == nullptr; }, 20000));
+    EXPECT_TRUE(QFile::exists(appDir_ + "Worddata/旅行.dst"));
     EXPECT_TRUE(bank->isVisibleTo(&Shell()));
     EXPECT_EQ(bank->Edit1->text(), QStringLiteral("旅行"));
     EXPECT_TRUE(messages_.Texts(MessageRecorder::Kind::Error).isEmpty());
