@@ -12,6 +12,9 @@
 #include "host/uistyle.h"
 #include "sound/uiworker.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -415,6 +418,14 @@ void TWordSentenceForrm::StopSearches() {
         running_ = nullptr;
     }
     searches_.reset(); // waits for the search that runs to see the cancel
+    // The next show makes a session of its own: the index of this one (tens of megabytes)
+    // is freed now, not when the window opens again.
+    session_.reset();
+#ifdef __GLIBC__
+    // The index was built on the worker: its pages go back to the system rather than stay
+    // with that thread's heap.
+    malloc_trim(0);
+#endif
 }
 
 void TWordSentenceForrm::closeEvent(QCloseEvent* event) {

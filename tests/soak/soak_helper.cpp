@@ -206,6 +206,17 @@ public:
         case 4:
             ImportInWindow();
             return true;
+        case 5:
+            // A lesson's sound comes in its own format: its first play belongs to the
+            // warm-up like the first word's.
+            if (QPushButton* lessons = window_.Button(ModeButton::SpeedButton1);
+                lessons != nullptr && Usable(lessons)) {
+                Act("warm-up mode " + NameOf(lessons).toStdString(), [&] { lessons->click(); });
+            }
+            return true;
+        case 6:
+            ClickNamed(QStringLiteral("Symbol1"));
+            return true;
         default:
             return false;
         }
@@ -289,6 +300,19 @@ private:
             return;
         }
         Act("mode " + NameOf(button).toStdString(), [&] { button->click(); });
+    }
+
+    /// Clicks the usable button of that name in the windows shown, if there is one.
+    void ClickNamed(const QString& name) {
+        for (QWidget* shown : ShownWindows()) {
+            auto* button = shown->findChild<QAbstractButton*>(name);
+            if (button != nullptr && Usable(button)) {
+                Act(std::string("click ") + shown->metaObject()->className() + " " +
+                        name.toStdString(),
+                    [&] { button->click(); });
+                return;
+            }
+        }
     }
 
     void ClickButton() {
