@@ -30,10 +30,28 @@ for entry in "${names[@]}"; do
         fail "dependency $name is not a package installed here"
 done
 # Besides what it links, the program opens libpulse (the default microphone) and, at the first
-# recording, libaubio (the voice analysis).
+# recording, libaubio (the voice analysis) and the acoustic model of the pronunciation score.
 for needed in libqt6widgets6 libqt6multimedia6 libespeak-ng1 libpulse0 libaubio5 \
+              libpocketsphinx3 libsphinxbase3 pocketsphinx-en-us \
               qt6-qpa-plugins gstreamer1.0-plugins-good fonts-arphic-uming; do
     grep -qE "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed"
+done
+
+# Every library the program links belongs to a package it depends on (or to one of those the
+# Qt, C and C++ libraries pull in themselves).
+program="$work/program"
+mkdir -p "$program"
+dpkg-deb -x "$deb" "$program"
+for library in $(readelf -d "$program/usr/bin/langjitong" | sed -nE 's/.*NEEDED.*\[(.*)\]/\1/p'); do
+    path="$(ldconfig -p | awk -v l="$library" '$1 == l {print $NF; exit}')"
+    [ -n "$path" ] || fail "the program links $library, which is not installed here"
+    owner="$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | head -1 | cut -d: -f1)"
+    [ -n "$owner" ] || owner="$(dpkg -S "$path" 2>/dev/null | head -1 | cut -d: -f1)"
+    case "$owner" in
+    libc6 | libstdc++6 | libgcc-s1 | libopengl0 | libglx0 | libgl1) continue ;;
+    esac
+    grep -qE "(^|, )$owner( |,|$)" <<<"$depends" ||
+        fail "the program links $library of $owner, which Depends lacks"
 done
 
 listing="$work/listing"
