@@ -162,4 +162,12 @@ SoundScores ScoreSounds(const std::vector<std::string>& expected,
     return result;
 }
 
+SoundScores WithModelComparison(SoundScores sounds, double comparisonScore) {
+    if (comparisonScore >= ModelMatchScore && comparisonScore > sounds.score) {
+        sounds.score = std::min(comparisonScore, 100.0);
+        sounds.verdict = VerdictOf(sounds.score);
+    }
+    return sounds;
+}
+
 } // namespace core

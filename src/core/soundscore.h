@@ -85,4 +85,13 @@ SoundScores ScoreSounds(const std::vector<std::string>& expected,
                         const std::vector<PhoneSegment>& loop,
                         const SoundCalibration& calibration = {});
 
+/// A recording that the comparison with the model's recording scores at least this high
+/// matches the model frame by frame: the model's own pronunciation.
+inline constexpr double ModelMatchScore = 95.0;
+
+/// The word's score from its sounds and the comparison with the model's recording: the
+/// sounds decide, except that a recording matching the model (ModelMatchScore) is never
+/// judged below that match, whatever the acoustic model makes of the model's voice.
+SoundScores WithModelComparison(SoundScores sounds, double comparisonScore);
+
 } // namespace core

@@ -198,6 +198,29 @@ TEST(SoundScore, AnAlignmentOfOtherPhonesScoresNothing) {
     EXPECT_EQ(core::ScoreSounds({}, {}, {}).worst, -1);
 }
 
+TEST(SoundScore, OnlyARecordingMatchingTheModelOverrulesTheSounds) {
+    core::SoundScores sounds;
+    sounds.score = 40;
+    sounds.verdict = core::Verdict::TryAgain;
+    const struct {
+        double comparison;
+        double score;
+        core::Verdict verdict;
+    } cases[] = {
+        {0, 40, core::Verdict::TryAgain},
+        {90, 40, core::Verdict::TryAgain},
+        {core::ModelMatchScore, core::ModelMatchScore, core::Verdict::VeryGood},
+        {100, 100, core::Verdict::VeryGood},
+    };
+    for (const auto& c : cases) {
+        const core::SoundScores s = core::WithModelComparison(sounds, c.comparison);
+        EXPECT_EQ(s.score, c.score) << c.comparison;
+        EXPECT_EQ(s.verdict, c.verdict) << c.comparison;
+    }
+    sounds.score = 99;
+    EXPECT_EQ(core::WithModelComparison(sounds, 96).score, 99) << "never lowered";
+}
+
 TEST(SoundHint, TypicalConfusionsGetTheirAdvice) {
     const auto sound = [](const char* phone, SoundGrade grade, SoundFault fault, const char* heard,
                           bool final = false) {
