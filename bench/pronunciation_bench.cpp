@@ -279,18 +279,10 @@ std::vector<std::pair<std::string, int>> Mnemonics(const std::string& phonemes) 
     std::vector<std::pair<std::string, int>> pieces;
     std::size_t at = 0;
     while (at < phonemes.size()) {
-        std::size_t best = 0;
-        int phones = 0;
-        for (std::size_t length = std::min<std::size_t>(3, phonemes.size() - at); length > 0;
-             --length) {
-            const int n =
-                static_cast<int>(core::PhonesOfEspeak(phonemes.substr(at, length)).size());
-            if (n > 0) {
-                best = length;
-                phones = n;
-                break;
-            }
-        }
+        const std::size_t best = core::EspeakMnemonicLength(std::string_view(phonemes).substr(at));
+        const int phones =
+            best == 0 ? 0
+                      : static_cast<int>(core::PhonesOfEspeak(phonemes.substr(at, best)).size());
         if (best == 0) {
             pieces.emplace_back(phonemes.substr(at, 1), 0);
             ++at;
@@ -600,9 +592,9 @@ int SoundBench(const std::vector<std::string>& words, const fs::path& cache, boo
     core::SoundCalibration chosen = scorer.calibration;
     if (tune) {
         double best = Shortfall(Measure(rightWrong, mistakes, chosen, false));
-        for (double freeGap : {0.0, 0.2, 0.4, 0.6, 0.8, 1.0, 1.3}) {
-            for (double gapScale : {0.3, 0.5, 0.8, 1.2, 1.8, 2.5}) {
-                for (double meanWeight : {0.3, 0.5, 0.7, 0.9}) {
+        for (double freeGap : {0.0, 0.4, 0.8, 1.3, 1.8, 2.5, 3.5}) {
+            for (double gapScale : {0.5, 1.0, 1.8, 2.5, 3.5, 5.0, 8.0}) {
+                for (double meanWeight : {0.0, 0.3, 0.5, 0.7, 1.0}) {
                     for (int extra : {4, 6, 9, 1000}) {
                         core::SoundCalibration c = chosen;
                         c.freeGap = freeGap;

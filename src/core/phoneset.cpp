@@ -108,25 +108,32 @@ std::string PhoneSymbol(std::string_view phone) {
     return p == nullptr ? std::string() : std::string(p->symbol);
 }
 
+static const EspeakPhoneme* MnemonicAt(std::string_view phonemes) {
+    for (std::size_t length = std::min(LongestMnemonic, phonemes.size()); length > 0; --length) {
+        const std::string_view piece = phonemes.substr(0, length);
+        const auto it =
+            std::find_if(std::begin(Espeak), std::end(Espeak),
+                         [piece](const EspeakPhoneme& e) { return e.mnemonic == piece; });
+        if (it != std::end(Espeak)) {
+            return &*it;
+        }
+    }
+    return nullptr;
+}
+
+std::size_t EspeakMnemonicLength(std::string_view phonemes) {
+    const EspeakPhoneme* found = MnemonicAt(phonemes);
+    return found == nullptr ? 0 : found->mnemonic.size();
+}
+
 std::vector<std::string> PhonesOfEspeak(std::string_view phonemes) {
     std::vector<std::string> phones;
     std::size_t at = 0;
     while (at < phonemes.size()) {
-        bool matched = false;
-        for (std::size_t length = std::min(LongestMnemonic, phonemes.size() - at); length > 0;
-             --length) {
-            const std::string_view piece = phonemes.substr(at, length);
-            const auto it =
-                std::find_if(std::begin(Espeak), std::end(Espeak),
-                             [piece](const EspeakPhoneme& e) { return e.mnemonic == piece; });
-            if (it != std::end(Espeak)) {
-                AppendPhones(it->phones, phones);
-                at += length;
-                matched = true;
-                break;
-            }
-        }
-        if (!matched) {
+        if (const EspeakPhoneme* found = MnemonicAt(phonemes.substr(at))) {
+            AppendPhones(found->phones, phones);
+            at += found->mnemonic.size();
+        } else {
             ++at; // stress, length and pause marks, word gaps, syllabic "-"
         }
     }

@@ -27,6 +27,10 @@ std::string PhoneSymbol(std::string_view phone);
 /// names no phoneme, so that any text gives a (possibly empty) list.
 std::vector<std::string> PhonesOfEspeak(std::string_view phonemes);
 
+/// The length of the eSpeak NG mnemonic at the start of phonemes (the longest that names a
+/// phoneme), 0 when none does there.
+std::size_t EspeakMnemonicLength(std::string_view phonemes);
+
 /// The model phones of lesson symbol k (1..48, the lessons' button order); empty outside.
 std::vector<std::string> LessonSymbolPhones(int k);
 

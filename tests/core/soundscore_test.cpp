@@ -38,6 +38,16 @@ TEST(PhoneSet, EspeakMnemonicsBecomeModelPhones) {
     }
 }
 
+TEST(PhoneSet, TheLongestMnemonicIsTakenAndMarksAreNone) {
+    const struct {
+        const char* phonemes;
+        std::size_t length;
+    } cases[] = {{"aI@n", 3}, {"aIt", 2}, {"at", 1}, {"'Iv", 0}, {"r'I", 1}, {"tS", 2}, {"", 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(core::EspeakMnemonicLength(c.phonemes), c.length) << c.phonemes;
+    }
+}
+
 TEST(PhoneSet, EveryMappedPhoneIsAModelPhone) {
     // Every printable character alone and in pairs: whatever the table gives must be alignable.
     std::string all;
