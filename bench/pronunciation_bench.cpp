@@ -405,14 +405,17 @@ SoundFigures Measure(const std::vector<RightWrong>& words, const std::vector<Mis
                      const core::SoundCalibration& c, bool heldOut, int* perMistake = nullptr,
                      int* perMistakeCount = nullptr) {
     SoundFigures f;
-    std::map<std::string, std::vector<double>> rightsOf, othersOf;
     int close = 0, otherClose = 0, wrongSounds = 0;
-    for (const RightWrong& rw : words) {
+    std::vector<double> rightScore(words.size()), otherScore(words.size());
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const RightWrong& rw = words[i];
         if (rw.right.heldOut != heldOut) {
             continue;
         }
         const core::SoundScores r = rw.right.With(c);
         const core::SoundScores o = rw.other.With(c);
+        rightScore[i] = r.score;
+        otherScore[i] = o.score;
         ++f.rights;
         close += r.score >= core::CloseScore ? 1 : 0;
         ++f.others;
@@ -421,21 +424,23 @@ SoundFigures Measure(const std::vector<RightWrong>& words, const std::vector<Mis
             ++f.sounds;
             wrongSounds += s.score < core::CloseScore ? 1 : 0;
         }
-        rightsOf[rw.word].push_back(r.score);
-        othersOf[rw.voice].push_back(o.score);
     }
     // Same word by another voice against another word by the same voice: every right
-    // rendition of a word against every other-word rendition of the other voices.
+    // rendition of a word against the other-word rendition of each other voice.
     int wins = 0;
-    for (const RightWrong& a : words) {
-        if (a.right.heldOut != heldOut) {
-            continue;
+    std::map<std::string, std::vector<std::size_t>> byWord;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (words[i].right.heldOut == heldOut) {
+            byWord[words[i].word].push_back(i);
         }
-        const double other = a.other.With(c).score;
-        for (const RightWrong& b : words) {
-            if (b.word == a.word && b.voice != a.voice && b.right.heldOut == heldOut) {
-                ++f.pairs;
-                wins += b.right.With(c).score > other ? 1 : 0;
+    }
+    for (const auto& [word, items] : byWord) {
+        for (const std::size_t a : items) {
+            for (const std::size_t b : items) {
+                if (words[a].voice != words[b].voice) {
+                    ++f.pairs;
+                    wins += rightScore[b] > otherScore[a] ? 1 : 0;
+                }
             }
         }
     }
@@ -591,28 +596,56 @@ int SoundBench(const std::vector<std::string>& words, const fs::path& cache, boo
 
     core::SoundCalibration chosen = scorer.calibration;
     if (tune) {
+        // Coordinate search: each constant in turn over its candidates, the others kept, until
+        // a pass changes nothing.
         double best = Shortfall(Measure(rightWrong, mistakes, chosen, false));
-        for (double freeGap : {0.0, 0.4, 0.8, 1.3, 1.8, 2.5, 3.5}) {
-            for (double gapScale : {0.5, 1.0, 1.8, 2.5, 3.5, 5.0, 8.0}) {
-                for (double meanWeight : {0.0, 0.3, 0.5, 0.7, 1.0}) {
-                    for (int extra : {4, 6, 9, 1000}) {
-                        core::SoundCalibration c = chosen;
-                        c.freeGap = freeGap;
-                        c.gapScale = gapScale;
-                        c.meanWeight = meanWeight;
-                        c.extraVowelFrames = extra;
-                        const double shortfall = Shortfall(Measure(rightWrong, mistakes, c, false));
-                        if (shortfall < best) {
-                            best = shortfall;
-                            chosen = c;
-                        }
+        struct Knob {
+            double core::SoundCalibration::*field;
+            std::vector<double> values;
+        };
+        const Knob knobs[] = {
+            {&core::SoundCalibration::freeGap, {0.0, 0.3, 0.6, 1.0, 1.5, 2.0, 3.0, 4.0}},
+            {&core::SoundCalibration::gapScale, {0.3, 0.6, 1.0, 1.8, 2.5, 3.5, 5.0, 8.0}},
+            {&core::SoundCalibration::meanWeight, {0.0, 0.2, 0.4, 0.5, 0.6, 0.8, 1.0}},
+            {&core::SoundCalibration::fitWeight, {0.0, 0.2, 0.5, 1.0, 2.0}},
+            {&core::SoundCalibration::fitFree, {1.0, 2.0, 3.0, 4.0, 5.0, 6.0}},
+            {&core::SoundCalibration::heardShare, {0.3, 0.5, 0.7}},
+            {&core::SoundCalibration::faultCeiling, {20, 35, 49, 100}},
+        };
+        for (int pass = 0; pass < 4; ++pass) {
+            bool changed = false;
+            for (const Knob& knob : knobs) {
+                for (const double v : knob.values) {
+                    core::SoundCalibration c = chosen;
+                    c.*knob.field = v;
+                    const double shortfall = Shortfall(Measure(rightWrong, mistakes, c, false));
+                    if (shortfall < best - 1e-9) {
+                        best = shortfall;
+                        chosen = c;
+                        changed = true;
                     }
                 }
             }
+            for (const int extra : {4, 6, 9, 1000}) {
+                core::SoundCalibration c = chosen;
+                c.extraVowelFrames = extra;
+                const double shortfall = Shortfall(Measure(rightWrong, mistakes, c, false));
+                if (shortfall < best - 1e-9) {
+                    best = shortfall;
+                    chosen = c;
+                    changed = true;
+                }
+            }
+            if (!changed) {
+                break;
+            }
         }
-        std::printf("constants found on the tuning voices: freeGap %.2f, gapScale %.2f, "
-                    "meanWeight %.2f, extraVowelFrames %d\n",
-                    chosen.freeGap, chosen.gapScale, chosen.meanWeight, chosen.extraVowelFrames);
+        std::printf("constants found on the tuning voices (shortfall %.1f): freeGap %.2f, "
+                    "gapScale %.2f, meanWeight %.2f, fitWeight %.2f, fitFree %.2f, heardShare "
+                    "%.2f, faultCeiling %.0f, extraVowelFrames %d\n",
+                    best, chosen.freeGap, chosen.gapScale, chosen.meanWeight, chosen.fitWeight,
+                    chosen.fitFree, chosen.heardShare, chosen.faultCeiling,
+                    chosen.extraVowelFrames);
     }
 
     int perMistake[std::size(Mistakes)] = {};

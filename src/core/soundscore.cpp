@@ -120,7 +120,7 @@ SoundScores ScoreSounds(const std::vector<std::string>& expected,
                                   heardFrames >= calibration.heardShare * frames;
         if (sound.final && !IsVowelPhone(sound.phone)) {
             // A dropped final consonant leaves the aligner a few frames of silence to call it.
-            if (clearlyOther && IsSilence(heard)) {
+            if (clearlyOther && IsSilence(heard) && segment.Frames() <= calibration.droppedFrames) {
                 sound.fault = SoundFault::Dropped;
                 sound.score = std::min(sound.score, calibration.faultCeiling);
             } else {

@@ -57,12 +57,15 @@ struct SoundScores {
 };
 
 /// The constants that turn decodings into scores, in one place so that the benchmark can
-/// measure them. A sound's goodness is the log-likelihood per frame that the free phone loop
-/// finds above the aligned phone; up to freeGap costs nothing, beyond it the score falls by
-/// exp(-(gap - freeGap) / gapScale).
+/// measure them. A sound's gap is the log-likelihood per frame that the free phone loop finds
+/// above the aligned phone, plus fitWeight times how far the aligned phone's own fit per frame
+/// falls below -fitFree (the decoder measures each frame against its best state); up to
+/// freeGap costs nothing, beyond it the score falls by exp(-(gap - freeGap) / gapScale).
 struct SoundCalibration {
     double freeGap = 0.6;
     double gapScale = 1.8;
+    double fitWeight = 0;
+    double fitFree = 3;
     /// The word score: this share of the mean sound score, the rest from the weakest sound.
     double meanWeight = 0.5;
     /// The share of a sound's frames the loop must give one other phone to name it heard.
@@ -71,6 +74,8 @@ struct SoundCalibration {
     int extraVowelFrames = 6;
     /// The score a sound keeps at most when it was dropped or a vowel followed it.
     double faultCeiling = 35;
+    /// A final consonant aligned to at most this many frames over silence was dropped.
+    int droppedFrames = 4;
 };
 
 /// The grade of a sound score.
