@@ -3,6 +3,7 @@
 # Standard C++ beside the core: the fuzz build (core only) includes this file too.
 # Debian's pocketsphinx.pc names an include folder that does not exist, which an imported
 # target refuses: the folders that are there are used.
+find_package(PkgConfig REQUIRED)
 pkg_check_modules(POCKETSPHINX REQUIRED pocketsphinx)
 set(_pocketsphinx_includes)
 foreach(_dir IN LISTS POCKETSPHINX_INCLUDE_DIRS)
