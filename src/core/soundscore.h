@@ -57,23 +57,23 @@ struct SoundScores {
 };
 
 /// The constants that turn decodings into scores, in one place so that the benchmark can
-/// measure them. A sound's gap is the log-likelihood per frame that the free phone loop finds
+/// measure them (the values are those "pronunciation_bench --tune" found on its tuning voices). A sound's gap is the log-likelihood per frame that the free phone loop finds
 /// above the aligned phone, plus fitWeight times how far the aligned phone's own fit per frame
 /// falls below -fitFree (the decoder measures each frame against its best state); up to
 /// freeGap costs nothing, beyond it the score falls by exp(-(gap - freeGap) / gapScale).
 struct SoundCalibration {
-    double freeGap = 0.6;
-    double gapScale = 1.8;
+    double freeGap = 0.3;
+    double gapScale = 3.5;
     double fitWeight = 0;
     double fitFree = 3;
     /// The word score: this share of the mean sound score, the rest from the weakest sound.
-    double meanWeight = 0.5;
+    double meanWeight = 0.6;
     /// The share of a sound's frames the loop must give one other phone to name it heard.
-    double heardShare = 0.5;
+    double heardShare = 0.3;
     /// A vowel the loop hears after a final consonant counts from this many frames on.
-    int extraVowelFrames = 6;
+    int extraVowelFrames = 4;
     /// The score a sound keeps at most when it was dropped or a vowel followed it.
-    double faultCeiling = 35;
+    double faultCeiling = 20;
     /// A final consonant aligned to at most this many frames over silence was dropped.
     int droppedFrames = 4;
 };

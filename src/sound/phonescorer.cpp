@@ -28,6 +28,7 @@ namespace {
 constexpr int DecodeRate = 16000;
 // A recording whose loudest 10 ms stays below this (of full scale) holds no speech.
 constexpr double SilencePeak = 0.01;
+constexpr std::size_t PaddingSamples = DecodeRate / 4;
 
 std::string WordOf(std::string_view phone) {
     std::string word = "ph_";
@@ -128,15 +129,16 @@ struct PhoneScorer::Decoder {
         return segments;
     }
 
-    /// Aligns samples with a row of phone words (" ph_th ph_ih ..."), silence allowed around.
-    std::vector<core::PhoneSegment> Align(const std::string& row,
+    /// Aligns samples with a row of phone words (" ph_th ph_ih ..."), silence allowed around,
+    /// as the search named name.
+    std::vector<core::PhoneSegment> Align(const char* name, const std::string& row,
                                           const std::vector<int16>& samples) {
         const std::string grammar =
             "#JSGF V1.0;\ngrammar align;\npublic <align> = [ph_sil]" + row + " [ph_sil];\n";
-        if (ps_set_jsgf_string(ps, "align", grammar.c_str()) < 0) {
+        if (ps_set_jsgf_string(ps, name, grammar.c_str()) < 0) {
             return {};
         }
-        return Decode("align", samples, true);
+        return Decode(name, samples, true);
     }
 };
 
@@ -246,15 +248,30 @@ PhoneScoring PhoneScorer::Score(const std::vector<std::string>& phones,
         head.samples.resize(limit * static_cast<std::size_t>(head.channels));
     }
     const std::vector<float> mono = core::MonoAtRate(head, DecodeRate);
-    std::vector<int16> samples(mono.size());
+    // A word that starts or ends right at the edge of the file leaves the decoder no silence to
+    // enter and leave by (and its feature normalisation nothing to settle on): a little quiet
+    // room noise goes before and after.
+    std::vector<int16> samples;
+    samples.reserve(mono.size() + 2 * PaddingSamples);
+    std::uint32_t noise = 12345;
+    const auto quiet = [&noise] {
+        noise = noise * 1664525u + 1013904223u;
+        return static_cast<int16>(static_cast<int>(noise >> 29) - 4);
+    };
+    for (std::size_t i = 0; i < PaddingSamples; ++i) {
+        samples.push_back(quiet());
+    }
     float peak = 0;
-    for (std::size_t i = 0; i < mono.size(); ++i) {
-        const float v = std::isfinite(mono[i]) ? std::clamp(mono[i], -1.0f, 1.0f) : 0.0f;
+    for (const float sample : mono) {
+        const float v = std::isfinite(sample) ? std::clamp(sample, -1.0f, 1.0f) : 0.0f;
         peak = std::max(peak, std::abs(v));
-        samples[i] = static_cast<int16>(std::lround(v * 32767.0f));
+        samples.push_back(static_cast<int16>(std::lround(v * 32767.0f)));
+    }
+    for (std::size_t i = 0; i < PaddingSamples; ++i) {
+        samples.push_back(quiet());
     }
     // A recording shorter than a few frames holds no sound the decoder could place.
-    if (peak < SilencePeak || samples.size() < static_cast<std::size_t>(DecodeRate / 20) ||
+    if (peak < SilencePeak || mono.size() < static_cast<std::size_t>(DecodeRate / 20) ||
         phones.empty()) {
         result.status = core::Status::Sound(core::Failure::SoundNoSpeech, {});
         return result;
@@ -280,8 +297,8 @@ PhoneScoring PhoneScorer::Score(const std::vector<std::string>& phones,
     for (const core::PhoneSegment& s : heard) {
         heardRow += ' ' + WordOf(s.phone);
     }
-    result.loop = decoder_->Align(heardRow, samples);
-    result.aligned = decoder_->Align(expected, samples);
+    result.loop = decoder_->Align("heard", heardRow, samples);
+    result.aligned = decoder_->Align("expected", expected, samples);
     result.scores = core::ScoreSounds(phones, result.aligned, result.loop, calibration);
     return result;
 }
