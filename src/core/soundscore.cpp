@@ -118,7 +118,8 @@ SoundScores ScoreSounds(const std::vector<std::string>& expected,
         const auto [heard, heardFrames] = MostHeard(loop, segment.first, segment.last);
         const bool clearlyOther = !heard.empty() && heard != sound.phone &&
                                   heardFrames >= calibration.heardShare * frames;
-        if (sound.final && !IsVowelPhone(sound.phone)) {
+        // A sound said alone (a lesson's symbol) has no final consonant to drop or to follow.
+        if (sound.final && spoken.size() > 1 && !IsVowelPhone(sound.phone)) {
             // A dropped final consonant leaves the aligner a few frames of silence to call it.
             if (clearlyOther && IsSilence(heard) && segment.Frames() <= calibration.droppedFrames) {
                 sound.fault = SoundFault::Dropped;
