@@ -193,6 +193,14 @@ TEST(SoundScore, AWiderGapScoresLower) {
     EXPECT_EQ(core::ScoreSounds(s, aligned, Segments({{"S", 10, -20}})).score, 100.0);
 }
 
+TEST(SoundScore, ASoundSaidAloneIsNeverADroppedFinalConsonant) {
+    const auto aligned = Segments({{"SIL", 10, -5}, {"SH", 3, -9}, {"SIL", 10, -5}});
+    const auto loop = Segments({{"SIL", 13, -6}, {"AH", 8, -4}, {"SIL", 2, -5}});
+    const core::SoundScores alone = core::ScoreSounds({"SH"}, aligned, loop);
+    ASSERT_EQ(alone.sounds.size(), 1u);
+    EXPECT_EQ(alone.sounds[0].fault, SoundFault::None);
+}
+
 TEST(SoundScore, AnAlignmentOfOtherPhonesScoresNothing) {
     const Phones think{"TH", "IH", "NG", "K"};
     for (const auto& aligned :
