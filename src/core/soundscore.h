@@ -62,7 +62,7 @@ struct SoundScores {
 /// falls below -fitFree (the decoder measures each frame against its best state); up to
 /// freeGap costs nothing, beyond it the score falls by exp(-(gap - freeGap) / gapScale).
 struct SoundCalibration {
-    double freeGap = 0.3;
+    double freeGap = 0.6;
     double gapScale = 3.5;
     double fitWeight = 0;
     double fitFree = 3;
