@@ -43,10 +43,12 @@ program="$work/program"
 mkdir -p "$program"
 dpkg-deb -x "$deb" "$program"
 for library in $(readelf -d "$program/usr/bin/langjitong" | sed -nE 's/.*NEEDED.*\[(.*)\]/\1/p'); do
-    path="$(ldconfig -p | awk -v l="$library" '$1 == l {print $NF; exit}')"
+    path="$(ldconfig -p | awk -v l="$library" '$1 == l {print $NF; exit}' || true)"
     [ -n "$path" ] || fail "the program links $library, which is not installed here"
-    owner="$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | head -1 | cut -d: -f1)"
-    [ -n "$owner" ] || owner="$(dpkg -S "$path" 2>/dev/null | head -1 | cut -d: -f1)"
+    # Merged /usr: dpkg knows some libraries by their /lib path, others by their /usr/lib path.
+    owner="$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | head -1 | cut -d: -f1 || true)"
+    [ -n "$owner" ] || owner="$(dpkg -S "$path" 2>/dev/null | head -1 | cut -d: -f1 || true)"
+    [ -n "$owner" ] || fail "no package holds $path, which the program links"
     case "$owner" in
     libc6 | libstdc++6 | libgcc-s1 | libopengl0 | libglx0 | libgl1) continue ;;
     esac
