@@ -57,10 +57,11 @@ struct SoundScores {
 };
 
 /// The constants that turn decodings into scores, in one place so that the benchmark can
-/// measure them (the values are those "pronunciation_bench --tune" found on its tuning voices). A sound's gap is the log-likelihood per frame that the free phone loop finds
-/// above the aligned phone, plus fitWeight times how far the aligned phone's own fit per frame
-/// falls below -fitFree (the decoder measures each frame against its best state); up to
-/// freeGap costs nothing, beyond it the score falls by exp(-(gap - freeGap) / gapScale).
+/// measure them (the values are those "pronunciation_bench --tune" found on its tuning voices). A
+/// sound's gap is the log-likelihood per frame that the free phone loop finds above the aligned
+/// phone, plus fitWeight times how far the aligned phone's own fit per frame falls below -fitFree
+/// (the decoder measures each frame against its best state); up to freeGap costs nothing, beyond it
+/// the score falls by exp(-(gap - freeGap) / gapScale).
 struct SoundCalibration {
     double freeGap = 0.6;
     double gapScale = 3.5;
