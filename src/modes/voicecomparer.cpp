@@ -72,6 +72,9 @@ void VoiceComparer::SetExpectedWord(const std::string& word) {
         if (!scorer_) {
             scorer_ = std::make_unique<sound::PhoneScorer>();
         }
+        // The model opens when the first word is shown, as the model sound is analysed then:
+        // the recording that follows does not wait for it. A failure is reported with it.
+        (void)scorer_->Open();
         phones_ = word.empty() ? std::vector<std::string>{} : scorer_->DictionaryPhones(word);
         if (phones_.empty() && !word.empty()) {
             phones_ = core::PhonesOfEspeak(sound::Voice::Phonemes(word));
@@ -91,6 +94,7 @@ void VoiceComparer::SetExpectedSymbol(int k) {
         if (!scorer_) {
             scorer_ = std::make_unique<sound::PhoneScorer>();
         }
+        (void)scorer_->Open();
         phones_ = core::LessonSymbolPhones(k);
     });
 }
