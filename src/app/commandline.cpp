@@ -1,4 +1,5 @@
 #include "app/commandline.h"
+#include "app/scorecommand.h"
 
 #include "core/learnerfiles.h"
 #include "core/studystate.h"
@@ -12,8 +13,8 @@
 
 namespace {
 
-const char* const CommandOptions[] = {"help", "version", "export", "import",
-                                      "list", "format",  "bank",   "to-list"};
+const char* const CommandOptions[] = {"help",   "version", "export",  "import", "list",
+                                      "format", "bank",    "to-list", "score"};
 
 const QString Usage =
     QStringLiteral("用法：\n"
@@ -21,7 +22,8 @@ const QString Usage =
                    "  langjitong 单词文件        打开窗口，并在学员登录后提出把文件导入为新词库\n"
                    "  langjitong --export 学员 [--list 单词表] [--format 格式] 输出文件\n"
                    "  langjitong --import 文件 --bank 词库名称\n"
-                   "  langjitong --import 文件 --to-list 学员\n");
+                   "  langjitong --import 文件 --to-list 学员\n"
+                   "  langjitong --score 单词 录音.wav\n");
 
 /// Wrong use: what was wrong, then the usage, on the error stream.
 int WrongUse(const QString& error, QTextStream& err) {
@@ -49,6 +51,7 @@ QString HelpText(const ProgramFolders& folders) {
                "                     （UTF-8、GBK 或 UTF-16 编码；逗号、制表符或分号分隔）\n"
                "  --bank 词库名称    把读入的单词建成一个新词库\n"
                "  --to-list 学员     把读入的单词加入学员的未学单词（三个单词表中已有的单词除外）\n"
+               "  --score 单词       给录音中单词的读音逐个音评分，输出一个 JSON 对象\n"
                "  -h, --help         显示这段说明\n"
                "  --version          显示版本\n"
                "\n"
@@ -253,6 +256,7 @@ int RunCommand(const QStringList& arguments, const ProgramFolders& folders, QTex
         {QStringLiteral("import"), QString(), QStringLiteral("file")},
         {QStringLiteral("bank"), QString(), QStringLiteral("name")},
         {QStringLiteral("to-list"), QString(), QStringLiteral("learner")},
+        {QStringLiteral("score"), QString(), QStringLiteral("word")},
     });
     if (!parser.parse(arguments)) {
         return WrongUse(parser.errorText(), err);
@@ -264,6 +268,14 @@ int RunCommand(const QStringList& arguments, const ProgramFolders& folders, QTex
     if (parser.isSet(QStringLiteral("version"))) {
         out << QStringLiteral("朗记通 " LJT_VERSION) << Qt::endl;
         return 0;
+    }
+    if (parser.isSet(QStringLiteral("score"))) {
+        const QStringList rest = parser.positionalArguments();
+        if (rest.size() != 1) {
+            err << QStringLiteral("--score 需要一个单词和一个录音文件。") << Qt::endl;
+            return 2;
+        }
+        return RunScoreCommand(parser.value(QStringLiteral("score")), rest.front(), out, err);
     }
     const bool exporting = parser.isSet(QStringLiteral("export"));
     const bool importing = parser.isSet(QStringLiteral("import"));

@@ -46,6 +46,8 @@ enum class Domain {
     X(Sound, SoundDeviceInit)      /* a recording or a word's sound could not be started */        \
     X(Sound, SoundSave)            /* a recording could not be stopped, saved and closed */        \
     X(Sound, SpeechEngine)         /* the speech engine cannot start (file: its data folder) */    \
+    X(Sound, PronunciationModel)   /* the pronunciation model is missing or damaged (file: it) */  \
+    X(Sound, SoundNoSpeech)        /* a recording holds no speech (file: it) */                    \
     X(Font, FontMissing)           /* the phonetic font file is not there */                       \
     X(Font, FontUnusable)          /* the phonetic font file cannot be loaded */                   \
     X(Name, NameEmpty)             /* a name is empty or only blanks */                            \

@@ -162,6 +162,10 @@ QString ErrorText(const core::Status& status) {
                               : QStringLiteral("语音引擎无法启动：“%1”中没有它的英语语音数据。"
                                                "没有录音的单词将不会读出。")
                                     .arg(file);
+    case Failure::PronunciationModel:
+        return QStringLiteral("缺少发音模型：%1").arg(file);
+    case Failure::SoundNoSpeech:
+        return QStringLiteral("录音“%1”中没有听到说话的声音。").arg(file);
     case Failure::FontMissing:
         return QStringLiteral("找不到音标字体文件“%1”，音标将显示为普通字母。").arg(file);
     case Failure::FontUnusable:

@@ -2,8 +2,11 @@
 
 #include "voicecomparer.h"
 
+#include "core/soundhint.h"
+#include "host/errortext.h"
 #include "host/uistyle.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <QToolButton>
@@ -104,14 +107,36 @@ ComparisonView::ComparisonView(QWidget* parent)
     HideButton->setAccessibleName(QStringLiteral("隐藏发音比较"));
     HideButton->resize(22, 22);
     connect(HideButton, &QToolButton::clicked, this, &QWidget::hide);
+    connect(comparer_, &VoiceComparer::SoundsScored, this,
+            [this](const sound::PhoneScoring& scoring) {
+                sounds_ = scoring;
+                soundsPending_ = true;
+            });
     connect(comparer_, &VoiceComparer::Compared, this, &ComparisonView::Show);
     hide();
 }
 
 ComparisonView::~ComparisonView() = default;
 
-void ComparisonView::SetModelFile(const QString& file, core::VoicePart part) {
-    comparer_->SetModelFile(file, part);
+void ComparisonView::SetModelFile(const QString& file, core::VoicePart part,
+                                  const std::string& fallbackText, int fallbackSpeed) {
+    comparer_->SetModelFile(file, part, fallbackText, fallbackSpeed);
+}
+
+void ComparisonView::SetExpectedWord(const std::string& word) {
+    comparer_->SetExpectedWord(word);
+}
+
+void ComparisonView::SetExpectedSymbol(int k) {
+    comparer_->SetExpectedSymbol(k);
+}
+
+QString ComparisonView::HintText() const {
+    if (!SoundsScored() || sounds_.scores.worst < 0) {
+        return {};
+    }
+    return QString::fromStdString(
+        core::SoundHint(sounds_.scores.sounds[static_cast<std::size_t>(sounds_.scores.worst)]));
 }
 
 void ComparisonView::SetModelSpeech(const std::string& text, int speed) {
@@ -139,6 +164,9 @@ QString ComparisonView::VerdictWords(core::Verdict verdict) {
 }
 
 QString ComparisonView::ScoreText() const {
+    if (SoundsScored()) {
+        return QString::number(sounds_.scores.Rounded());
+    }
     if (!hasResult_ || !shown_.modelSpeech) {
         return {};
     }
@@ -149,6 +177,9 @@ QString ComparisonView::VerdictText() const {
     if (!hasResult_) {
         return {};
     }
+    if (SoundsScored()) {
+        return VerdictWords(sounds_.scores.verdict);
+    }
     // Without a model there is nothing to judge; the learner is told so, not to try again.
     return shown_.modelSpeech ? VerdictWords(shown_.verdict) : QStringLiteral("无法比较");
 }
@@ -156,22 +187,58 @@ QString ComparisonView::VerdictText() const {
 void ComparisonView::Show(const core::VoiceComparison& comparison) {
     shown_ = comparison;
     hasResult_ = true;
+    hasSounds_ = soundsPending_;
+    soundsPending_ = false;
+    if (SoundsScored() && shown_.modelSpeech && shown_.learnerSpeech) {
+        sounds_.scores = core::WithModelComparison(sounds_.scores, shown_.score);
+    }
     QString description;
-    if (!shown_.modelSpeech) {
+    if (SoundsScored()) {
+        description = QString::fromStdString(core::DescribeSoundScores(sounds_.scores));
+    } else if (hasSounds_ && sounds_.status.what == core::Failure::PronunciationModel) {
+        // A library or model file that is missing is named, so that it can be installed; the
+        // learner's microphone is not at fault.
+        description = ErrorText(sounds_.status);
+    } else if (!shown_.modelSpeech) {
         description = QStringLiteral("没有可比较的示范读音");
     } else if (!shown_.learnerSpeech) {
         description = QStringLiteral("没有听到你的声音，得分 0，再试一次");
     } else {
         description = QStringLiteral("与示范读音相比得分 %1，%2").arg(ScoreText(), VerdictText());
     }
-    setAccessibleName(shown_.modelSpeech
-                          ? QStringLiteral("发音得分 %1 %2").arg(ScoreText(), VerdictText())
-                          : QStringLiteral("发音比较 %1").arg(VerdictText()));
+    const bool judged = SoundsScored() || shown_.modelSpeech;
+    setAccessibleName(judged ? QStringLiteral("发音得分 %1 %2").arg(ScoreText(), VerdictText())
+                             : QStringLiteral("发音比较 %1").arg(VerdictText()));
     setAccessibleDescription(description);
     setToolTip(description);
     show();
     update();
-    emit Updated(shown_.modelSpeech ? shown_.Rounded() : -1);
+    emit Updated(judged ? ScoreText().toInt() : -1);
+}
+
+void ComparisonView::DrawSounds(QPainter& p, const QRectF& row) const {
+    // The word's sounds in a row, each in the colour of its grade, over a white band so that
+    // they read above the loudness drawing.
+    const std::vector<core::SoundResult>& sounds = sounds_.scores.sounds;
+    QFont font = NamedFont(QStringLiteral("Times New Roman"), 16, true);
+    p.setFont(font);
+    const QFontMetricsF metrics(font);
+    double width = 0;
+    for (const core::SoundResult& s : sounds) {
+        width += metrics.horizontalAdvance(QString::fromStdString(s.symbol)) + 6;
+    }
+    double x = row.left() + std::max(0.0, (row.width() - width) / 2);
+    const double height = metrics.height() + 2;
+    p.fillRect(QRectF(x - 4, row.top(), width + 8, height), QColor(255, 255, 255, 220));
+    for (const core::SoundResult& s : sounds) {
+        const QString symbol = QString::fromStdString(s.symbol);
+        p.setPen(s.grade == core::SoundGrade::Good    ? VerdictColour(core::Verdict::VeryGood)
+                 : s.grade == core::SoundGrade::Close ? VerdictColour(core::Verdict::Close)
+                                                      : VerdictColour(core::Verdict::TryAgain));
+        const double w = metrics.horizontalAdvance(symbol) + 6;
+        p.drawText(QRectF(x, row.top(), w, height), Qt::AlignCenter, symbol);
+        x += w;
+    }
 }
 
 void ComparisonView::resizeEvent(QResizeEvent* event) {
@@ -190,12 +257,14 @@ void ComparisonView::paintEvent(QPaintEvent* /*event*/) {
     }
 
     // The score and the verdict.
-    const QColor verdictColour =
-        shown_.modelSpeech ? VerdictColour(shown_.verdict) : QColor(Qt::darkGray);
+    const bool judged = SoundsScored() || shown_.modelSpeech;
+    const QColor verdictColour = SoundsScored()       ? VerdictColour(sounds_.scores.verdict)
+                                 : shown_.modelSpeech ? VerdictColour(shown_.verdict)
+                                                      : QColor(Qt::darkGray);
     const QRect scoreBox(0, 4, ScoreWidth, height() / 2 + 8);
     p.setPen(verdictColour);
     p.setFont(NamedFont(QStringLiteral("Times New Roman"), 44, true));
-    p.drawText(scoreBox, Qt::AlignCenter, shown_.modelSpeech ? ScoreText() : QStringLiteral("—"));
+    p.drawText(scoreBox, Qt::AlignCenter, judged ? ScoreText() : QStringLiteral("—"));
     p.setFont(SongFont(18, true));
     p.drawText(QRect(0, scoreBox.bottom(), ScoreWidth, height() - scoreBox.bottom() - 4),
                Qt::AlignCenter, VerdictText());
@@ -231,8 +300,18 @@ void ComparisonView::paintEvent(QPaintEvent* /*event*/) {
     if (shown_.learnerSpeech) {
         DrawEnvelope(p, learnerRow, shown_.learnerEnvelope, LearnerColour);
         DrawPitch(p, learnerRow, shown_.learnerPitch);
-    } else {
-        p.setPen(Qt::darkGray);
+    }
+    p.setFont(SongFont(13));
+    p.setPen(Qt::darkGray);
+    if (SoundsScored()) {
+        DrawSounds(p, modelRow);
+        p.setFont(SongFont(13));
+        p.setPen(Qt::black);
+        p.drawText(learnerRow.adjusted(4, 0, -4, 0), Qt::AlignCenter | Qt::TextWordWrap,
+                   HintText());
+    } else if (hasSounds_ && sounds_.status.what == core::Failure::PronunciationModel) {
+        p.drawText(learnerRow, Qt::AlignCenter | Qt::TextWordWrap, ErrorText(sounds_.status));
+    } else if (!shown_.learnerSpeech) {
         p.drawText(learnerRow, Qt::AlignCenter, QStringLiteral("没有听到你的声音"));
     }
 }

@@ -364,8 +364,10 @@ void TRecordForm1::ShowWord(const core::ReciteResult& recite) {
         host_.SpeakText(Q(recite.word));
     }
     // The learner repeats what was heard: the sound file, or the speech made into samples.
+    Comparison->SetExpectedWord(recite.word);
     if (said.how == sound::Pronounced::Played) {
-        Comparison->SetModelFile(said.path);
+        Comparison->SetModelFile(said.path, core::VoicePart::Whole, recite.word,
+                                 host_.SpeechSpeed());
     } else {
         Comparison->SetModelSpeech(recite.word, host_.SpeechSpeed());
     }

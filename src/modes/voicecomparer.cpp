@@ -1,5 +1,6 @@
 #include "voicecomparer.h"
 
+#include "core/phoneset.h"
 #include "sound/engine.h"
 #include "sound/uiworker.h"
 
@@ -20,15 +21,24 @@ VoiceComparer::~VoiceComparer() {
     worker_.reset();
 }
 
-void VoiceComparer::SetModelFile(const QString& file, core::VoicePart part) {
+void VoiceComparer::SetModelFile(const QString& file, core::VoicePart part,
+                                 const std::string& fallbackText, int fallbackSpeed) {
     hasModel_ = true;
-    worker_->Post([this, path = file.toStdString(), part](const core::CancelToken&) {
-        // An unreadable model leaves no speech to compare with: every recording then reports
-        // that there is no model.
+    worker_->Post([this, path = file.toStdString(), part, fallbackText,
+                   fallbackSpeed](const core::CancelToken&) {
+        // An unreadable model leaves no speech to compare with: the speech engine's rendering
+        // stands in where there is a text to say, else every recording reports that there is
+        // no model.
         try {
             core::PcmSound sound;
             model_ = core::ReadPcmWave(path, sound) ? core::AnalyseVoice(sound, part)
                                                     : core::VoiceAnalysis{};
+            if (!model_.speech && !fallbackText.empty()) {
+                core::PcmSound spoken;
+                model_ = synthesize_(fallbackText, fallbackSpeed, spoken)
+                             ? core::AnalyseVoice(spoken)
+                             : core::VoiceAnalysis{};
+            }
         } catch (const std::exception&) {
             model_ = core::VoiceAnalysis{}; // out of memory on a huge file
         }
@@ -50,7 +60,43 @@ void VoiceComparer::SetModelSpeech(const std::string& text, int speed) {
 
 void VoiceComparer::ClearModel() {
     hasModel_ = false;
-    worker_->Post([this](const core::CancelToken&) { model_ = core::VoiceAnalysis{}; });
+    worker_->Post([this](const core::CancelToken&) {
+        model_ = core::VoiceAnalysis{};
+        phones_.clear();
+    });
+}
+
+void VoiceComparer::SetExpectedWord(const std::string& word) {
+    hasModel_ = hasModel_ || !word.empty();
+    worker_->Post([this, word](const core::CancelToken&) {
+        if (!scorer_) {
+            scorer_ = std::make_unique<sound::PhoneScorer>();
+        }
+        // The model opens when the first word is shown, as the model sound is analysed then:
+        // the recording that follows does not wait for it. A failure is reported with it.
+        (void)scorer_->Open();
+        phones_ = word.empty() ? std::vector<std::string>{} : scorer_->DictionaryPhones(word);
+        if (phones_.empty() && !word.empty()) {
+            phones_ = core::PhonesOfEspeak(sound::Phonemes(word));
+        }
+    });
+}
+
+void VoiceComparer::SetPhoneModel(const sound::PhoneModelFiles& files) {
+    worker_->Post([this, files](const core::CancelToken&) {
+        scorer_ = std::make_unique<sound::PhoneScorer>(files);
+    });
+}
+
+void VoiceComparer::SetExpectedSymbol(int k) {
+    hasModel_ = true;
+    worker_->Post([this, k](const core::CancelToken&) {
+        if (!scorer_) {
+            scorer_ = std::make_unique<sound::PhoneScorer>();
+        }
+        (void)scorer_->Open();
+        phones_ = core::LessonSymbolPhones(k);
+    });
 }
 
 bool VoiceComparer::CompareFile(const QString& waveFile) {
@@ -75,23 +121,37 @@ bool VoiceComparer::CompareFile(const QString& waveFile) {
     compare_ = worker_->Post(
         this,
         [this, bytes = std::move(bytes)](const core::CancelToken& token) {
+            Result result;
             if (token.Cancelled()) {
-                return core::VoiceComparison{}; // not delivered: spare the analysis
+                return result; // not delivered: spare the analysis
             }
+            core::PcmSound sound;
             try {
-                core::PcmSound sound;
                 if (!core::DecodePcmWave(bytes, sound)) {
                     sound = core::PcmSound{};
                 }
-                return core::CompareVoices(model_, core::AnalyseVoice(sound));
+                result.comparison = core::CompareVoices(model_, core::AnalyseVoice(sound));
             } catch (const std::exception&) {
                 // Out of memory on a huge file: the recording counts as holding no speech.
-                return core::CompareVoices(model_, core::VoiceAnalysis{});
+                result.comparison = core::CompareVoices(model_, core::VoiceAnalysis{});
             }
+            if (!phones_.empty() && scorer_ && !token.Cancelled()) {
+                try {
+                    result.sounds = scorer_->Score(phones_, sound);
+                } catch (const std::exception&) {
+                    result.sounds.status =
+                        core::Status::Sound(core::Failure::SoundNoSpeech, {}, 0, "out of memory");
+                }
+                result.scored = true;
+            }
+            return result;
         },
-        [this](const core::VoiceComparison& comparison) {
+        [this](const Result& result) {
             waiting_ = false;
-            emit Compared(comparison);
+            if (result.scored) {
+                emit SoundsScored(result.sounds);
+            }
+            emit Compared(result.comparison);
         });
     return true;
 }

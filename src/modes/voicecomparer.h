@@ -3,6 +3,7 @@
 #include "core/pcmwave.h"
 #include "core/pronunciationscore.h"
 #include "core/voiceanalysis.h"
+#include "sound/phonescorer.h"
 
 #include <QObject>
 #include <QString>
@@ -35,12 +36,22 @@ public:
     VoiceComparer(const VoiceComparer&) = delete;
     VoiceComparer& operator=(const VoiceComparer&) = delete;
 
-    /// The model is a sound file; part says which of it the learner repeats.
-    void SetModelFile(const QString& file, core::VoicePart part = core::VoicePart::Whole);
+    /// The model is a sound file; part says which of it the learner repeats. A file that cannot
+    /// be read or holds no speech (damaged) is replaced by fallbackText said by the speech
+    /// engine at fallbackSpeed, when there is such a text.
+    void SetModelFile(const QString& file, core::VoicePart part = core::VoicePart::Whole,
+                      const std::string& fallbackText = {}, int fallbackSpeed = 0);
     /// The model is text said by the speech engine at speed.
     void SetModelSpeech(const std::string& text, int speed);
     /// No model: recordings are not compared.
     void ClearModel();
+    /// The recordings that follow are also scored sound by sound against word (its sounds from
+    /// the pronouncing dictionary, else from the speech engine); an empty word stops that.
+    void SetExpectedWord(const std::string& word);
+    /// ... or against lesson symbol k (1..48).
+    void SetExpectedSymbol(int k);
+    /// Where the acoustic model is read from (the installed one unless set).
+    void SetPhoneModel(const sound::PhoneModelFiles& files);
     bool HasModel() const { return hasModel_; }
 
     /// Compares the recording in the wave file with the model. The file is read here, at once,
@@ -53,10 +64,20 @@ public:
     bool Busy() const { return waiting_; }
 
 signals:
+    /// The latest recording scored sound by sound, just before its Compared; only when an
+    /// expected word or symbol is set.
+    void SoundsScored(const sound::PhoneScoring& scoring);
     /// The comparison of the latest recording with the model.
     void Compared(const core::VoiceComparison& comparison);
 
 private:
+    /// What the worker hands back for one recording.
+    struct Result {
+        core::VoiceComparison comparison;
+        sound::PhoneScoring sounds;
+        bool scored = false;
+    };
+
     Synthesizer synthesize_;
     // Interface thread only.
     bool hasModel_ = false;
@@ -66,6 +87,9 @@ private:
     // Worker only: the tasks run in the order asked, so a comparison sees the model set
     // before it.
     core::VoiceAnalysis model_;
+    std::vector<std::string> phones_; ///< the expected sounds; empty: not scored
+    /// Opened at the first recording scored, on the worker, and kept for the next ones.
+    std::unique_ptr<sound::PhoneScorer> scorer_;
 
     std::unique_ptr<sound::UiWorker> worker_; ///< last: stopped before the model goes
 };

@@ -15,6 +15,7 @@
 
 #include <QCloseEvent>
 #include <QEvent>
+#include <QFile>
 #include <QFrame>
 #include <QHideEvent>
 #include <QIcon>
@@ -231,6 +232,9 @@ void TyinbiaoForm1::ShowSymbol(int k) {
     PlaceComparison();
     Comparison->SetModelFile(Q(core::LessonSoundPath(state_.AppDir, k)),
                              core::VoicePart::FirstUtterance);
+    // The learner's recording is scored on the symbol's own sound, where the lesson has one.
+    Comparison->SetExpectedSymbol(QFile::exists(Q(core::LessonSoundPath(state_.AppDir, k))) ? k
+                                                                                            : 0);
     try {
         sound::PlayFile(*MediaPlayer1, Q(core::LessonSoundPath(state_.AppDir, k)));
     } catch (const std::exception& e) {

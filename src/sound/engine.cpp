@@ -68,4 +68,9 @@ bool SynthesizeToMemory(const std::string& text, int speed, core::PcmSound& soun
     return engine != nullptr && engine->SynthesizeToMemory(text, speed, sound);
 }
 
+std::string Phonemes(const std::string& text) {
+    Engine* engine = LoadEngine();
+    return engine != nullptr ? engine->Phonemes(text) : std::string();
+}
+
 } // namespace sound

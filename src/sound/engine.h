@@ -29,6 +29,9 @@ public:
     /// Makes text (UTF-8) into samples in memory at speed (program units); callable from any
     /// thread. False when the speech engine cannot start or refuses the text.
     virtual bool SynthesizeToMemory(const std::string& text, int speed, core::PcmSound& sound) = 0;
+    /// The speech engine's phonemes of text (UTF-8), for a word the pronouncing dictionary
+    /// lacks; callable from any thread. Empty when the speech engine cannot start.
+    virtual std::string Phonemes(const std::string& text) = 0;
     /// A video player whose view is a child of viewParent.
     virtual VideoPlayer* MakeVideoPlayer(QWidget* viewParent, QObject* parent) = 0;
 };
@@ -45,5 +48,7 @@ core::Status EngineFailure();
 void UseEngine(Engine* engine);
 /// Makes text into samples with the engine (see Engine::SynthesizeToMemory); false without one.
 bool SynthesizeToMemory(const std::string& text, int speed, core::PcmSound& sound);
+/// The speech engine's phonemes of text (see Engine::Phonemes); empty without an engine.
+std::string Phonemes(const std::string& text);
 
 } // namespace sound

@@ -23,6 +23,10 @@ bool QtEngine::SynthesizeToMemory(const std::string& text, int speed, core::PcmS
     return Voice::SynthesizeToMemory(text, speed, sound);
 }
 
+std::string QtEngine::Phonemes(const std::string& text) {
+    return Voice::Phonemes(text);
+}
+
 VideoPlayer* QtEngine::MakeVideoPlayer(QWidget* viewParent, QObject* parent) {
     return new QtVideoPlayer(viewParent, parent);
 }

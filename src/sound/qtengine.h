@@ -12,6 +12,7 @@ public:
     MediaPlayer* MakePlayer(QObject* parent, OutputVolume* volume) override;
     SpeechVoice* MakeVoice(QObject* parent, OutputVolume* volume) override;
     bool SynthesizeToMemory(const std::string& text, int speed, core::PcmSound& sound) override;
+    std::string Phonemes(const std::string& text) override;
     VideoPlayer* MakeVideoPlayer(QWidget* viewParent, QObject* parent) override;
 };
 

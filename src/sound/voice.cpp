@@ -126,6 +126,24 @@ bool Voice::SynthesizeToMemory(const std::string& text, int speed, core::PcmSoun
     return true;
 }
 
+std::string Voice::Phonemes(const std::string& text) {
+    std::lock_guard<std::mutex> lock(EngineMutex());
+    if (!StartEngine({}) || !SetEnglishVoice()) {
+        return {};
+    }
+    std::string phonemes;
+    const void* at = text.c_str();
+    // One clause per call: the engine moves at on to the next until the text is used up.
+    while (at != nullptr) {
+        const char* clause = espeak_TextToPhonemes(&at, espeakCHARS_UTF8, 0);
+        if (clause == nullptr) {
+            break;
+        }
+        phonemes += (phonemes.empty() ? "" : " ") + std::string(clause);
+    }
+    return phonemes;
+}
+
 Voice::Voice(QObject* parent, OutputVolume* volume, QString dataPath)
     : SpeechVoice(parent), volume_(volume), dataPath_(std::move(dataPath)) {
 }

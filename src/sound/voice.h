@@ -54,6 +54,10 @@ public:
     /// Callable from any thread; waits while the engine makes another text. False when the
     /// engine cannot start or refuses the text.
     static bool SynthesizeToMemory(const std::string& text, int speed, core::PcmSound& sound);
+    /// The engine's phoneme mnemonics of text (as its "-x" option writes them), for a word the
+    /// pronouncing dictionary lacks. Callable from any thread, like SynthesizeToMemory; empty
+    /// when the engine cannot start.
+    static std::string Phonemes(const std::string& text);
 
 private:
     struct Synthesis;

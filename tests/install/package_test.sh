@@ -42,7 +42,7 @@ depends_on() { [[ "$depended" == *" $1 "* ]]; }
 # The packages the program cannot run without besides the libraries (plugins, data, typefaces,
 # Qt's own translations).
 for needed in qt6-qpa-plugins gstreamer1.0-plugins-good espeak-ng-data fonts-noto-cjk \
-              qt6-translations-l10n; do
+              qt6-translations-l10n pocketsphinx-en-us; do
     depends_on "$needed" || fail "Depends lacks $needed"
 done
 

@@ -39,6 +39,7 @@ public:
         return voices.back();
     }
     bool SynthesizeToMemory(const std::string&, int, core::PcmSound&) override { return false; }
+    std::string Phonemes(const std::string&) override { return {}; }
     sound::VideoPlayer* MakeVideoPlayer(QWidget*, QObject*) override { return nullptr; }
 
     std::vector<sound::ScriptedPlayer*> players;

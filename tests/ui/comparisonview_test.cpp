@@ -5,6 +5,7 @@
 // is tested in tests/core.
 #include "shellfixture.h"
 
+#include "core/soundhint.h"
 #include "core/waveheader.h"
 #include "modes/comparisonview.h"
 #include "modes/recordform.h"
@@ -238,6 +239,65 @@ TEST_F(LessonComparisonTest, ARecordingIsComparedWithTheSymbolSaidOnce) {
     ASSERT_TRUE(WaitForResult(w->Comparison));
     EXPECT_EQ(w->Comparison->ScoreText(), QString());
     EXPECT_EQ(w->Comparison->VerdictText(), QStringLiteral("无法比较"));
+}
+
+} // namespace
+
+namespace {
+
+// The score sound by sound in the strip: each fact of the window once.
+TEST_F(RecordComparisonTest, TheWordsSoundsAreShownColouredWithAHint) {
+    TRecordForm1* w = Window();
+    RecordNextWord(&good_);
+    ASSERT_TRUE(WaitForResult(w->Comparison));
+    ASSERT_TRUE(w->Comparison->HasSounds());
+    const core::SoundScores& scores = w->Comparison->Sounds().scores;
+    ASSERT_EQ(scores.sounds.size(), 3u) << "g ʊ d";
+    EXPECT_EQ(scores.sounds[0].symbol, "g");
+    // The number and the verdict are the sounds' own, and the description names every sound.
+    EXPECT_EQ(w->Comparison->ScoreText(), QString::number(scores.Rounded()));
+    EXPECT_EQ(w->Comparison->accessibleDescription(),
+              QString::fromStdString(core::DescribeSoundScores(scores)));
+    EXPECT_TRUE(
+        w->Comparison->HintText().isEmpty() ==
+        (scores.sounds[static_cast<std::size_t>(scores.worst)].grade == core::SoundGrade::Good));
+}
+
+TEST_F(RecordComparisonTest, AMissingModelIsNamedNotTakenForSilence) {
+    TRecordForm1* w = Window();
+    sound::PhoneModelFiles missing;
+    missing.acousticModel = (appDir_ + "no-model").toStdString();
+    w->Comparison->Comparer()->SetPhoneModel(missing);
+    RecordNextWord(&good_);
+    ASSERT_TRUE(WaitForResult(w->Comparison));
+    EXPECT_TRUE(w->Comparison->accessibleDescription().startsWith(
+        QStringLiteral("缺少发音模型：") + appDir_ + QStringLiteral("no-model")))
+        << w->Comparison->accessibleDescription().toStdString();
+    EXPECT_FALSE(w->Comparison->accessibleDescription().contains(QStringLiteral("没有听到")));
+}
+
+TEST_F(RecordComparisonTest, ADamagedSoundFileGivesWayToTheSpeech) {
+    // The word's sound file is damaged: the speech of the word is the model instead.
+    QFile damaged(appDir_ + "br/g/good0001.wav");
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("RIFF\x04\x00\x00\x00WAVE", 12);
+    damaged.close();
+    TRecordForm1* w = Window();
+    const core::PcmSound good = Spoken("good");
+    RecordNextWord(&good);
+    ASSERT_TRUE(WaitForResult(w->Comparison));
+    EXPECT_TRUE(w->Comparison->Shown().modelSpeech) << "the speech stands in for the file";
+    EXPECT_NE(w->Comparison->VerdictText(), QStringLiteral("无法比较"));
+}
+
+TEST_F(LessonComparisonTest, ALessonRecordingIsScoredOnTheSymbolsSound) {
+    TyinbiaoForm1* w = Window();
+    w->SymbolButton(1)->click();
+    Record(Join(Silence(symbol_.rate, 0.2), symbol_));
+    ASSERT_TRUE(WaitForResult(w->Comparison));
+    ASSERT_TRUE(w->Comparison->HasSounds());
+    ASSERT_EQ(w->Comparison->Sounds().scores.sounds.size(), 1u);
+    EXPECT_EQ(w->Comparison->Sounds().scores.sounds[0].phone, "P") << "symbol 1 is /p/";
 }
 
 } // namespace

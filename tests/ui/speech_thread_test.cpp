@@ -209,4 +209,42 @@ TEST_F(SpeechThreads, ComparersWithSpokenModelsUnderManyRequests) {
     comparers.clear();
 }
 
+TEST_F(SpeechThreads, ComparersScoringSoundBySoundAreClosedMidScore) {
+    core::PcmSound good;
+    ASSERT_TRUE(sound::Voice::SynthesizeToMemory("good", 150, good));
+    const QString goodFile = Path(QStringLiteral("good.wav"));
+    ASSERT_TRUE(WriteFile(goodFile, WaveBytes(good)));
+
+    constexpr std::size_t Comparers = 3;
+    std::vector<std::unique_ptr<VoiceComparer>> comparers;
+    std::vector<std::vector<sound::PhoneScoring>> scored(Comparers);
+    for (std::size_t c = 0; c < Comparers; ++c) {
+        comparers.push_back(std::make_unique<VoiceComparer>());
+        QObject::connect(comparers[c].get(), &VoiceComparer::SoundsScored,
+                         [&scored, c](const sound::PhoneScoring& s) { scored[c].push_back(s); });
+        comparers[c]->SetModelSpeech("good", 150);
+        // Each opens its own acoustic model on its worker, at the first recording.
+        comparers[c]->SetExpectedWord(c == 1 ? "langjitong" : "good");
+    }
+    for (int round = 0; round < 4; ++round) {
+        for (std::size_t c = 0; c < Comparers; ++c) {
+            if (comparers[c]) {
+                ASSERT_TRUE(comparers[c]->CompareFile(goodFile));
+            }
+        }
+        if (round == 1) {
+            comparers[2].reset(); // destroyed while its worker scores
+        }
+    }
+    const std::size_t afterDestroyed = scored[2].size();
+    for (std::size_t c = 0; c < 2; ++c) {
+        ASSERT_TRUE(Wait([&] { return !comparers[c]->Busy(); })) << "comparer " << c;
+        ASSERT_FALSE(scored[c].empty()) << "comparer " << c;
+        EXPECT_TRUE(scored[c].back().status) << "comparer " << c;
+        EXPECT_EQ(scored[c].back().scores.sounds.size(), c == 1 ? 8u : 3u) << "comparer " << c;
+    }
+    EXPECT_EQ(scored[2].size(), afterDestroyed) << "nothing after it was destroyed";
+    comparers.clear();
+}
+
 } // namespace

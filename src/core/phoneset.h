@@ -1,0 +1,41 @@
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace core {
+
+/// The phones of the US English acoustic model (the CMU set without stress), and "SIL" for
+/// silence. A word's sounds are written as these names ("TH", "IH", "NG", "K").
+const std::vector<std::string_view>& ModelPhones();
+
+/// The silence phone of the model.
+inline constexpr std::string_view SilencePhone = "SIL";
+
+/// Whether name is one of ModelPhones (silence included).
+bool IsModelPhone(std::string_view name);
+
+/// Whether the phone is a vowel (diphthongs and "ER" included).
+bool IsVowelPhone(std::string_view phone);
+
+/// The phonetic symbol the learner reads for a phone ("TH" → "θ", "IY" → "iː"); empty for
+/// silence and for a name that is no phone.
+std::string PhoneSymbol(std::string_view phone);
+
+/// The model phones of eSpeak NG phoneme mnemonics as its "-x" output writes them
+/// ("T'INk" → TH IH NG K). Stress and pause marks are skipped, and so is a character that
+/// names no phoneme, so that any text gives a (possibly empty) list.
+std::vector<std::string> PhonesOfEspeak(std::string_view phonemes);
+
+/// The length of the eSpeak NG mnemonic at the start of phonemes (the longest that names a
+/// phoneme), 0 when none does there.
+std::size_t EspeakMnemonicLength(std::string_view phonemes);
+
+/// The model phones of lesson symbol k (1..48, the lessons' button order); empty outside.
+std::vector<std::string> LessonSymbolPhones(int k);
+
+/// Splits a pronouncing-dictionary line's phones ("TH IH NG K") into names; a name that is not
+/// a model phone makes the result empty, so a damaged entry is never aligned.
+std::vector<std::string> SplitPhones(std::string_view phones);
+
+} // namespace core

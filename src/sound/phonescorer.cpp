@@ -1,0 +1,306 @@
+// Scoring with PocketSphinx. Every phone of the model is a "word" of its own, so that two
+// grammars do the work: the expected phones in a row (forced alignment) and any phone repeated
+// (a free phone loop). Both are decoded from the same recording; the lattice of each gives the
+// frames and acoustic score of every phone, which core::ScoreSounds compares. The decoder's
+// acoustic scores are relative to the best state of each frame, so a phone's score is already
+// measured against what fits the frame best; the loop adds what fits best as a phone.
+//
+// PocketSphinx is reached only from this file.
+#include "phonescorer.h"
+
+#include "core/phoneset.h"
+#include "core/voiceanalysis.h"
+
+#include <pocketsphinx.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace sound {
+
+namespace {
+
+constexpr int DecodeRate = 16000;
+// A recording whose loudest 10 ms stays below this (of full scale) holds no speech.
+constexpr double SilencePeak = 0.01;
+constexpr std::size_t PaddingSamples = DecodeRate / 4;
+
+std::string WordOf(std::string_view phone) {
+    std::string word = "ph_";
+    for (const char c : phone) {
+        word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return word;
+}
+
+/// The phone a decoded "word" stands for; empty for the decoder's own start and end words.
+std::string PhoneOfWord(const char* word) {
+    if (word == nullptr || std::string_view(word).substr(0, 3) != "ph_") {
+        return {};
+    }
+    std::string phone(word + 3);
+    for (char& c : phone) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return core::IsModelPhone(phone) ? phone : std::string();
+}
+
+bool Readable(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return file.good() && file.peek() != std::ifstream::traits_type::eof();
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+} // namespace
+
+struct PhoneScorer::Decoder {
+    cmd_ln_t* config = nullptr;
+    ps_decoder_t* ps = nullptr;
+
+    ~Decoder() {
+        if (ps != nullptr) {
+            ps_free(ps);
+        }
+        if (config != nullptr) {
+            cmd_ln_free_r(config);
+        }
+    }
+
+    /// Decodes samples with the named grammar: the best path's phones, silence included, with
+    /// their scores when scored (the lattice that gives them takes a second for the loop's
+    /// grammar, but a few milliseconds for a row of phones).
+    std::vector<core::PhoneSegment> Decode(const char* search, const std::vector<int16>& samples,
+                                           bool scored) {
+        std::vector<core::PhoneSegment> segments;
+        if (ps_set_search(ps, search) < 0 || ps_start_utt(ps) < 0) {
+            return segments;
+        }
+        ps_process_raw(ps, samples.data(), samples.size(), FALSE, TRUE);
+        ps_end_utt(ps);
+        // The best path's segments carry no scores in a grammar search: each takes its score
+        // from the lattice link of the same word and frames (of several links, which differ by
+        // the next phone's context, the best).
+        ps_lattice_t* dag = scored ? ps_get_lattice(ps) : nullptr;
+        logmath_t* lmath = ps_get_logmath(ps);
+        for (ps_seg_t* seg = ps_seg_iter(ps); seg != nullptr; seg = ps_seg_next(seg)) {
+            const char* word = ps_seg_word(seg);
+            const std::string phone = PhoneOfWord(word);
+            int first = 0;
+            int last = 0;
+            ps_seg_frames(seg, &first, &last);
+            if (phone.empty() || last < first) {
+                continue;
+            }
+            bool found = false;
+            int32 best = 0;
+            for (ps_latnode_iter_t* nodes = dag != nullptr ? ps_latnode_iter(dag) : nullptr;
+                 nodes != nullptr; nodes = ps_latnode_iter_next(nodes)) {
+                ps_latnode_t* node = ps_latnode_iter_node(nodes);
+                const char* nodeWord = ps_latnode_word(dag, node);
+                if (nodeWord == nullptr || std::strcmp(nodeWord, word) != 0) {
+                    continue;
+                }
+                for (ps_latlink_iter_t* links = ps_latnode_exits(node); links != nullptr;
+                     links = ps_latlink_iter_next(links)) {
+                    ps_latlink_t* link = ps_latlink_iter_link(links);
+                    int16 linkFirst = 0;
+                    const int linkLast = ps_latlink_times(link, &linkFirst);
+                    int32 ascr = 0;
+                    ps_latlink_prob(dag, link, &ascr);
+                    if (linkFirst == first && linkLast == last && (!found || ascr > best)) {
+                        best = ascr;
+                        found = true;
+                    }
+                }
+            }
+            // The last segment (often the trailing silence) has no link after it; the loop's
+            // alignment gives it the same.
+            segments.push_back({phone, first, last, found ? logmath_log_to_ln(lmath, best) : 0.0});
+        }
+        return segments;
+    }
+
+    /// Aligns samples with a row of phone words (" ph_th ph_ih ..."), silence allowed around,
+    /// as the search named name.
+    std::vector<core::PhoneSegment> Align(const char* name, const std::string& row,
+                                          const std::vector<int16>& samples) {
+        const std::string grammar =
+            "#JSGF V1.0;\ngrammar align;\npublic <align> = [ph_sil]" + row + " [ph_sil];\n";
+        if (ps_set_jsgf_string(ps, name, grammar.c_str()) < 0) {
+            return {};
+        }
+        return Decode(name, samples, true);
+    }
+};
+
+PhoneScorer::PhoneScorer(PhoneModelFiles files) : files_(std::move(files)) {
+}
+
+PhoneScorer::~PhoneScorer() = default;
+
+core::Status PhoneScorer::Open() {
+    if (tried_) {
+        return openFailure_;
+    }
+    tried_ = true;
+    const auto fail = [this](const std::string& what) {
+        openFailure_ = core::Status::Sound(core::Failure::PronunciationModel, what);
+        decoder_.reset();
+        return openFailure_;
+    };
+    // The decoder reports a missing file only on its log; each file is looked at first so that
+    // the learner is told which one.
+    if (!IsFolder(files_.acousticModel)) {
+        return fail(files_.acousticModel);
+    }
+    for (const char* part : {"mdef", "means", "variances", "transition_matrices", "feat.params"}) {
+        const std::string path = files_.acousticModel + "/" + part;
+        if (!Readable(path)) {
+            return fail(path);
+        }
+    }
+    if (!Readable(files_.dictionary)) {
+        return fail(files_.dictionary);
+    }
+    auto decoder = std::make_unique<Decoder>();
+    // The decoder's own dictionary holds the phones only: the pronouncing dictionary is read
+    // here, word by word, which keeps its 130 000 entries out of memory.
+    decoder->config = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", files_.acousticModel.c_str(),
+                                  "-dict", "/dev/null", "-logfn", "/dev/null", "-fsgusefiller",
+                                  "no", "-samprate", "16000", nullptr);
+    if (decoder->config == nullptr) {
+        return fail(files_.acousticModel);
+    }
+    decoder->ps = ps_init(decoder->config);
+    if (decoder->ps == nullptr) {
+        return fail(files_.acousticModel);
+    }
+    const std::vector<std::string_view>& phones = core::ModelPhones();
+    std::string loop = "#JSGF V1.0;\ngrammar loop;\npublic <loop> = <phone>+;\n<phone> = ";
+    for (std::size_t i = 0; i < phones.size(); ++i) {
+        const std::string word = WordOf(phones[i]);
+        const std::string pronunciation(phones[i]);
+        if (ps_add_word(decoder->ps, word.c_str(), pronunciation.c_str(), i + 1 == phones.size()) <
+            0) {
+            return fail(files_.acousticModel + "/mdef");
+        }
+        loop += (i > 0 ? " | " : "") + word;
+    }
+    loop += ";\n";
+    if (ps_set_jsgf_string(decoder->ps, "loop", loop.c_str()) < 0) {
+        return fail(files_.acousticModel);
+    }
+    decoder_ = std::move(decoder);
+    openFailure_ = core::Status::Ok();
+    return openFailure_;
+}
+
+std::vector<std::string> PhoneScorer::DictionaryPhones(const std::string& word) {
+    if (!dictionaryRead_) {
+        dictionaryRead_ = true;
+        std::ifstream file(files_.dictionary, std::ios::binary);
+        std::ostringstream text;
+        text << '\n' << file.rdbuf();
+        dictionaryText_ = text.str();
+    }
+    std::string key;
+    for (const char c : word) {
+        if (c == ' ' || c == '\n' || c == '\t' || c == '\r') {
+            return {};
+        }
+        key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (key.empty()) {
+        return {};
+    }
+    const std::size_t at = dictionaryText_.find('\n' + key + ' ');
+    if (at == std::string::npos) {
+        return {};
+    }
+    const std::size_t from = at + key.size() + 2;
+    const std::size_t end = dictionaryText_.find('\n', from);
+    return core::SplitPhones(
+        std::string_view(dictionaryText_)
+            .substr(from, end == std::string::npos ? std::string::npos : end - from));
+}
+
+PhoneScoring PhoneScorer::Score(const std::vector<std::string>& phones,
+                                const core::PcmSound& recording) {
+    PhoneScoring result;
+    result.scores = core::ScoreSounds(phones, {}, {}, calibration);
+    if (const core::Status opened = Open(); !opened) {
+        result.status = opened;
+        return result;
+    }
+    core::PcmSound head = recording;
+    const std::size_t limit = static_cast<std::size_t>(std::max(0, head.rate)) *
+                              static_cast<std::size_t>(MaxScoredSeconds);
+    if (head.channels > 0 && head.Frames() > limit) {
+        head.samples.resize(limit * static_cast<std::size_t>(head.channels));
+    }
+    const std::vector<float> mono = core::MonoAtRate(head, DecodeRate);
+    // A word that starts or ends right at the edge of the file leaves the decoder no silence to
+    // enter and leave by (and its feature normalisation nothing to settle on): a little quiet
+    // room noise goes before and after.
+    std::vector<int16> samples;
+    samples.reserve(mono.size() + 2 * PaddingSamples);
+    std::uint32_t noise = 12345;
+    const auto quiet = [&noise] {
+        noise = noise * 1664525u + 1013904223u;
+        return static_cast<int16>(static_cast<int>(noise >> 29) - 4);
+    };
+    for (std::size_t i = 0; i < PaddingSamples; ++i) {
+        samples.push_back(quiet());
+    }
+    float peak = 0;
+    for (const float sample : mono) {
+        const float v = std::isfinite(sample) ? std::clamp(sample, -1.0f, 1.0f) : 0.0f;
+        peak = std::max(peak, std::abs(v));
+        samples.push_back(static_cast<int16>(std::lround(v * 32767.0f)));
+    }
+    for (std::size_t i = 0; i < PaddingSamples; ++i) {
+        samples.push_back(quiet());
+    }
+    // A recording shorter than a few frames holds no sound the decoder could place.
+    if (peak < SilencePeak || mono.size() < static_cast<std::size_t>(DecodeRate / 20) ||
+        phones.empty()) {
+        result.status = core::Status::Sound(core::Failure::SoundNoSpeech, {});
+        return result;
+    }
+    std::string expected;
+    for (const std::string& phone : phones) {
+        if (!core::IsModelPhone(phone) || phone == core::SilencePhone) {
+            return result;
+        }
+        expected += ' ' + WordOf(phone);
+    }
+    const std::vector<core::PhoneSegment> heard = decoder_->Decode("loop", samples, false);
+    const bool speech = std::any_of(heard.begin(), heard.end(), [](const core::PhoneSegment& s) {
+        return s.phone != core::SilencePhone;
+    });
+    if (!speech) {
+        result.status = core::Status::Sound(core::Failure::SoundNoSpeech, {});
+        return result;
+    }
+    // What the loop heard is aligned like the expected phones, so that both sides are scored by
+    // the same search with the same contexts.
+    std::string heardRow;
+    for (const core::PhoneSegment& s : heard) {
+        heardRow += ' ' + WordOf(s.phone);
+    }
+    result.loop = decoder_->Align("heard", heardRow, samples);
+    result.aligned = decoder_->Align("expected", expected, samples);
+    result.scores = core::ScoreSounds(phones, result.aligned, result.loop, calibration);
+    return result;
+}
+
+} // namespace sound

@@ -1,0 +1,66 @@
+#pragma once
+#include "core/pcmwave.h"
+#include "core/soundscore.h"
+#include "core/status.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sound {
+
+/// Where the speaker-independent acoustic model and its pronouncing dictionary are installed.
+struct PhoneModelFiles {
+    std::string acousticModel = "/usr/share/pocketsphinx/model/en-us/en-us";
+    std::string dictionary = "/usr/share/pocketsphinx/model/en-us/cmudict-en-us.dict";
+};
+
+/// A recording scored sound by sound, or why it could not be.
+struct PhoneScoring {
+    /// PronunciationModel (file: what is missing or damaged), SoundNoSpeech, or ok.
+    core::Status status;
+    core::SoundScores scores;
+    /// The decodings the scores were made from (for measuring other calibrations).
+    std::vector<core::PhoneSegment> aligned;
+    std::vector<core::PhoneSegment> loop;
+};
+
+/// Scores recordings sound by sound against an acoustic model trained on many speakers. The
+/// model is opened at the first Score (about 0.2 s), so one scorer belongs to one worker thread
+/// and is never used from two threads at once; it may be made on any thread.
+class PhoneScorer {
+public:
+    explicit PhoneScorer(PhoneModelFiles files = {});
+    ~PhoneScorer();
+    PhoneScorer(const PhoneScorer&) = delete;
+    PhoneScorer& operator=(const PhoneScorer&) = delete;
+
+    /// The model phones of word from the pronouncing dictionary (its first pronunciation, any
+    /// case); empty when the dictionary lacks the word or cannot be read.
+    std::vector<std::string> DictionaryPhones(const std::string& word);
+
+    /// Scores the recording (any rate and channels; at most its first MaxScoredSeconds) against
+    /// the expected phones.
+    PhoneScoring Score(const std::vector<std::string>& phones, const core::PcmSound& recording);
+
+    /// Opens the model if it is not open yet: ok, or PronunciationModel naming what failed.
+    core::Status Open();
+
+    /// The constants of the score (the benchmark measures others).
+    core::SoundCalibration calibration;
+
+private:
+    struct Decoder;
+    PhoneModelFiles files_;
+    std::unique_ptr<Decoder> decoder_;
+    core::Status openFailure_;
+    bool tried_ = false;
+    std::string dictionaryText_;
+    bool dictionaryRead_ = false;
+};
+
+/// Longer recordings are scored on their first MaxScoredSeconds only, which bounds the time
+/// and memory of any file.
+inline constexpr double MaxScoredSeconds = 12.0;
+
+} // namespace sound

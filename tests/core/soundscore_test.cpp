@@ -1,0 +1,292 @@
+// Scoring sound by sound: the phone tables (eSpeak NG mnemonics, lesson symbols, dictionary
+// entries), the goodness-of-pronunciation score from an alignment and a phone loop, and the
+// hints the learner reads.
+#include "core/phoneset.h"
+#include "core/soundhint.h"
+#include "core/soundscore.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using core::PhoneSegment;
+using core::SoundFault;
+using core::SoundGrade;
+using Phones = std::vector<std::string>;
+
+TEST(PhoneSet, EspeakMnemonicsBecomeModelPhones) {
+    const struct {
+        const char* phonemes;
+        Phones phones;
+    } cases[] = {
+        {"T'INk", {"TH", "IH", "NG", "K"}},
+        {"D'Is", {"DH", "IH", "S"}},
+        {"v'Eri", {"V", "EH", "R", "IY"}},
+        {"k'A@", {"K", "AA", "R"}},
+        {"h@l'oU", {"HH", "AH", "L", "OW"}},
+        {"w'O:t#3", {"W", "AO", "T", "ER"}},
+        {"S'i:p", {"SH", "IY", "P"}},
+        {"tS'i:z", {"CH", "IY", "Z"}},
+        {"f'aI@", {"F", "AY", "ER"}},
+        {"m'EZ3", {"M", "EH", "ZH", "ER"}},
+        {"l'aIt n'aIt", {"L", "AY", "T", "N", "AY", "T"}},
+        {"_:_!%=", {}},
+        {"", {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(core::PhonesOfEspeak(c.phonemes), c.phones) << c.phonemes;
+    }
+}
+
+TEST(PhoneSet, TheLongestMnemonicIsTakenAndMarksAreNone) {
+    const struct {
+        const char* phonemes;
+        std::size_t length;
+    } cases[] = {{"aI@n", 3}, {"aIt", 2}, {"at", 1}, {"'Iv", 0}, {"r'I", 1}, {"tS", 2}, {"", 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(core::EspeakMnemonicLength(c.phonemes), c.length) << c.phonemes;
+    }
+}
+
+TEST(PhoneSet, EveryMappedPhoneIsAModelPhone) {
+    // Every printable character alone and in pairs: whatever the table gives must be alignable.
+    std::string all;
+    for (char c = 0x21; c < 0x7F; ++c) {
+        all += c;
+        all += c;
+        all += 'a';
+    }
+    for (const std::string& phone : core::PhonesOfEspeak(all)) {
+        EXPECT_TRUE(core::IsModelPhone(phone) && phone != core::SilencePhone) << phone;
+    }
+}
+
+TEST(PhoneSet, LessonSymbolsHaveTheirPhones) {
+    const struct {
+        int k;
+        Phones phones;
+    } cases[] = {
+        {9, {"TH"}},       {10, {"DH"}},      {11, {"S"}},  {13, {"SH"}}, {17, {"T", "S"}},
+        {20, {"D", "R"}},  {29, {"IY"}},      {34, {"IH"}}, {36, {"AE"}}, {38, {"AH"}},
+        {46, {"IH", "R"}}, {48, {"UH", "R"}}, {0, {}},      {49, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(core::LessonSymbolPhones(c.k), c.phones) << c.k;
+    }
+    for (int k = 1; k <= 48; ++k) {
+        EXPECT_FALSE(core::LessonSymbolPhones(k).empty()) << k;
+    }
+}
+
+TEST(PhoneSet, DictionaryEntriesAreCheckedPhoneByPhone) {
+    EXPECT_EQ(core::SplitPhones(" TH  IH\tNG K "), (Phones{"TH", "IH", "NG", "K"}));
+    EXPECT_TRUE(core::SplitPhones("TH XX K").empty());
+    EXPECT_TRUE(core::SplitPhones("TH SIL").empty());
+    EXPECT_TRUE(core::SplitPhones("").empty());
+    EXPECT_EQ(core::PhoneSymbol("TH"), "θ");
+    EXPECT_EQ(core::PhoneSymbol("IY"), "iː");
+    EXPECT_EQ(core::PhoneSymbol("SIL"), "");
+    EXPECT_TRUE(core::IsVowelPhone("ER"));
+    EXPECT_FALSE(core::IsVowelPhone("R"));
+}
+
+/// Segments one after another from frame 0, each {phone, frames, log-likelihood per frame}.
+std::vector<PhoneSegment>
+Segments(std::initializer_list<std::tuple<const char*, int, double>> parts) {
+    std::vector<PhoneSegment> segments;
+    int at = 0;
+    for (const auto& [phone, frames, perFrame] : parts) {
+        segments.push_back({phone, at, at + frames - 1, perFrame * frames});
+        at += frames;
+    }
+    return segments;
+}
+
+TEST(SoundScore, AlignmentAndLoopGiveEachSoundItsScore) {
+    const Phones think{"TH", "IH", "NG", "K"};
+    const auto right = Segments({{"SIL", 10, -5},
+                                 {"TH", 10, -8},
+                                 {"IH", 12, -7},
+                                 {"NG", 8, -7},
+                                 {"K", 6, -8},
+                                 {"SIL", 10, -5}});
+    const struct {
+        const char* name;
+        std::vector<PhoneSegment> aligned;
+        std::vector<PhoneSegment> loop;
+        int worst;
+        SoundGrade worstGrade;
+        SoundFault fault;
+        const char* heardAs;
+    } cases[] = {
+        {"said right", right, right, 0, SoundGrade::Good, SoundFault::None, ""},
+        {"θ said as s", right,
+         Segments({{"SIL", 10, -5},
+                   {"S", 10, -3},
+                   {"IH", 12, -7},
+                   {"NG", 8, -7},
+                   {"K", 6, -8},
+                   {"SIL", 10, -5}}),
+         0, SoundGrade::Wrong, SoundFault::Substituted, "S"},
+        {"final k dropped",
+         Segments({{"SIL", 10, -5},
+                   {"TH", 10, -8},
+                   {"IH", 12, -7},
+                   {"NG", 8, -7},
+                   {"K", 3, -12},
+                   {"SIL", 10, -5}}),
+         Segments(
+             {{"SIL", 10, -5}, {"TH", 10, -8}, {"IH", 12, -7}, {"NG", 8, -7}, {"SIL", 13, -5}}),
+         3, SoundGrade::Wrong, SoundFault::Dropped, ""},
+        {"vowel after the final k",
+         Segments({{"SIL", 10, -5},
+                   {"TH", 10, -8},
+                   {"IH", 12, -7},
+                   {"NG", 8, -7},
+                   {"K", 6, -8},
+                   {"SIL", 10, -9}}),
+         Segments({{"SIL", 10, -5},
+                   {"TH", 10, -8},
+                   {"IH", 12, -7},
+                   {"NG", 8, -7},
+                   {"K", 6, -8},
+                   {"AH", 8, -6},
+                   {"SIL", 2, -5}}),
+         3, SoundGrade::Wrong, SoundFault::ExtraVowel, "AH"},
+    };
+    for (const auto& c : cases) {
+        const core::SoundScores s = core::ScoreSounds(think, c.aligned, c.loop);
+        ASSERT_EQ(s.sounds.size(), think.size()) << c.name;
+        EXPECT_EQ(s.worst, c.worst) << c.name;
+        const core::SoundResult& worst = s.sounds[static_cast<std::size_t>(s.worst)];
+        EXPECT_EQ(worst.grade, c.worstGrade) << c.name;
+        EXPECT_EQ(worst.fault, c.fault) << c.name;
+        EXPECT_EQ(worst.heardAs, c.heardAs) << c.name;
+        EXPECT_EQ(s.sounds.back().final, true) << c.name;
+        if (c.fault == SoundFault::None) {
+            EXPECT_EQ(s.Rounded(), 100) << c.name;
+            EXPECT_EQ(s.verdict, core::Verdict::VeryGood) << c.name;
+        } else {
+            EXPECT_LT(s.score, core::VeryGoodScore) << c.name;
+            for (std::size_t i = 0; i < s.sounds.size(); ++i) {
+                if (static_cast<int>(i) != c.worst) {
+                    EXPECT_EQ(s.sounds[i].grade, SoundGrade::Good) << c.name << " " << i;
+                }
+            }
+        }
+    }
+}
+
+TEST(SoundScore, AWiderGapScoresLower) {
+    const Phones s{"S"};
+    const auto aligned = Segments({{"S", 10, -10}});
+    double previous = 101;
+    for (double loopPerFrame : {-10.0, -9.0, -8.0, -6.0, -3.0, 0.0}) {
+        const double score =
+            core::ScoreSounds(s, aligned, Segments({{"SH", 10, loopPerFrame}})).score;
+        EXPECT_LE(score, previous) << loopPerFrame;
+        EXPECT_GE(score, 0.0);
+        previous = score;
+    }
+    EXPECT_LT(previous, core::CloseScore);
+    // A loop decoding worse than the alignment (it is pruned harder) is no bonus.
+    EXPECT_EQ(core::ScoreSounds(s, aligned, Segments({{"S", 10, -20}})).score, 100.0);
+}
+
+TEST(SoundScore, ASoundSaidAloneIsNeverADroppedFinalConsonant) {
+    const auto aligned = Segments({{"SIL", 10, -5}, {"SH", 3, -9}, {"SIL", 10, -5}});
+    const auto loop = Segments({{"SIL", 13, -6}, {"AH", 8, -4}, {"SIL", 2, -5}});
+    const core::SoundScores alone = core::ScoreSounds({"SH"}, aligned, loop);
+    ASSERT_EQ(alone.sounds.size(), 1u);
+    EXPECT_EQ(alone.sounds[0].fault, SoundFault::None);
+}
+
+TEST(SoundScore, AnAlignmentOfOtherPhonesScoresNothing) {
+    const Phones think{"TH", "IH", "NG", "K"};
+    for (const auto& aligned :
+         {Segments({{"TH", 10, -8}, {"IH", 10, -8}}),
+          Segments({{"S", 10, -8}, {"IH", 10, -8}, {"NG", 5, -8}, {"K", 5, -8}}),
+          std::vector<PhoneSegment>{}}) {
+        const core::SoundScores s = core::ScoreSounds(think, aligned, aligned);
+        EXPECT_EQ(s.score, 0.0);
+        EXPECT_EQ(s.verdict, core::Verdict::TryAgain);
+        ASSERT_EQ(s.sounds.size(), 4u);
+        EXPECT_EQ(s.sounds[0].grade, SoundGrade::Wrong);
+    }
+    EXPECT_EQ(core::ScoreSounds({}, {}, {}).worst, -1);
+}
+
+TEST(SoundScore, OnlyARecordingMatchingTheModelOverrulesTheSounds) {
+    core::SoundScores sounds;
+    sounds.score = 40;
+    sounds.verdict = core::Verdict::TryAgain;
+    const struct {
+        double comparison;
+        double score;
+        core::Verdict verdict;
+    } cases[] = {
+        {0, 40, core::Verdict::TryAgain},
+        {90, 40, core::Verdict::TryAgain},
+        {core::ModelMatchScore, core::ModelMatchScore, core::Verdict::VeryGood},
+        {100, 100, core::Verdict::VeryGood},
+    };
+    for (const auto& c : cases) {
+        const core::SoundScores s = core::WithModelComparison(sounds, c.comparison);
+        EXPECT_EQ(s.score, c.score) << c.comparison;
+        EXPECT_EQ(s.verdict, c.verdict) << c.comparison;
+    }
+    sounds.score = 99;
+    EXPECT_EQ(core::WithModelComparison(sounds, 96).score, 99) << "never lowered";
+}
+
+TEST(SoundHint, TypicalConfusionsGetTheirAdvice) {
+    const auto sound = [](const char* phone, SoundGrade grade, SoundFault fault, const char* heard,
+                          bool final = false) {
+        core::SoundResult s;
+        s.phone = phone;
+        s.symbol = core::PhoneSymbol(phone);
+        s.grade = grade;
+        s.fault = fault;
+        s.heardAs = heard;
+        s.final = final;
+        return s;
+    };
+    const struct {
+        core::SoundResult sound;
+        const char* hint;
+    } cases[] = {
+        {sound("TH", SoundGrade::Wrong, SoundFault::Substituted, "S"),
+         "θ 听起来像 s：舌尖放在上下齿之间，轻轻送气"},
+        {sound("V", SoundGrade::Wrong, SoundFault::Substituted, "W"),
+         "v 听起来像 w：上齿轻触下唇，让气流从齿唇间摩擦而出"},
+        {sound("IY", SoundGrade::Close, SoundFault::Substituted, "IH"),
+         "iː 听起来像 ɪ：嘴角向两边咧开，把音拉长"},
+        {sound("D", SoundGrade::Wrong, SoundFault::Substituted, "T", true),
+         "d 听起来像 t：词尾的浊辅音要带声，前面的元音读得稍长"},
+        {sound("D", SoundGrade::Wrong, SoundFault::Substituted, "T", false),
+         "d 听起来像 t：再听一遍示范，注意这个音的口型"},
+        {sound("K", SoundGrade::Wrong, SoundFault::Dropped, "", true),
+         "词尾的 k 没有读出来：结尾的辅音要轻轻读出，不要吞掉"},
+        {sound("T", SoundGrade::Wrong, SoundFault::ExtraVowel, "AH", true),
+         "t 后面多了一个元音：词尾的辅音读完就停，不要加“额”"},
+        {sound("NG", SoundGrade::Close, SoundFault::None, ""),
+         "ŋ 不够清楚：再听一遍示范，注意这个音的口型"},
+        {sound("TH", SoundGrade::Good, SoundFault::None, ""), ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(core::SoundHint(c.sound), c.hint) << c.sound.phone;
+    }
+}
+
+TEST(SoundHint, TheDescriptionNamesEverySoundAndTheHint) {
+    const Phones think{"TH", "IH", "NG", "K"};
+    const auto aligned = Segments({{"TH", 10, -8}, {"IH", 12, -7}, {"NG", 8, -7}, {"K", 6, -8}});
+    const auto loop = Segments({{"S", 10, -3}, {"IH", 12, -7}, {"NG", 8, -7}, {"K", 6, -8}});
+    const core::SoundScores s = core::ScoreSounds(think, aligned, loop);
+    const std::string text = core::DescribeSoundScores(s);
+    EXPECT_NE(text.find("得分 " + std::to_string(s.Rounded())), std::string::npos) << text;
+    EXPECT_NE(text.find("θ 不对，ɪ 好，ŋ 好，k 好"), std::string::npos) << text;
+    EXPECT_NE(text.find("θ 听起来像 s"), std::string::npos) << text;
+}
+
+} // namespace

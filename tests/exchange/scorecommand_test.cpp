@@ -1,0 +1,123 @@
+// "--score WORD RECORDING.wav" through the command path: a word said by the speech engine is
+// scored sound by sound as one JSON object; files that cannot be scored get a message and a
+// non-zero exit.
+#include "app/commandline.h"
+
+#include "core/pcmwave.h"
+#include "core/waveheader.h"
+#include "host/folders.h"
+#include "sound/voice.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ScoreCommand : public ::testing::Test {
+protected:
+    QString Path(const char* name) const { return dir_.filePath(QString::fromUtf8(name)); }
+
+    /// Writes sound as a 16-bit wave file.
+    QString WriteWave(const char* name, const core::PcmSound& sound) const {
+        const auto header = core::WaveHeader(sound.channels, 16, sound.rate,
+                                             static_cast<std::uint32_t>(sound.samples.size() * 2));
+        QFile file(Path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(header.data()),
+                   static_cast<qint64>(header.size()));
+        file.write(reinterpret_cast<const char*>(sound.samples.data()),
+                   static_cast<qint64>(sound.samples.size() * 2));
+        return file.fileName();
+    }
+
+    QString Said(const char* name, const std::string& text) const {
+        core::PcmSound sound;
+        EXPECT_TRUE(sound::Voice::SynthesizeToMemory(text, 5, sound)) << text;
+        return WriteWave(name, sound);
+    }
+
+    int Run(const QStringList& arguments) {
+        out_.clear();
+        err_.clear();
+        QTextStream out(&out_);
+        QTextStream err(&err_);
+        return RunCommand(QStringList{QStringLiteral("langjitong")} + arguments, folders_, out,
+                          err);
+    }
+
+    QTemporaryDir dir_;
+    ProgramFolders folders_;
+    QString out_;
+    QString err_;
+};
+
+TEST_F(ScoreCommand, AWordIsScoredSoundBySound) {
+    const struct {
+        const char* word;
+        std::vector<const char*> symbols;
+    } cases[] = {
+        {"think", {"θ", "ɪ", "ŋ", "k"}},
+        {"Sheep", {"ʃ", "iː", "p"}},
+        // Not in the pronouncing dictionary: its sounds come from the speech engine.
+        {"langjitong", {"l", "æ", "ŋ", "dʒ", "ɪ", "t", "ɑː", "ŋ"}},
+    };
+    for (const auto& c : cases) {
+        const QString wave = Said("word.wav", c.word);
+        ASSERT_EQ(Run({QStringLiteral("--score"), QString::fromUtf8(c.word), wave}), 0)
+            << c.word << err_.toStdString();
+        const QJsonObject result = QJsonDocument::fromJson(out_.toUtf8()).object();
+        EXPECT_EQ(result.value(QStringLiteral("word")).toString(), QString::fromUtf8(c.word));
+        const int score = result.value(QStringLiteral("score")).toInt(-1);
+        EXPECT_GE(score, 0) << c.word;
+        EXPECT_LE(score, 100) << c.word;
+        const QString verdict = result.value(QStringLiteral("verdict")).toString();
+        EXPECT_EQ(verdict, score >= 80   ? QStringLiteral("很好")
+                           : score >= 50 ? QStringLiteral("接近")
+                                         : QStringLiteral("再试一次"))
+            << c.word;
+        const QJsonArray sounds = result.value(QStringLiteral("sounds")).toArray();
+        ASSERT_EQ(sounds.size(), static_cast<qsizetype>(c.symbols.size())) << c.word;
+        for (qsizetype i = 0; i < sounds.size(); ++i) {
+            const QJsonObject s = sounds[i].toObject();
+            EXPECT_EQ(s.value(QStringLiteral("symbol")).toString(),
+                      QString::fromUtf8(c.symbols[static_cast<std::size_t>(i)]))
+                << c.word << " " << i;
+            EXPECT_TRUE(s.contains(QStringLiteral("heardAs")));
+            EXPECT_GE(s.value(QStringLiteral("score")).toInt(-1), 0);
+        }
+    }
+}
+
+TEST_F(ScoreCommand, FilesThatCannotBeScoredSayWhy) {
+    const core::PcmSound silence{std::vector<std::int16_t>(16000, 0), 1, 16000};
+    const core::PcmSound oneSample{{1200}, 1, 16000};
+    QFile text(Path("words.wav"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("think, sheep, cat\n");
+    text.close();
+    const struct {
+        QStringList arguments;
+        int exit;
+        const char* message;
+    } cases[] = {
+        {{"--score", "think", WriteWave("silence.wav", silence)}, 1, "没有听到说话的声音"},
+        {{"--score", "think", WriteWave("one.wav", oneSample)}, 1, "没有听到说话的声音"},
+        {{"--score", "think", Path("words.wav")}, 1, "无法读取声音文件"},
+        {{"--score", "think", Path("missing.wav")}, 1, "missing.wav"},
+        {{"--score", "   ", Path("missing.wav")}, 2, "没有可以评分的读音"},
+        {{"--score", "think"}, 2, "--score 需要一个单词和一个录音文件"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run(c.arguments), c.exit) << c.arguments.join(' ').toStdString();
+        EXPECT_TRUE(out_.isEmpty()) << out_.toStdString();
+        EXPECT_TRUE(err_.contains(QString::fromUtf8(c.message)))
+            << c.arguments.join(' ').toStdString() << ": " << err_.toStdString();
+    }
+}
+
+} // namespace
