@@ -5,7 +5,9 @@
 #include "textfile.h"
 #include "wordentry.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <sys/stat.h>
 #include <unordered_set>
 
@@ -53,11 +55,56 @@ void StudyState::FetchEntry() {
     CurrentEntry = Trim(CurrentList().Line(WordCursor));
 }
 
+StudyState::MoveGroup::~MoveGroup() {
+    if (--state_.moveDepth_ == 0) {
+        state_.ReportMoves();
+    }
+}
+
+void StudyState::Changed(const std::string& entry, Holder list, bool joined) {
+    if (OnMove) {
+        MoveGroup group(*this);
+        changes_.push_back({Trim(entry), list, joined});
+    }
+}
+
+void StudyState::ReportMoves() {
+    std::vector<ListChange> changes;
+    changes.swap(changes_);
+    if (!OnMove) {
+        return;
+    }
+    // One move per word, in the order the words were first changed: out of the first list it
+    // left, into the last list it joined.
+    std::vector<std::pair<std::string, std::pair<Holder, Holder>>> moves;
+    for (const ListChange& change : changes) {
+        const std::string key = EntryWordKey(change.entry);
+        auto it = std::find_if(moves.begin(), moves.end(),
+                               [&](const auto& m) { return EntryWordKey(m.first) == key; });
+        if (it == moves.end()) {
+            moves.push_back({change.entry, {Holder::None, Holder::None}});
+            it = std::prev(moves.end());
+        }
+        auto& [from, to] = it->second;
+        if (change.joined) {
+            to = change.list;
+        } else if (from == Holder::None) {
+            from = change.list;
+        }
+    }
+    for (const auto& [entry, move] : moves) {
+        if (move.first != move.second) {
+            OnMove(entry, move.first, move.second);
+        }
+    }
+}
+
 bool StudyState::AddToMastered() {
     // An empty or blank entry means "nothing left"; it must never become a list line.
     if (!MasteredList.AppendIfNew(CurrentEntry)) {
         return false;
     }
+    Changed(CurrentEntry, Holder::Mastered, true);
     ++MasteredCount;
     Publish(StatText::Mastered);
     return true;
@@ -67,6 +114,7 @@ bool StudyState::AddToReview() {
     if (!ReviewList.AppendIfNew(CurrentEntry)) {
         return false;
     }
+    Changed(CurrentEntry, Holder::Review, true);
     ++NewLearnedCount;
     Publish(StatText::NewLearned);
     ++ReviewCount;
@@ -96,18 +144,37 @@ bool StudyState::AddToNewList(const std::string& entry) {
         return false;
     }
     NewList.Append(line);
+    Changed(line, Holder::NewWords, true);
     ++NewCount;
     Publish(StatText::Total);
     Publish(StatText::Summary);
     return true;
 }
 
+namespace {
+
+/// The line at pos, empty when there is none.
+std::string LineAt(const WordList& list, long long pos) {
+    return pos >= 0 && static_cast<std::size_t>(pos) < list.size()
+               ? list.Lines()[static_cast<std::size_t>(pos)]
+               : std::string();
+}
+
+} // namespace
+
 void StudyState::RemoveFromNew(long long pos) {
-    NewList.RemoveAt(pos);
+    const std::string line = LineAt(NewList, pos);
+    if (NewList.RemoveAt(pos)) {
+        Changed(line, Holder::NewWords, false);
+    }
 }
 
 void StudyState::RemoveFromReview(long long pos, bool withCount) {
+    const std::string line = LineAt(ReviewList, pos);
     const bool removed = ReviewList.RemoveAt(pos);
+    if (removed) {
+        Changed(line, Holder::Review, false);
+    }
     // The count follows only a real removal, so it cannot run below the list it counts.
     if (withCount && removed) {
         --ReviewCount;
@@ -120,6 +187,7 @@ void StudyState::MasterReviewLine(long long pos) {
         return;
     }
     const std::string line = Trim(ReviewList.Lines()[static_cast<std::size_t>(pos)]);
+    const MoveGroup group(*this);
     RemoveFromReview(pos, true);
     // A review line is mostly a copy of a new or a mastered word, which stays where it is; a
     // word held by the review list alone (a bank replaced the new words it came from, or
@@ -128,6 +196,7 @@ void StudyState::MasterReviewLine(long long pos) {
         return;
     }
     MasteredList.Append(line);
+    Changed(line, Holder::Mastered, true);
     ++MasteredCount;
     Publish(StatText::Mastered);
 }
@@ -138,6 +207,7 @@ void StudyState::CountMastered() {
 }
 
 void StudyState::MarkKnown(StudyContent kind, long long pos) {
+    const MoveGroup group(*this);
     switch (kind) {
     case StudyContent::NewWords:
         RemoveFromNew(pos);
@@ -322,6 +392,7 @@ StudyState::ImportCount StudyState::AddImportedWords(const std::vector<std::stri
             continue;
         }
         NewList.Append(line);
+        Changed(line, Holder::NewWords, true);
         ++count.added;
     }
     NewCount += static_cast<int>(count.added);
