@@ -27,6 +27,37 @@ bool IsStudy(const HistoryEvent& e) {
 
 } // namespace
 
+std::vector<DayFigures> GroupDays(const std::vector<DayFigures>& days, std::size_t size) {
+    if (size <= 1) {
+        return days;
+    }
+    std::vector<DayFigures> groups;
+    for (std::size_t i = 0; i < days.size(); ++i) {
+        const DayFigures& d = days[i];
+        if (i % size == 0) {
+            groups.push_back(DayFigures{});
+            groups.back().day = d.day;
+        }
+        DayFigures& g = groups.back();
+        g.studied += d.studied;
+        g.mastered += d.mastered;
+        g.minutes += d.minutes;
+        for (std::size_t m = 0; m < g.right.size(); ++m) {
+            g.right[m] += d.right[m];
+            g.tried[m] += d.tried[m];
+        }
+        g.scores += d.scores;
+        g.scoreSum += d.scoreSum;
+        g.listsKnown = d.listsKnown;
+        g.lists = d.lists;
+    }
+    return groups;
+}
+
+std::size_t GroupSizeFor(std::size_t count) {
+    return count <= 31 ? 1 : count <= 366 ? 7 : 30;
+}
+
 HistorySummary SummarizeHistory(const std::vector<HistoryEvent>& events, TimePoint now,
                                 HistoryRange range, const LocalDays& localDays) {
     HistorySummary summary;

@@ -45,6 +45,13 @@ struct HistorySummary {
     int studyDays = 0; ///< days of the range with study
 };
 
+/// Days summed up in runs of size (the last run may be shorter): counts, minutes and scores add
+/// up, the list sizes are those of a run's last day, day is the run's first day.
+std::vector<DayFigures> GroupDays(const std::vector<DayFigures>& days, std::size_t size);
+/// The run length that keeps a chart of count days readable: 1 up to a month, 7 up to a
+/// year, else 30.
+std::size_t GroupSizeFor(std::size_t count);
+
 /// Sums events (in time order) up for the range ending on the day of now.
 HistorySummary SummarizeHistory(const std::vector<HistoryEvent>& events, TimePoint now,
                                 HistoryRange range, const LocalDays& days = LocalDays());

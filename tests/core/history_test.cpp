@@ -384,6 +384,38 @@ TEST(HistoryStats, DaysStreakRatesAndSounds) {
         1u);
 }
 
+TEST(HistoryStats, GroupedDaysAddUpAndKeepTheLastLists) {
+    std::vector<core::DayFigures> days(10);
+    for (int i = 0; i < 10; ++i) {
+        core::DayFigures& d = days[static_cast<std::size_t>(i)];
+        d.day = 100 + i;
+        d.studied = i;
+        d.minutes = 0.5;
+        d.tried = {1, 2};
+        d.right = {i % 2, 1};
+        d.listsKnown = i >= 5;
+        d.lists = {i, 2 * i, 0};
+    }
+    EXPECT_EQ(core::GroupDays(days, 1).size(), 10u);
+    const std::vector<core::DayFigures> weeks = core::GroupDays(days, 7);
+    ASSERT_EQ(weeks.size(), 2u);
+    EXPECT_EQ(weeks[0].day, 100);
+    EXPECT_EQ(weeks[1].day, 107);
+    EXPECT_EQ(weeks[0].studied, 21);
+    EXPECT_DOUBLE_EQ(weeks[1].minutes, 1.5);
+    EXPECT_EQ(weeks[0].right, (std::array<int, 2>{3, 7}));
+    EXPECT_EQ(weeks[0].tried, (std::array<int, 2>{7, 14}));
+    EXPECT_TRUE(weeks[0].listsKnown);
+    EXPECT_EQ(weeks[0].lists, (std::array<long long, 3>{6, 12, 0}));
+    EXPECT_EQ(weeks[1].lists, (std::array<long long, 3>{9, 18, 0}));
+    const struct {
+        std::size_t count, size;
+    } sizes[] = {{7, 1}, {31, 1}, {32, 7}, {366, 7}, {367, 30}};
+    for (const auto& row : sizes) {
+        EXPECT_EQ(core::GroupSizeFor(row.count), row.size) << row.count;
+    }
+}
+
 TEST(StudyStateMoves, OneMovePerWordAndOperation) {
     struct Seen {
         std::string entry;

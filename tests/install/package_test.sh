@@ -31,7 +31,7 @@ for entry in "${names[@]}"; do
 done
 # Besides what it links, the program opens libpulse (the default microphone) and, at the first
 # recording, libaubio (the voice analysis).
-for needed in libqt6widgets6 libqt6multimedia6 libespeak-ng1 libpulse0 libaubio5 \
+for needed in libqt6widgets6 libqt6multimedia6 libqt6charts6 libespeak-ng1 libpulse0 libaubio5 \
               qt6-qpa-plugins gstreamer1.0-plugins-good fonts-arphic-uming; do
     grep -qE "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed"
 done
