@@ -1,5 +1,6 @@
 // The study history: its line format, the reader's handling of damaged files, the writer, the
 // study periods and the figures the statistics window charts.
+#include "core/historycsv.h"
 #include "core/historyline.h"
 #include "core/historyreader.h"
 #include "core/historystats.h"
@@ -473,6 +474,37 @@ TEST(StudyStateMoves, OneMovePerWordAndOperation) {
         row.act(state);
         EXPECT_EQ(seen, row.moves);
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(HistoryCsv, RowsPerKindWithQuotingAndNoFormulas) {
+    HistoryEvent move;
+    move.kind = HistoryKind::Move;
+    move.time = At(1000);
+    move.word = "a, \"b\"";
+    move.from = HistoryList::NewWords;
+    move.to = HistoryList::Mastered;
+    move.lists = {1, 2, 3};
+    HistoryEvent period;
+    period.kind = HistoryKind::Period;
+    period.time = At(-1);
+    period.end = At(60000);
+    const std::string csv = core::WriteHistoryCsv({
+        core::AnswerEvent(At(1733650000123), HistoryMode::Spelling, "=1+1", HistoryResult::Right),
+        move,
+        core::ScoreEvent(At(0), "think", 61, "θ"),
+        period,
+    });
+    EXPECT_EQ(csv,
+              "\xEF\xBB\xBF"
+              "time,kind,mode,word,result,from,to,score,worst_sound,end,new,mastered,review\r\n"
+              "2024-12-08T09:26:40.123Z,answer,spelling,'=1+1,right,,,,,,,,\r\n"
+              "1970-01-01T00:00:01.000Z,move,,\"a, \"\"b\"\"\",,new,mastered,,,,1,2,3\r\n"
+              "1970-01-01T00:00:00.000Z,score,,think,,,,61,θ,,,,\r\n"
+              "1969-12-31T23:59:59.999Z,period,,,,,,,,1970-01-01T00:01:00.000Z,,,\r\n");
 }
 
 } // namespace
