@@ -135,7 +135,7 @@ std::string LearnerSettingsPath(const std::string& appDir, const std::string& na
 }
 
 std::string LearnerHistoryPath(const std::string& appDir, const std::string& name) {
-    return LearnerFolderPath(appDir, name) + "history.log";
+    return LearnerFolderPath(appDir, name) + std::string(HistoryFileName);
 }
 
 std::string BankCataloguePath(const std::string& appDir) {

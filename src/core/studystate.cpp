@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <dirent.h>
 #include <iterator>
 #include <sys/stat.h>
 #include <unordered_set>
@@ -363,8 +364,15 @@ Status StudyState::CommitLists(const std::vector<FileSetItem>& items) {
     }
     const TimePoint now = BackupTime();
     std::string backup;
+    // The study history goes into the day's first backup (and into any later one once that one
+    // is gone): it only grows, and a copy in every save would fill the disk with copies.
+    std::vector<std::string> kept = paths;
+    const std::string history = LearnerHistoryPath(DataHome(), LearnerName);
+    if (forceHistoryBackup_ || !BackupOfDayHoldsHistory(now)) {
+        kept.push_back(history);
+    }
     // A backup that cannot be made does not stop the save: the learner's progress comes first.
-    const bool backedUp = BackupFiles(folder, paths, now, backup).ok;
+    const bool backedUp = BackupFiles(folder, kept, now, backup).ok;
     bool committed = false;
     if (Status s = SaveFileSet(folder, items, &committed); !s) {
         if (backedUp && !committed) {
@@ -401,6 +409,71 @@ StudyState::ImportCount StudyState::AddImportedWords(const std::vector<std::stri
     return count;
 }
 
+bool StudyState::BackupOfDayHoldsHistory(TimePoint now) const {
+    const std::string day = BackupName(now).substr(0, 10);
+    const std::string root = LearnerFolder() + "/" + std::string(BackupFolderName);
+    DIR* dir = ::opendir(root.c_str());
+    if (dir == nullptr) {
+        return false;
+    }
+    bool found = false;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.compare(0, day.size(), day) == 0 &&
+            PathExists(root + "/" + name + "/" + std::string(HistoryFileName))) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+Status StudyState::RestoreHistory(const std::string& backupFolder) {
+    const std::string saved = backupFolder + "/" + std::string(HistoryFileName);
+    const std::string live = LearnerHistoryPath(DataHome(), LearnerName);
+    if (!PathExists(saved)) {
+        return Status::Ok();
+    }
+    std::string old;
+    if (Status s = ReadFileBytes(saved, old); !s) {
+        return s;
+    }
+    std::string now;
+    if (PathExists(live)) {
+        if (Status s = ReadFileBytes(live, now); !s) {
+            return s;
+        }
+    }
+    // The history only grows: what the backup holds is normally where the live file starts,
+    // and then the live file is the whole story. Otherwise (it was lost, cut or replaced) the
+    // backup's lines come back, followed by the live lines that they do not hold, so that no
+    // event is lost either way.
+    if (now.compare(0, old.size(), old) == 0) {
+        return Status::Ok();
+    }
+    std::string merged = old;
+    if (!merged.empty() && merged.back() != '\n') {
+        merged += '\n';
+    }
+    std::unordered_set<std::string_view> held;
+    for (std::size_t start = 0; start < old.size();) {
+        const std::size_t end = std::min(old.find('\n', start), old.size());
+        held.insert(std::string_view(old).substr(start, end - start));
+        start = end + 1;
+    }
+    for (std::size_t start = 0; start < now.size();) {
+        const std::size_t end = std::min(now.find('\n', start), now.size());
+        const std::string_view line = std::string_view(now).substr(start, end - start);
+        if (!line.empty() && held.count(line) == 0) {
+            merged.append(line);
+            merged += '\n';
+        }
+        start = end + 1;
+    }
+    return WriteFileAtomic(live, merged);
+}
+
 std::vector<BackupInfo> StudyState::Backups() const {
     if (LearnerName.empty()) {
         return {};
@@ -429,10 +502,17 @@ Status StudyState::RestoreBackup(const std::string& name) {
     if (Status s = SaveLearnerLists(); !s) {
         return s;
     }
-    if (Status s = CommitLists(items); !s) {
+    // The backup made before the restore keeps the live history too, whatever the day holds.
+    forceHistoryBackup_ = true;
+    const Status committed = CommitLists(items);
+    forceHistoryBackup_ = false;
+    if (!committed) {
+        return committed;
+    }
+    if (Status s = LoadLearnerLists(); !s) {
         return s;
     }
-    return LoadLearnerLists();
+    return RestoreHistory(folder);
 }
 
 std::string StudyState::StatisticText(StatText which) const {

@@ -176,7 +176,9 @@ public:
     /// The learner's backups, newest first, with their word counts.
     std::vector<BackupInfo> Backups() const;
     /// Saves the lists, then puts the backup's files in place of the list files (keeping the
-    /// present ones as a backup first) and loads them.
+    /// present ones and the study history as a backup first) and loads them. The study history
+    /// loses nothing: a live history that does not continue the backup's copy gets the backup's
+    /// events back, its own events after them.
     Status RestoreBackup(const std::string& name);
 
     /// The text the given statistics control shows now.
@@ -200,8 +202,13 @@ private:
     };
     void Changed(const std::string& entry, Holder list, bool joined);
     void ReportMoves();
+    /// True when a backup made on now's day holds a copy of the study history.
+    bool BackupOfDayHoldsHistory(TimePoint now) const;
+    /// Puts the history of a backup back, keeping every event of the live one.
+    Status RestoreHistory(const std::string& backupFolder);
 
     int moveDepth_ = 0;
+    bool forceHistoryBackup_ = false;
     std::vector<ListChange> changes_;
     std::array<bool, 3> loaded_{};
     std::array<std::uint64_t, 3> savedGeneration_{};
