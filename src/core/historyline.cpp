@@ -1,8 +1,8 @@
 #include "historyline.h"
 
+#include <array>
 #include <charconv>
 #include <chrono>
-#include <vector>
 
 namespace core {
 
@@ -124,8 +124,18 @@ std::size_t FieldCount(HistoryKind kind) {
     return 0;
 }
 
-bool ListSizes(const std::vector<std::string_view>& f, std::size_t first,
-               std::array<long long, 3>& sizes) {
+/// The fields of a line, without an allocation per line; fields past the capacity (of a
+/// later writer) are not looked at.
+struct Fields {
+    static constexpr std::size_t Capacity = 12;
+    std::array<std::string_view, Capacity> items;
+    std::size_t count = 0;
+    void push_back(std::string_view field) { items[count++] = field; }
+    std::size_t size() const { return count; }
+    std::string_view operator[](std::size_t i) const { return items[i]; }
+};
+
+bool ListSizes(const Fields& f, std::size_t first, std::array<long long, 3>& sizes) {
     for (std::size_t i = 0; i < 3; ++i) {
         if (!Number(f[first + i], sizes[i])) {
             return false;
@@ -180,9 +190,8 @@ HistoryLineVerdict ParseHistoryLine(std::string_view line, HistoryEvent& event) 
     if (line.size() > HistoryLineLimit) {
         return HistoryLineVerdict::Damaged;
     }
-    std::vector<std::string_view> f;
-    f.reserve(10);
-    for (std::size_t start = 0;;) {
+    Fields f;
+    for (std::size_t start = 0; f.size() < f.Capacity;) {
         const std::size_t tab = line.find('\t', start);
         f.push_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
         if (tab == std::string_view::npos) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace core {
@@ -59,14 +60,17 @@ private:
             ++read_.damaged;
             return;
         }
-        HistoryEvent event;
-        switch (ParseHistoryLine(line, event)) {
+        HistoryEvent& event = read_.events.emplace_back();
+        const HistoryLineVerdict verdict = ParseHistoryLine(line, event);
+        if (verdict != HistoryLineVerdict::Good) {
+            read_.events.pop_back();
+        }
+        switch (verdict) {
         case HistoryLineVerdict::Good:
-            if (!read_.events.empty() && event.time < latest_) {
+            if (read_.events.size() > 1 && event.time < latest_) {
                 ++read_.outOfOrder;
             }
             latest_ = std::max(latest_, event.time);
-            read_.events.push_back(std::move(event));
             break;
         case HistoryLineVerdict::Newer:
             ++read_.newer;
@@ -90,6 +94,51 @@ HistoryRead ParseHistory(std::string_view bytes) {
     sink.Feed(bytes);
     sink.Finish();
     return read;
+}
+
+HistoryRead ReadHistoryTail(const std::string& path, TimePoint since) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        HistoryRead read;
+        if (errno != ENOENT) {
+            read.status = Status::File(Failure::Open, path, errno);
+        }
+        return read;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return ReadHistory(path);
+    }
+    const off_t size = st.st_size;
+    for (off_t tail = 1 << 20;; tail *= 2) {
+        const off_t from = size > tail ? size - tail : 0;
+        std::string bytes(static_cast<std::size_t>(size - from), '\0');
+        std::size_t got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n =
+                ::pread(fd, bytes.data() + got, bytes.size() - got, from + static_cast<off_t>(got));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                break;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        bytes.resize(got);
+        std::string_view view = bytes;
+        if (from > 0) {
+            // The first line may have begun before the part read.
+            const std::size_t end = view.find('\n');
+            view.remove_prefix(end == std::string_view::npos ? view.size() : end + 1);
+        }
+        HistoryRead read = ParseHistory(view);
+        if (from == 0 || (!read.events.empty() && read.events.front().time < since)) {
+            ::close(fd);
+            return read;
+        }
+    }
 }
 
 HistoryRead ReadHistory(const std::string& path, const CancelToken* token) {

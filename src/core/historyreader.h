@@ -31,4 +31,9 @@ HistoryRead ParseHistory(std::string_view bytes);
 /// never changed, whatever it holds; reading stops early (cancelled) when token is cancelled.
 HistoryRead ReadHistory(const std::string& path, const CancelToken* token = nullptr);
 
+/// Reads only the end of the history at path: at least the events since the given time (and a
+/// little before), for a first look while the whole file is read. Skipped lines are counted for
+/// the part read only.
+HistoryRead ReadHistoryTail(const std::string& path, TimePoint since);
+
 } // namespace core

@@ -3,6 +3,7 @@
 #include "wordentry.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -106,10 +107,12 @@ HistorySummary SummarizeHistory(const std::vector<HistoryEvent>& events, TimePoi
         }
     };
 
+    long long lastStudyDay = std::numeric_limits<long long>::min();
     for (const HistoryEvent& e : events) {
         const long long day = localDays.Day(e.time);
-        if (IsStudy(e) || e.kind == HistoryKind::Period) {
+        if ((IsStudy(e) || e.kind == HistoryKind::Period) && day != lastStudyDay) {
             studyDays.insert(day);
+            lastStudyDay = day;
         }
         if (day > summary.today) {
             continue; // a clock that ran ahead; not part of any range that ends today

@@ -229,6 +229,8 @@ TStudyStatsForm::TStudyStatsForm(ModeHost& host, QWidget* parent) : QWidget(pare
 
     ChartLists = NewChartView(QStringLiteral("ChartLists"), Tabs);
     Tabs->addTab(ChartLists, QStringLiteral("单词表"));
+    stale_.fill(false);
+    connect(Tabs, &QTabWidget::currentChanged, this, &TStudyStatsForm::ChartPage);
 }
 
 TStudyStatsForm::~TStudyStatsForm() = default;
@@ -245,13 +247,36 @@ void TStudyStatsForm::Read() {
     struct Result {
         std::shared_ptr<core::HistoryRead> read;
         core::HistorySummary summary;
+        bool whole = false;
     };
-    // Reading a year of heavy use takes longer than a click may wait: it runs on the worker,
-    // the summary of the range shown with it.
+    // Reading a year of heavy use takes longer than a click may wait, so it runs on the worker
+    // in two steps: the end of the file, enough for the recent days that the window opens on,
+    // then the whole of it.
+    const auto deliver = [this, range](Result result) {
+        if (range == range_) {
+            summary_ = std::move(result.summary);
+        } else {
+            summary_ = core::SummarizeHistory(result.read->events, host_.Clock().Now(), range_);
+        }
+        Show(std::move(*result.read), result.whole);
+    };
+    if (!path.empty()) {
+        worker_.Post(
+            this,
+            [path, now, range](const core::CancelToken&) {
+                Result result;
+                result.read = std::make_shared<core::HistoryRead>(
+                    core::ReadHistoryTail(path, now - std::chrono::hours(24 * 40)));
+                result.summary = core::SummarizeHistory(result.read->events, now, range);
+                return result;
+            },
+            deliver);
+    }
     worker_.Post(
         this,
         [path, now, range](const core::CancelToken& token) {
             Result result;
+            result.whole = true;
             result.read = std::make_shared<core::HistoryRead>(
                 path.empty() ? core::HistoryRead{} : core::ReadHistory(path, &token));
             if (!token.Cancelled()) {
@@ -259,31 +284,26 @@ void TStudyStatsForm::Read() {
             }
             return result;
         },
-        [this, range](Result result) {
-            if (range == range_) {
-                summary_ = std::move(result.summary);
-            } else {
-                summary_ = core::SummarizeHistory(result.read->events, host_.Clock().Now(), range_);
-            }
-            Show(std::move(*result.read));
-        });
+        deliver);
 }
 
-void TStudyStatsForm::Show(core::HistoryRead read) {
-    ShowSkipped(read);
+void TStudyStatsForm::Show(core::HistoryRead read, bool whole) {
+    // The first look has part of the file only: what it skipped is said once the whole is read.
+    if (whole) {
+        ShowSkipped(read);
+    }
     events_ = std::move(read.events);
-    loaded_ = true;
-    Refresh();
-    emit ChartsShown();
+    if (whole || !loaded_) {
+        loaded_ = whole;
+        Refresh();
+        emit ChartsShown();
+    }
 }
 
 void TStudyStatsForm::SetRange(core::HistoryRange range) {
     range_ = range;
     const auto index = std::find(std::begin(Ranges), std::end(Ranges), range) - std::begin(Ranges);
     BtRange[static_cast<std::size_t>(index)]->setChecked(true);
-    if (!loaded_) {
-        return;
-    }
     summary_ = core::SummarizeHistory(events_, host_.Clock().Now(), range_);
     Refresh();
 }
@@ -292,11 +312,42 @@ void TStudyStatsForm::Refresh() {
     groupSize_ = core::GroupSizeFor(summary_.days.size());
     groups_ = core::GroupDays(summary_.days, groupSize_);
     ShowTopLine();
-    ChartDays();
-    ChartCalendar();
-    ChartRateLines();
-    ChartPronunciation();
-    ChartListSizes();
+    // Only the page in view is charted now; the others when they are turned to.
+    stale_.fill(true);
+    ChartPage(Tabs->currentIndex());
+}
+
+void TStudyStatsForm::ChartPage(int page) {
+    if (page < 0 || static_cast<std::size_t>(page) >= stale_.size() ||
+        !stale_[static_cast<std::size_t>(page)]) {
+        return;
+    }
+    stale_[static_cast<std::size_t>(page)] = false;
+    switch (page) {
+    case 0:
+        ChartDays();
+        break;
+    case 1:
+        ChartCalendar();
+        break;
+    case 2:
+        ChartRateLines();
+        break;
+    case 3:
+        ChartPronunciation();
+        break;
+    case 4:
+        ChartListSizes();
+        break;
+    default:
+        break;
+    }
+}
+
+void TStudyStatsForm::ChartAll() {
+    for (int page = 0; page < static_cast<int>(stale_.size()); ++page) {
+        ChartPage(page);
+    }
 }
 
 void TStudyStatsForm::ShowTopLine() {

@@ -37,8 +37,10 @@ public:
     void SetRange(core::HistoryRange range);
     /// The figures shown; empty before the history has been read.
     const core::HistorySummary& Summary() const { return summary_; }
-    /// True once the history has been read and charted.
+    /// True once the whole history has been read and charted.
     bool Loaded() const { return loaded_; }
+    /// Charts every page now, not only the one in view (pages are charted when turned to).
+    void ChartAll();
 
     QLabel* LbSummary;                     ///< today, this week, streak, mastered
     QLabel* LbSkipped;                     ///< what the reading skipped; hidden when nothing
@@ -53,13 +55,14 @@ public:
     QChartView* ChartLists;                ///< the sizes of the three lists
 
 signals:
-    /// The history was read and the charts show it.
+    /// The charts show what was read: first the recent days, then the whole history.
     void ChartsShown();
 
 private:
     void Read();
-    void Show(core::HistoryRead read);
+    void Show(core::HistoryRead read, bool whole);
     void Refresh();
+    void ChartPage(int page);
     void ShowTopLine();
     void ShowSkipped(const core::HistoryRead& read);
     void ChartDays();
@@ -75,6 +78,7 @@ private:
     std::vector<core::DayFigures> groups_; ///< the range's days as charted
     std::size_t groupSize_ = 1;
     bool loaded_ = false;
+    std::array<bool, 5> stale_{}; ///< per page: charted before the figures changed
     QButtonGroup* ranges_;
     sound::UiWorker worker_; ///< last: stopped before the rest goes
 };

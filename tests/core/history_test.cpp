@@ -191,6 +191,35 @@ TEST(HistoryReader, BigFileReadsAcrossChunksAndIsLeftAsItWas) {
     EXPECT_EQ(ReadAll(path), bytes);
 }
 
+TEST(HistoryReader, TheTailHoldsEveryEventSinceTheTimeAsked) {
+    TestDir dir;
+    const std::string path = dir.File("history.log");
+    std::string bytes;
+    const int count = 80000; // about 4 MB
+    for (int i = 0; i < count; ++i) {
+        bytes += Line(core::AnswerEvent(At(i * 1000LL), HistoryMode::Cards, "w" + std::to_string(i),
+                                        HistoryResult::Known));
+    }
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    const struct {
+        long long sinceEvent;
+        bool whole;
+    } rows[] = {{count - 10, false}, {count / 2, false}, {1, true}, {0, true}, {-5, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sinceEvent);
+        const core::HistoryRead tail = core::ReadHistoryTail(path, At(row.sinceEvent * 1000));
+        ASSERT_FALSE(tail.events.empty());
+        EXPECT_EQ(tail.events.back().word, "w" + std::to_string(count - 1));
+        EXPECT_LE(tail.events.front().time, At(std::max(0LL, row.sinceEvent) * 1000));
+        EXPECT_EQ(tail.events.size() == static_cast<std::size_t>(count), row.whole);
+        EXPECT_EQ(tail.Skipped(), 0u) << "the line cut by the start of the part is not damage";
+    }
+    EXPECT_TRUE(core::ReadHistoryTail(dir.File("none.log"), At(0)).events.empty());
+}
+
 TEST(HistoryReader, MissingFileIsEmptyAndUnreadableOneIsReported) {
     TestDir dir;
     const core::HistoryRead missing = core::ReadHistory(dir.File("none.log"));

@@ -62,6 +62,7 @@ protected:
         Shell().SpeedButton14->click();
         ASSERT_NE(W(), nullptr);
         ASSERT_TRUE(QTest::qWaitFor([this] { return W()->Loaded(); }, 10000));
+        W()->ChartAll();
     }
     static std::vector<QBarSet*> Bars(QChartView* view) {
         for (QAbstractSeries* s : view->chart()->series()) {
@@ -172,6 +173,7 @@ TEST_F(StatsWindowTest, ShowsWhatTheHistoryHoldsAndSaysOnceWhatItSkipped) {
     } ranges[] = {{0, 7, 7}, {2, 365, 53}, {3, 3, 3}, {1, 30, 30}};
     for (const auto& row : ranges) {
         W()->BtRange[static_cast<std::size_t>(row.button)]->click();
+        W()->ChartAll();
         EXPECT_EQ(W()->Summary().days.size(), row.days) << row.button;
         EXPECT_EQ(Bars(W()->ChartDaily)[0]->count(), static_cast<int>(row.bars)) << row.button;
         EXPECT_TRUE(W()->BtRange[static_cast<std::size_t>(row.button)]->isChecked());
