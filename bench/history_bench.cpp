@@ -50,7 +50,7 @@ std::string YearOfHistory(core::TimePoint now, std::size_t& events) {
     std::mt19937 random(20261208);
     static const char* const sounds[] = {"θ", "ð", "æ", "ʌ", "r", "v", "ŋ", "ʒ"};
     std::string bytes;
-    std::array<long long, 3> lists{3000, 0, 0};
+    std::array<long long, 3> lists{30000, 0, 0};
     events = 0;
     const auto add = [&](core::HistoryEvent e, core::TimePoint at) {
         e.time = at;
@@ -164,7 +164,7 @@ void BenchFirstChart(const QString& folder, const QString& pictures) {
         QElapsedTimer timer;
         timer.start();
         auto* window = dynamic_cast<TStudyStatsForm*>(host.Open(ModeButton::SpeedButton14, false));
-        window->resize(792, 556);
+        window->resize(636, 433); // the client panel of the main window
         window->show();
         bool shown = false;
         QObject::connect(window, &TStudyStatsForm::ChartsShown, [&shown] { shown = true; });

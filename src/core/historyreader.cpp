@@ -46,7 +46,7 @@ public:
         carry_.clear();
         // Events written while the clock stood further on come first otherwise; the charts
         // want them in order, and a stable sort keeps equal times as they were written.
-        if (read_.outOfOrder > 0) {
+        if (unsorted_) {
             std::stable_sort(
                 read_.events.begin(), read_.events.end(),
                 [](const HistoryEvent& a, const HistoryEvent& b) { return a.time < b.time; });
@@ -66,12 +66,19 @@ private:
             read_.events.pop_back();
         }
         switch (verdict) {
-        case HistoryLineVerdict::Good:
-            if (read_.events.size() > 1 && event.time < latest_) {
+        case HistoryLineVerdict::Good: {
+            // A period is written when it ends, dated by its start: its end is when it was
+            // written.
+            const TimePoint written = event.kind == HistoryKind::Period ? event.end : event.time;
+            if (read_.events.size() > 1 && written < latest_) {
                 ++read_.outOfOrder;
             }
-            latest_ = std::max(latest_, event.time);
-            break;
+            latest_ = std::max(latest_, written);
+            if (event.time < earliestOk_) {
+                unsorted_ = true;
+            }
+            earliestOk_ = std::max(earliestOk_, event.time);
+        } break;
         case HistoryLineVerdict::Newer:
             ++read_.newer;
             break;
@@ -84,6 +91,8 @@ private:
     HistoryRead& read_;
     std::string carry_;
     TimePoint latest_{};
+    TimePoint earliestOk_ = TimePoint::min();
+    bool unsorted_ = false;
 };
 
 } // namespace

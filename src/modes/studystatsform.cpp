@@ -15,6 +15,7 @@
 #include <QChartView>
 #include <QCursor>
 #include <QDate>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHorizontalBarSeries>
 #include <QLabel>
@@ -159,29 +160,34 @@ TStudyStatsForm::TStudyStatsForm(ModeHost& host, QWidget* parent) : QWidget(pare
     column->setContentsMargins(6, 6, 6, 6);
     column->setSpacing(4);
 
-    auto* top = new QHBoxLayout;
     LbSummary = new QLabel(QStringLiteral("正在读取学习记录…"), this);
     LbSummary->setObjectName(QStringLiteral("LbSummary"));
     LbSummary->setFont(SongFont(14, true));
     LbSummary->setTextFormat(Qt::PlainText);
     LbSummary->setWordWrap(true);
-    top->addWidget(LbSummary, 1);
+    column->addWidget(LbSummary);
+    // The ranges sit beside the page tabs, where they leave the charts their room.
+    auto* rangeBox = new QWidget(this);
+    auto* rangeRow = new QHBoxLayout(rangeBox);
+    rangeRow->setContentsMargins(0, 0, 0, 2);
+    rangeRow->setSpacing(2);
     ranges_ = new QButtonGroup(this);
     for (std::size_t i = 0; i < BtRange.size(); ++i) {
-        auto* button = new QPushButton(QString::fromUtf8(RangeNames[i]), this);
+        auto* button = new QPushButton(QString::fromUtf8(RangeNames[i]), rangeBox);
         button->setObjectName(QStringLiteral("BtRange%1").arg(i + 1));
         button->setCheckable(true);
         button->setFont(SongFont(12));
         button->setFocusPolicy(Qt::NoFocus);
+        // As narrow as the text allows: the page tabs beside them must not be squeezed.
+        button->setFixedWidth(QFontMetrics(button->font()).horizontalAdvance(button->text()) + 14);
         button->setAccessibleName(QStringLiteral("显示") + button->text());
         ranges_->addButton(button, static_cast<int>(i));
-        top->addWidget(button);
+        rangeRow->addWidget(button);
         BtRange[i] = button;
     }
     BtRange[1]->setChecked(true);
     connect(ranges_, &QButtonGroup::idClicked, this,
             [this](int id) { SetRange(Ranges[static_cast<std::size_t>(id)]); });
-    column->addLayout(top);
 
     LbSkipped = new QLabel(this);
     LbSkipped->setObjectName(QStringLiteral("LbSkipped"));
@@ -195,6 +201,7 @@ TStudyStatsForm::TStudyStatsForm(ModeHost& host, QWidget* parent) : QWidget(pare
     Tabs = new QTabWidget(this);
     Tabs->setObjectName(QStringLiteral("Tabs"));
     Tabs->setFont(SongFont(12));
+    Tabs->setCornerWidget(rangeBox, Qt::TopRightCorner);
     column->addWidget(Tabs, 1);
 
     ChartDaily = NewChartView(QStringLiteral("ChartDaily"), Tabs);
@@ -383,9 +390,12 @@ void TStudyStatsForm::ChartDays() {
     QChart* chart = NewChart(groupSize_ > 1 ? QStringLiteral("每%1天学习的单词").arg(groupSize_)
                                             : QStringLiteral("每日学习的单词"));
     auto* studied = new QBarSet(QStringLiteral("学习单词"));
+    studied->setColor(QColor(32, 112, 200));
     auto* mastered = new QBarSet(QStringLiteral("掌握单词"));
+    mastered->setColor(QColor(0, 150, 60));
     auto* minutes = new QLineSeries;
     minutes->setName(QStringLiteral("学习分钟"));
+    minutes->setColor(QColor(230, 120, 0));
     minutes->setPointsVisible(true);
     double top = 0, topMinutes = 0;
     int totalStudied = 0, totalMastered = 0;
