@@ -10,6 +10,7 @@
 #include <dirent.h>
 #include <iterator>
 #include <sys/stat.h>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace core {
@@ -78,15 +79,13 @@ void StudyState::ReportMoves() {
     // One move per word, in the order the words were first changed: out of the first list it
     // left, into the last list it joined.
     std::vector<std::pair<std::string, std::pair<Holder, Holder>>> moves;
+    std::unordered_map<std::string, std::size_t> byWord; // an import changes thousands
     for (const ListChange& change : changes) {
-        const std::string key = EntryWordKey(change.entry);
-        auto it = std::find_if(moves.begin(), moves.end(),
-                               [&](const auto& m) { return EntryWordKey(m.first) == key; });
-        if (it == moves.end()) {
+        const auto [it, added] = byWord.try_emplace(EntryWordKey(change.entry), moves.size());
+        if (added) {
             moves.push_back({change.entry, {Holder::None, Holder::None}});
-            it = std::prev(moves.end());
         }
-        auto& [from, to] = it->second;
+        auto& [from, to] = moves[it->second].second;
         if (change.joined) {
             to = change.list;
         } else if (from == Holder::None) {
