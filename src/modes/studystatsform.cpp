@@ -434,7 +434,7 @@ void TStudyStatsForm::ChartDays() {
     delete old;
     ChartDaily->setAccessibleName(chart->title());
     ChartDaily->setAccessibleDescription(
-        QStringLiteral("共 %1 天：学习单词 %2 个次，掌握单词 %3 个，学习 %4 分钟。")
+        QStringLiteral("共 %1 天：每天学习的单词合计 %2 个，掌握单词 %3 个，学习 %4 分钟。")
             .arg(summary_.days.size())
             .arg(totalStudied)
             .arg(totalMastered)
