@@ -618,6 +618,9 @@ void RegisterStatsWindow(ModeHost& host) {
     stats.stop = BrowseStop::IfRunning;
     stats.timer1Off = true;
     stats.colour = StudyModeColour;
+    // Made once and kept: each opening reads the history again, and the charts' widgets are
+    // not built anew every time (Qt keeps a little of every calendar and chart view made).
+    stats.keepsWindow = true;
     stats.create = [&host](QWidget* parent) -> ModeWindow* {
         return new TStudyStatsForm(host, parent);
     };

@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextCharFormat>
 #include <set>
@@ -178,6 +179,15 @@ TEST_F(StatsWindowTest, ShowsWhatTheHistoryHoldsAndSaysOnceWhatItSkipped) {
         EXPECT_EQ(Bars(W()->ChartDaily)[0]->count(), static_cast<int>(row.bars)) << row.button;
         EXPECT_TRUE(W()->BtRange[static_cast<std::size_t>(row.button)]->isChecked());
     }
+
+    // Opened again, the same window reads the history again.
+    TStudyStatsForm* first = W();
+    Shell().RecordStudy(core::AnswerEvent({}, HistoryMode::Choice, "new", HistoryResult::Right));
+    QSignalSpy charted(first, &TStudyStatsForm::ChartsShown);
+    Shell().SpeedButton14->click();
+    EXPECT_EQ(W(), first);
+    ASSERT_TRUE(charted.wait(10000));
+    EXPECT_EQ(W()->Summary().todayWords, 4);
 }
 
 TEST_F(StatsWindowTest, AnUnreadableHistoryStillOpensTheWindow) {

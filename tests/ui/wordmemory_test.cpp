@@ -314,7 +314,7 @@ TEST_F(MainWindowTest, EachButtonClosesTheOtherModeWindows) {
     QPointer<QWidget> bank = Shell().SlotWindow(ModeSlot::WordBank);
     ASSERT_NE(bank, nullptr);
     const std::vector<ModeButton> buttons = WindowButtons(Shell());
-    ASSERT_EQ(buttons.size(), 8u);
+    ASSERT_EQ(buttons.size(), 7u);
     for (ModeButton first : buttons) {
         for (ModeButton second : buttons) {
             Shell().OpenModeWindow(first);
