@@ -1,6 +1,10 @@
 #include "app/commandline.h"
 #include "app/scorecommand.h"
 
+#include "core/historycsv.h"
+#include "core/historyreader.h"
+#include "core/textfile.h"
+
 #include "core/learnerfiles.h"
 #include "core/studystate.h"
 #include "exchange/wordfiles.h"
@@ -42,7 +46,9 @@ QString HelpText(const ProgramFolders& folders) {
                "选项：\n"
                "  --export 学员      把学员的单词表写入输出文件\n"
                "  --list 单词表      new（未学的单词）、mastered（已掌握单词）、\n"
-               "                     review（需复习单词）或 all（三个单词表，默认）\n"
+               "                     review（需复习单词）或 all（三个单词表，默认）；\n"
+               "                     history：学员的学习记录（每次回答、单词表的变动、\n"
+               "                     发音得分和学习时段），只能导出为 csv\n"
                "  --format 格式      csv：逗号分隔，UTF-8，带标题行 word,ipa,meaning；\n"
                "                     anki：Anki 可以作为笔记导入的制表符分隔文本；\n"
                "                     kvtml：KDE Parley 和 KWordQuiz 的 KVTML 2 文件。\n"
@@ -104,6 +110,40 @@ bool LoadLearner(core::StudyState& state, const ProgramFolders& folders, const Q
     return true;
 }
 
+/// --export with --list history: the learner's study history as a CSV table.
+int ExportHistory(const QCommandLineParser& parser, const ProgramFolders& folders,
+                  const QString& path, QTextStream& out, QTextStream& err) {
+    if (parser.isSet(QStringLiteral("format")) &&
+        parser.value(QStringLiteral("format")) != QStringLiteral("csv")) {
+        err << QStringLiteral("学习记录只能导出为 csv。") << Qt::endl;
+        return 2;
+    }
+    core::StudyState state;
+    LearnerLock lock;
+    if (!LoadLearner(state, folders, parser.value(QStringLiteral("export")), lock, err)) {
+        return 1;
+    }
+    const core::HistoryRead read =
+        core::ReadHistory(core::LearnerHistoryPath(state.DataHome(), state.LearnerName));
+    if (!read.status) {
+        err << ErrorText(read.status) << Qt::endl;
+        return 1;
+    }
+    if (const core::Status s =
+            core::WriteFileAtomic(path.toStdString(), core::WriteHistoryCsv(read.events));
+        !s) {
+        err << ErrorText(s) << Qt::endl;
+        return 1;
+    }
+    out << QStringLiteral("已把%1条学习记录写入“%2”。").arg(read.events.size()).arg(path)
+        << Qt::endl;
+    if (read.Skipped() > 0) {
+        out << QStringLiteral("学习记录中有%1行无法读取，没有写入。").arg(read.Skipped())
+            << Qt::endl;
+    }
+    return 0;
+}
+
 int Export(const QCommandLineParser& parser, const ProgramFolders& folders, QTextStream& out,
            QTextStream& err) {
     const QStringList rest = parser.positionalArguments();
@@ -112,6 +152,9 @@ int Export(const QCommandLineParser& parser, const ProgramFolders& folders, QTex
         return 2;
     }
     const QString path = rest.front();
+    if (parser.value(QStringLiteral("list")) == QStringLiteral("history")) {
+        return ExportHistory(parser, folders, path, out, err);
+    }
     const auto lists = exchange::ListsNamed(parser.isSet(QStringLiteral("list"))
                                                 ? parser.value(QStringLiteral("list"))
                                                 : QStringLiteral("all"));

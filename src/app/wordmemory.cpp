@@ -5,6 +5,7 @@
 
 #include "app/abouttext.h"
 #include "app/knobimage.h"
+#include "core/historyevent.h"
 #include "core/random.h"
 #include "core/speech.h"
 #include "core/startupmark.h"
@@ -12,8 +13,10 @@
 #include "core/studystate.h"
 #include "core/volume.h"
 #include "core/waveheader.h"
+#include "core/wordentry.h"
 #include "host/messageservice.h"
 #include "host/modewindow.h"
+#include "host/studyhistory.h"
 #include "learner/wordform.h"
 #include "learner/wordfriend.h"
 #include "learner/wordstoreroom.h"
@@ -137,6 +140,12 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
             autosave_->start();
         }
     };
+    history_ = new StudyHistory(state_, clock_, this);
+    history_->OnFailure = [this](const core::Status& failure) {
+        messages_.ShowError(ErrorText(failure));
+    };
+    state_.OnMove = [this](const std::string& entry, core::StudyState::Holder from,
+                           core::StudyState::Holder to) { RecordMove(entry, from, to); };
 
     RegisterLearnerWindows();
 }
@@ -144,6 +153,7 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
 TWordmemory::~TWordmemory() {
     state_.OnText = nullptr;
     state_.OnListsChanged = nullptr;
+    state_.OnMove = nullptr;
     // Mode windows may refer to the host while they are destroyed; end them first.
     switcher_.reset();
 }
@@ -245,15 +255,16 @@ void TWordmemory::BuildModeColumn() {
         bool isMode;
     };
     const ButtonDef defs[] = {
-        {&Btfollow, "Btfollow", "跟读速记(&S)", 50, ModeButton::Btfollow, true},
-        {&btrecordword, "btrecordword", "录音跟读(&D)", 83, ModeButton::btrecordword, true},
-        {&lookword, "lookword", "浏览跟读(&F)", 116, ModeButton::lookword, true},
-        {&closelookword, "closelookword", "词句查看(&T)", 149, ModeButton::closelookword, true},
-        {&SpeedButton9, "SpeedButton9", "输入测试(&w)", 182, ModeButton::SpeedButton9, true},
-        {&BtSelectTest1, "BtSelectTest1", "选择测试(&C)", 215, ModeButton::BtSelectTest1, true},
-        {&SpeedButton12, "SpeedButton12", "词库设置(&K)", 248, ModeButton::SpeedButton12, true},
-        {&SpeedButton13, "SpeedButton13", "学习内容(&G)", 282, ModeButton::SpeedButton13, true},
-        {&SpeedButton1, "SpeedButton1", "音标学习(&P)", 315, ModeButton::SpeedButton1, true},
+        {&Btfollow, "Btfollow", "跟读速记(&S)", 48, ModeButton::Btfollow, true},
+        {&btrecordword, "btrecordword", "录音跟读(&D)", 78, ModeButton::btrecordword, true},
+        {&lookword, "lookword", "浏览跟读(&F)", 108, ModeButton::lookword, true},
+        {&closelookword, "closelookword", "词句查看(&T)", 138, ModeButton::closelookword, true},
+        {&SpeedButton9, "SpeedButton9", "输入测试(&w)", 168, ModeButton::SpeedButton9, true},
+        {&BtSelectTest1, "BtSelectTest1", "选择测试(&C)", 198, ModeButton::BtSelectTest1, true},
+        {&SpeedButton12, "SpeedButton12", "词库设置(&K)", 228, ModeButton::SpeedButton12, true},
+        {&SpeedButton13, "SpeedButton13", "学习内容(&G)", 258, ModeButton::SpeedButton13, true},
+        {&SpeedButton1, "SpeedButton1", "音标学习(&P)", 288, ModeButton::SpeedButton1, true},
+        {&SpeedButton14, "SpeedButton14", "学习统计(&J)", 318, ModeButton::SpeedButton14, true},
         {&SpeedButton11, "SpeedButton11", "声音还原(&V)", 348, ModeButton::Btfollow, false},
         {&Bthelp, "Bthelp", "帮助(&H)", 427, ModeButton::Btfollow, false},
     };
@@ -539,7 +550,10 @@ void TWordmemory::FormShow() {
     AfterFirstFrame();
 
     if (!state_.LearnerName.empty()) {
-        if (wordForm1_->MYSBt1Click()) {
+        history_->Open();
+        const bool loaded = wordForm1_->MYSBt1Click();
+        history_->RecordLists();
+        if (loaded) {
             if (state_.ReturningLearner == 1) {
                 state_.ContentKind = core::StudyContent::Review;
                 wordForm1_->FollowContentKind();
@@ -585,6 +599,7 @@ void TWordmemory::closeEvent(QCloseEvent* event) {
     timer3_->stop();
     autosave_->stop();
     wordForm1_->hide();
+    history_->Close();
     learnerLock_.Release();
     event->accept();
     emit ListsSaved();
@@ -639,4 +654,38 @@ bool TWordmemory::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TWordmemory::RecordStudy(const core::HistoryEvent& event) {
+    history_->Record(event);
+}
+
+std::string TWordmemory::HistoryPath() const {
+    return history_->Path();
+}
+
+void TWordmemory::RecordMove(const std::string& entry, core::StudyState::Holder from,
+                             core::StudyState::Holder to) {
+    const auto list = [](core::StudyState::Holder holder) {
+        switch (holder) {
+        case core::StudyState::Holder::NewWords:
+            return core::HistoryList::NewWords;
+        case core::StudyState::Holder::Mastered:
+            return core::HistoryList::Mastered;
+        case core::StudyState::Holder::Review:
+            return core::HistoryList::Review;
+        case core::StudyState::Holder::None:
+            break;
+        }
+        return core::HistoryList::None;
+    };
+    core::HistoryEvent event;
+    event.kind = core::HistoryKind::Move;
+    event.word = core::EntryWord(entry);
+    event.from = list(from);
+    event.to = list(to);
+    event.lists = {static_cast<long long>(state_.NewList.size()),
+                   static_cast<long long>(state_.MasteredList.size()),
+                   static_cast<long long>(state_.ReviewList.size())};
+    history_->Record(event);
 }

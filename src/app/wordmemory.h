@@ -6,6 +6,8 @@
 #include "host/modeswitcher.h"
 #include "host/pronouncer.h"
 
+#include "core/studystate.h"
+
 #include <QWidget>
 #include <cstdint>
 #include <map>
@@ -16,6 +18,7 @@ class QLabel;
 class QPushButton;
 class QSplitter;
 class KnobImage;
+class StudyHistory;
 class TWordForm1;
 class TWordstoreroom1;
 namespace core {
@@ -59,6 +62,10 @@ public:
     void ReportSoundFailure(const core::Status& failure) override;
     void ShowStudyTime(const QString& prefix, const std::string& timeText) override;
     core::RandomSource& Random() override { return *random_; }
+    void RecordStudy(const core::HistoryEvent& event) override;
+    std::string HistoryPath() const override;
+    /// The signed-in learner's study history.
+    StudyHistory& History() const { return *history_; }
 
     /// The study-content window: home of the three lists' combo boxes and radio buttons.
     TWordForm1* WordForm1() const { return wordForm1_.get(); }
@@ -106,6 +113,7 @@ public:
     QPushButton* SpeedButton12;
     QPushButton* SpeedButton13;
     QPushButton* SpeedButton1;
+    QPushButton* SpeedButton14; ///< "学习统计(&J)"
     QPushButton* SpeedButton11; ///< "声音还原(&V)"
     QPushButton* Bthelp;        ///< "帮助(&H)": version, licences, folders and keys
     KnobImage* Image1;          ///< the frame
@@ -164,6 +172,9 @@ private:
     /// Bottom band: the statistics line.
     void BuildStatistics();
     void ShowText(core::StatText which, const std::string& text);
+    /// A word moved between the lists: its history event, with the list sizes afterwards.
+    void RecordMove(const std::string& entry, core::StudyState::Holder from,
+                    core::StudyState::Holder to);
     void SetKnobOffset(QWidget* knob, int offset);
     void SetOutputVolume(std::uint32_t volume);
     void LoadVolumeControl();
@@ -187,6 +198,7 @@ private:
     QTimer* timer2_;
     QTimer* timer3_;
     QTimer* autosave_;
+    StudyHistory* history_ = nullptr;
     bool autosaveReported_ = false;
     LearnerLock learnerLock_;
     QLabel* label4_;

@@ -95,6 +95,8 @@ public:
     std::size_t Remaining() const { return tests_.size(); }
     /// The word of the latest question: what is pronounced.
     const std::string& TestWord() const { return testWord_; }
+    /// The line of the latest question, as in the list (the one a click answers).
+    const std::string& Question() const { return question_; }
 
     /// "测试单词共：" + TestSize + "个"
     std::string SizeText() const;

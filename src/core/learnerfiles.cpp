@@ -134,6 +134,10 @@ std::string LearnerSettingsPath(const std::string& appDir, const std::string& na
     return LearnerFolderPath(appDir, name) + name + ".bm";
 }
 
+std::string LearnerHistoryPath(const std::string& appDir, const std::string& name) {
+    return LearnerFolderPath(appDir, name) + std::string(HistoryFileName);
+}
+
 std::string BankCataloguePath(const std::string& appDir) {
     return appDir + "Ebook.txt";
 }

@@ -28,6 +28,10 @@ std::string LearnerListPath(const std::string& appDir, const std::string& name, 
 std::array<std::string, 3> LearnerListPaths(const std::string& appDir, const std::string& name);
 /// appDir + name + "/" + name + ".bm".
 std::string LearnerSettingsPath(const std::string& appDir, const std::string& name);
+/// The file name of a learner's study history in the learner folder and in backups.
+inline constexpr std::string_view HistoryFileName = "history.log";
+/// The learner's study history: appDir + name + "/history.log".
+std::string LearnerHistoryPath(const std::string& appDir, const std::string& name);
 /// appDir + "Ebook.txt".
 std::string BankCataloguePath(const std::string& appDir);
 /// appDir + "Worddata/" + bank + ".dst".

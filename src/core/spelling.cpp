@@ -78,6 +78,7 @@ SpellJudged SpellingTest::Judge(std::string_view input) {
     }
     if (SpellingMatches(input, SpellAnswer)) {
         judged.verdict = SpellVerdict::Right;
+        const StudyState::MoveGroup group(s_);
         // Not StudyState::MarkKnown: a word spelled right counts as mastered from the review
         // list too, and consolidation counts nothing. Learners' statistics have always been
         // kept this way by the spelling test.

@@ -5,11 +5,15 @@
 #include "textfile.h"
 #include "wordentry.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <dirent.h>
 #include <future>
+#include <iterator>
 #include <sys/stat.h>
 #include <system_error>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace core {
@@ -82,11 +86,54 @@ void StudyState::FetchEntry() {
     CurrentEntry = Trim(CurrentList().Line(WordCursor));
 }
 
+StudyState::MoveGroup::~MoveGroup() {
+    if (--state_.moveDepth_ == 0) {
+        state_.ReportMoves();
+    }
+}
+
+void StudyState::Changed(const std::string& entry, Holder list, bool joined) {
+    if (OnMove) {
+        MoveGroup group(*this);
+        changes_.push_back({Trim(entry), list, joined});
+    }
+}
+
+void StudyState::ReportMoves() {
+    std::vector<ListChange> changes;
+    changes.swap(changes_);
+    if (!OnMove) {
+        return;
+    }
+    // One move per word, in the order the words were first changed: out of the first list it
+    // left, into the last list it joined.
+    std::vector<std::pair<std::string, std::pair<Holder, Holder>>> moves;
+    std::unordered_map<std::string, std::size_t> byWord; // an import changes thousands
+    for (const ListChange& change : changes) {
+        const auto [it, added] = byWord.try_emplace(EntryWordKey(change.entry), moves.size());
+        if (added) {
+            moves.push_back({change.entry, {Holder::None, Holder::None}});
+        }
+        auto& [from, to] = moves[it->second].second;
+        if (change.joined) {
+            to = change.list;
+        } else if (from == Holder::None) {
+            from = change.list;
+        }
+    }
+    for (const auto& [entry, move] : moves) {
+        if (move.first != move.second) {
+            OnMove(entry, move.first, move.second);
+        }
+    }
+}
+
 bool StudyState::AddToMastered() {
     // An empty or blank entry means "nothing left"; it must never become a list line.
     if (!MasteredList.AppendIfNew(CurrentEntry)) {
         return false;
     }
+    Changed(CurrentEntry, Holder::Mastered, true);
     ++MasteredCount;
     Publish(StatText::Mastered);
     return true;
@@ -96,6 +143,7 @@ bool StudyState::AddToReview() {
     if (!ReviewList.AppendIfNew(CurrentEntry)) {
         return false;
     }
+    Changed(CurrentEntry, Holder::Review, true);
     ++NewLearnedCount;
     Publish(StatText::NewLearned);
     ++ReviewCount;
@@ -125,18 +173,37 @@ bool StudyState::AddToNewList(const std::string& entry) {
         return false;
     }
     NewList.Append(line);
+    Changed(line, Holder::NewWords, true);
     ++NewCount;
     Publish(StatText::Total);
     Publish(StatText::Summary);
     return true;
 }
 
+namespace {
+
+/// The line at pos, empty when there is none.
+std::string LineAt(const WordList& list, long long pos) {
+    return pos >= 0 && static_cast<std::size_t>(pos) < list.size()
+               ? list.Lines()[static_cast<std::size_t>(pos)]
+               : std::string();
+}
+
+} // namespace
+
 void StudyState::RemoveFromNew(long long pos) {
-    NewList.RemoveAt(pos);
+    const std::string line = LineAt(NewList, pos);
+    if (NewList.RemoveAt(pos)) {
+        Changed(line, Holder::NewWords, false);
+    }
 }
 
 void StudyState::RemoveFromReview(long long pos, bool withCount) {
+    const std::string line = LineAt(ReviewList, pos);
     const bool removed = ReviewList.RemoveAt(pos);
+    if (removed) {
+        Changed(line, Holder::Review, false);
+    }
     // The count follows only a real removal, so it cannot run below the list it counts.
     if (withCount && removed) {
         --ReviewCount;
@@ -149,6 +216,7 @@ void StudyState::MasterReviewLine(long long pos) {
         return;
     }
     const std::string line = Trim(ReviewList.Lines()[static_cast<std::size_t>(pos)]);
+    const MoveGroup group(*this);
     RemoveFromReview(pos, true);
     // A review line is mostly a copy of a new or a mastered word, which stays where it is; a
     // word held by the review list alone (a bank replaced the new words it came from, or
@@ -157,6 +225,7 @@ void StudyState::MasterReviewLine(long long pos) {
         return;
     }
     MasteredList.Append(line);
+    Changed(line, Holder::Mastered, true);
     ++MasteredCount;
     Publish(StatText::Mastered);
 }
@@ -167,6 +236,7 @@ void StudyState::CountMastered() {
 }
 
 void StudyState::MarkKnown(StudyContent kind, long long pos) {
+    const MoveGroup group(*this);
     switch (kind) {
     case StudyContent::NewWords:
         RemoveFromNew(pos);
@@ -324,8 +394,15 @@ Status StudyState::CommitLists(const std::vector<FileSetItem>& items) {
     }
     const TimePoint now = BackupTime();
     std::string backup;
+    // The study history goes into the day's first backup (and into any later one once that one
+    // is gone): it only grows, and a copy in every save would fill the disk with copies.
+    std::vector<std::string> kept = paths;
+    const std::string history = LearnerHistoryPath(DataHome(), LearnerName);
+    if (forceHistoryBackup_ || !BackupOfDayHoldsHistory(now)) {
+        kept.push_back(history);
+    }
     // A backup that cannot be made does not stop the save: the learner's progress comes first.
-    const bool backedUp = BackupFiles(folder, paths, now, backup).ok;
+    const bool backedUp = BackupFiles(folder, kept, now, backup).ok;
     bool committed = false;
     if (Status s = SaveFileSet(folder, items, &committed); !s) {
         if (backedUp && !committed) {
@@ -353,12 +430,78 @@ StudyState::ImportCount StudyState::AddImportedWords(const std::vector<std::stri
             continue;
         }
         NewList.Append(line);
+        Changed(line, Holder::NewWords, true);
         ++count.added;
     }
     NewCount += static_cast<int>(count.added);
     Publish(StatText::Total);
     Publish(StatText::Summary);
     return count;
+}
+
+bool StudyState::BackupOfDayHoldsHistory(TimePoint now) const {
+    const std::string day = BackupName(now).substr(0, 10);
+    const std::string root = LearnerFolder() + "/" + std::string(BackupFolderName);
+    DIR* dir = ::opendir(root.c_str());
+    if (dir == nullptr) {
+        return false;
+    }
+    bool found = false;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.compare(0, day.size(), day) == 0 &&
+            PathExists(root + "/" + name + "/" + std::string(HistoryFileName))) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+Status StudyState::RestoreHistory(const std::string& backupFolder) {
+    const std::string saved = backupFolder + "/" + std::string(HistoryFileName);
+    const std::string live = LearnerHistoryPath(DataHome(), LearnerName);
+    if (!PathExists(saved)) {
+        return Status::Ok();
+    }
+    std::string old;
+    if (Status s = ReadFileBytes(saved, old); !s) {
+        return s;
+    }
+    std::string now;
+    if (PathExists(live)) {
+        if (Status s = ReadFileBytes(live, now); !s) {
+            return s;
+        }
+    }
+    // The history only grows: what the backup holds is normally where the live file starts,
+    // and then the live file is the whole story. Otherwise (it was lost, cut or replaced) the
+    // backup's lines come back, followed by the live lines that they do not hold, so that no
+    // event is lost either way.
+    if (now.compare(0, old.size(), old) == 0) {
+        return Status::Ok();
+    }
+    std::string merged = old;
+    if (!merged.empty() && merged.back() != '\n') {
+        merged += '\n';
+    }
+    std::unordered_set<std::string_view> held;
+    for (std::size_t start = 0; start < old.size();) {
+        const std::size_t end = std::min(old.find('\n', start), old.size());
+        held.insert(std::string_view(old).substr(start, end - start));
+        start = end + 1;
+    }
+    for (std::size_t start = 0; start < now.size();) {
+        const std::size_t end = std::min(now.find('\n', start), now.size());
+        const std::string_view line = std::string_view(now).substr(start, end - start);
+        if (!line.empty() && held.count(line) == 0) {
+            merged.append(line);
+            merged += '\n';
+        }
+        start = end + 1;
+    }
+    return WriteFileAtomic(live, merged);
 }
 
 std::vector<BackupInfo> StudyState::Backups() const {
@@ -389,10 +532,17 @@ Status StudyState::RestoreBackup(const std::string& name) {
     if (Status s = SaveLearnerLists(); !s) {
         return s;
     }
-    if (Status s = CommitLists(items); !s) {
+    // The backup made before the restore keeps the live history too, whatever the day holds.
+    forceHistoryBackup_ = true;
+    const Status committed = CommitLists(items);
+    forceHistoryBackup_ = false;
+    if (!committed) {
+        return committed;
+    }
+    if (Status s = LoadLearnerLists(); !s) {
         return s;
     }
-    return LoadLearnerLists();
+    return RestoreHistory(folder);
 }
 
 std::string StudyState::StatisticText(StatText which) const {

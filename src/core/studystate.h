@@ -44,6 +44,23 @@ enum class StatText {
 /// their counters, the study position and the flags the modes hand to one another.
 class StudyState {
 public:
+    /// Which list holds a line of entry's word (EntryWordKey: letter case ignored, whatever its
+    /// phonetic and meaning): the new words, the mastered or the review list; None when none.
+    enum class Holder { None, NewWords, Mastered, Review };
+
+    /// Gathers the list changes made while it lives, so that a word taken out of one list and
+    /// put into another is reported to OnMove as one move. Groups nest; the outermost reports.
+    class MoveGroup {
+    public:
+        explicit MoveGroup(StudyState& state) : state_(state) { ++state_.moveDepth_; }
+        ~MoveGroup();
+        MoveGroup(const MoveGroup&) = delete;
+        MoveGroup& operator=(const MoveGroup&) = delete;
+
+    private:
+        StudyState& state_;
+    };
+
     StudyState();
     StudyState(const StudyState&) = delete;
     StudyState& operator=(const StudyState&) = delete;
@@ -97,6 +114,10 @@ public:
     std::function<void(StatText, const std::string&)> OnText;
     /// Called after every change of a list (the periodic save follows it).
     std::function<void()> OnListsChanged;
+    /// Receives each move of a word between the lists once the operation that made it is
+    /// done: from is the list it was taken out of, to the one it was put into (None for
+    /// neither). A word that only joins a list (a copy) comes from None.
+    std::function<void(const std::string& entry, Holder from, Holder to)> OnMove;
     /// The clock that dates backups; null: the system clock.
     const Clock* BackupClock = nullptr;
 
@@ -110,9 +131,6 @@ public:
     bool AddToMastered();
     /// Appends CurrentEntry to ReviewList unless it is there already (case ignored) or empty.
     bool AddToReview();
-    /// Which list holds a line of entry's word (EntryWordKey: letter case ignored, whatever its
-    /// phonetic and meaning): the new words, the mastered or the review list; None when none.
-    enum class Holder { None, NewWords, Mastered, Review };
     Holder ListHoldingWord(std::string_view entry) const;
     /// Appends entry (trimmed) to NewList unless it is empty or its word is in one of the three
     /// lists already; NewCount goes up by 1 and the total and summary texts are rewritten.
@@ -158,7 +176,9 @@ public:
     /// The learner's backups, newest first, with their word counts.
     std::vector<BackupInfo> Backups() const;
     /// Saves the lists, then puts the backup's files in place of the list files (keeping the
-    /// present ones as a backup first) and loads them.
+    /// present ones and the study history as a backup first) and loads them. The study history
+    /// loses nothing: a live history that does not continue the backup's copy gets the backup's
+    /// events back, its own events after them.
     Status RestoreBackup(const std::string& name);
 
     /// The text the given statistics control shows now.
@@ -174,6 +194,22 @@ private:
     /// Writes the items as one unit with a backup of the present files first.
     Status CommitLists(const std::vector<FileSetItem>& items);
 
+    /// A word taken out of (joined false) or put into a list, waiting for its group's end.
+    struct ListChange {
+        std::string entry;
+        Holder list;
+        bool joined;
+    };
+    void Changed(const std::string& entry, Holder list, bool joined);
+    void ReportMoves();
+    /// True when a backup made on now's day holds a copy of the study history.
+    bool BackupOfDayHoldsHistory(TimePoint now) const;
+    /// Puts the history of a backup back, keeping every event of the live one.
+    Status RestoreHistory(const std::string& backupFolder);
+
+    int moveDepth_ = 0;
+    bool forceHistoryBackup_ = false;
+    std::vector<ListChange> changes_;
     std::array<bool, 3> loaded_{};
     std::array<std::uint64_t, 3> savedGeneration_{};
 };

@@ -11,6 +11,7 @@ enum class ModeButton {
     SpeedButton12, ///< "词库设置(&K)": word-bank window
     SpeedButton13, ///< "学习内容(&G)": study-content window (its own window, not in Panel1)
     SpeedButton1,  ///< "音标学习(&P)": phonetic-lesson window
+    SpeedButton14, ///< "学习统计(&J)": study statistics window
 };
 
 /// One slot per window class that is shown inside Panel1. A slot is empty while its window
@@ -23,4 +24,5 @@ enum class ModeSlot {
     Phonetic,   ///< TyinbiaoForm1
     Lookup,     ///< TWordSentenceForrm
     WordBank,   ///< TWordstoreroom1 (hides on close, lives until the end)
+    Statistics, ///< TStudyStatsForm
 };

@@ -14,6 +14,7 @@ class QWidget;
 class MessageService;
 class ModeWindow;
 namespace core {
+struct HistoryEvent;
 class Clock;
 class RandomSource;
 class StudyState;
@@ -112,6 +113,12 @@ public:
     /// sound devices (none, or one that cannot be opened) once, whatever played or spoke; a
     /// file's failure once per file. Pronounce, speech and the shared player report here.
     virtual void ReportSoundFailure(const core::Status& failure) = 0;
+
+    /// Adds an event to the signed-in learner's study history, dated by Clock(). Nothing
+    /// while nobody is signed in. Cheap: an answer never waits for the disk.
+    virtual void RecordStudy(const core::HistoryEvent& event) = 0;
+    /// The signed-in learner's study history file; empty while nobody is signed in.
+    virtual std::string HistoryPath() const = 0;
 
     /// The countdown of the statistics line: Lbtimecount := prefix + timeText ("0:14:59"), the
     /// time left as the core's study period gives it.

@@ -2,6 +2,7 @@
 
 #include "core/browse.h"
 #include "core/colourcycle.h"
+#include "core/historyevent.h"
 #include "core/soundindex.h"
 #include "core/studystate.h"
 #include "host/errortext.h"
@@ -274,10 +275,15 @@ void THeReadForm1::ShowCard() {
     ApplyView(true);
 }
 
+void THeReadForm1::RecordAnswer(core::HistoryResult result) {
+    host_.RecordStudy(core::AnswerEvent({}, core::HistoryMode::Cards, cards_.Word(), result));
+}
+
 void THeReadForm1::BtMyknowClick() {
     if (!cards_.MyKnow()) {
         return;
     }
+    RecordAnswer(core::HistoryResult::Known);
     ApplyView(true);
     // Always by speech, never from the recording.
     SpeakWord(cards_.Word());
@@ -287,6 +293,7 @@ void THeReadForm1::BtMyDimnessClick() {
     if (!cards_.MyDimness()) {
         return;
     }
+    RecordAnswer(core::HistoryResult::Revealed);
     ApplyView(true);
     PronounceOptions options;
     options.cardSoundFile = cardSoundFile_;
@@ -299,6 +306,7 @@ void THeReadForm1::BtMyUnknownClick() {
     if (answer == core::UnknownAnswer::Ignored) {
         return;
     }
+    RecordAnswer(core::HistoryResult::Unknown);
     if (answer == core::UnknownAnswer::Added) {
         SpeakWord(cards_.Word());
     }

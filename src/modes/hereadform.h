@@ -1,5 +1,6 @@
 #pragma once
 #include "core/flashcards.h"
+#include "core/historyevent.h"
 #include "host/modewindow.h"
 
 #include <QWidget>
@@ -77,6 +78,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    /// Puts the answer to the card on the study history.
+    void RecordAnswer(core::HistoryResult result);
+
     void BuildWindow();
     /// Shows the answer buttons and the meaning as the flash-card rules say.
     void ApplyView(bool withMeaning);

@@ -1,5 +1,6 @@
 #include "mywriteform.h"
 
+#include "core/historyevent.h"
 #include "core/letterdiff.h"
 #include "core/studystate.h"
 #include "core/utf8.h"
@@ -246,7 +247,14 @@ void TMyWriteForm1::Btnext2Click() {
 
 void TMyWriteForm1::BtNextword2Click() {
     const std::string attempt = Edit1->text().toStdString();
+    const std::string asked = test_.SpellAnswer;
     const core::SpellJudged judged = test_.Judge(attempt);
+    if (judged.verdict != core::SpellVerdict::Ignored && !asked.empty()) {
+        host_.RecordStudy(core::AnswerEvent({}, core::HistoryMode::Spelling, asked,
+                                            judged.verdict == core::SpellVerdict::Right
+                                                ? core::HistoryResult::Right
+                                                : core::HistoryResult::Wrong));
+    }
     switch (judged.verdict) {
     case core::SpellVerdict::Ignored:
         return;

@@ -3,6 +3,7 @@
 #include "comparisonview.h"
 
 #include "core/colourcycle.h"
+#include "core/historyevent.h"
 #include "core/recordingcycle.h"
 #include "core/studyperiod.h"
 #include "core/studystate.h"
@@ -167,6 +168,12 @@ void TRecordForm1::BuildWindow() {
     // meaning stay in view. It appears after the first recording.
     Comparison = new ComparisonView(this);
     column->addWidget(Comparison);
+    connect(Comparison, &ComparisonView::Updated, this, [this](int score) {
+        // Only a score against a model with speech says how the word was said.
+        if (score >= 0 && !comparedWord_.empty()) {
+            host_.RecordStudy(core::ScoreEvent({}, comparedWord_, score, {}));
+        }
+    });
     column->addWidget(Panel7);
 
     Label4 = new QLabel(QStringLiteral("声音长度： "), Panel7);
@@ -365,6 +372,7 @@ void TRecordForm1::ShowWord(const core::ReciteResult& recite) {
     }
     // The learner repeats what was heard: the sound file, or the speech made into samples.
     Comparison->SetExpectedWord(recite.word);
+    comparedWord_ = recite.word;
     if (said.how == sound::Pronounced::Played) {
         Comparison->SetModelFile(said.path, core::VoicePart::Whole, recite.word,
                                  host_.SpeechSpeed());

@@ -84,6 +84,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    /// The word the comparison's model says; its score goes to the study history.
+    std::string comparedWord_;
+
     void BuildWindow();
     void FormShow();
     /// Shows the word "朗读" fetched and pronounces it, or reports the end of the run.

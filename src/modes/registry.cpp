@@ -4,6 +4,7 @@
 #include "modes/mywriteform.h"
 #include "modes/recordform.h"
 #include "modes/selecttestform.h"
+#include "modes/studystatsform.h"
 #include "modes/wordsentenceforrm.h"
 #include "modes/yinbiaoform.h"
 
@@ -14,4 +15,5 @@ void RegisterModeWindows(ModeHost& host) {
     RegisterLookupWindow(host);
     RegisterRecordWindow(host);
     RegisterLessonWindow(host);
+    RegisterStatsWindow(host);
 }

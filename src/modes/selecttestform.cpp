@@ -1,7 +1,9 @@
 #include "selecttestform.h"
 
 #include "core/choicetest.h"
+#include "core/historyevent.h"
 #include "core/studystate.h"
+#include "core/wordentry.h"
 #include "host/messageservice.h"
 #include "host/modehost.h"
 #include "host/uistyle.h"
@@ -229,10 +231,15 @@ void TSelectTestForm1::Start(ModeButton) {
 }
 
 void TSelectTestForm1::MYwordLabelClick(int row) {
+    const std::string asked = test_.Question();
     const core::ChoiceClick click = test_.Click(row);
     if (click.result == core::ChoiceResult::Ignored) {
         return;
     }
+    host_.RecordStudy(core::AnswerEvent({}, core::HistoryMode::Choice, core::EntryWord(asked),
+                                        click.result == core::ChoiceResult::Right
+                                            ? core::HistoryResult::Right
+                                            : core::HistoryResult::Wrong));
     const auto panel = static_cast<core::ChoicePanel>(row / 4);
     ShowPanel(panel);
     ShowCounters();

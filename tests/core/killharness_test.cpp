@@ -3,6 +3,7 @@
 // no temporary file may survive the next save. LJT_KILL_RUNS sets the number of kills
 // (scripts/kill-harness runs 1,000); LJT_KILL_SEED repeats a run.
 #include "core/fileset.h"
+#include "core/historyreader.h"
 #include "core/learnerfiles.h"
 #include "core/studystate.h"
 #include "growinglists.h"
@@ -119,6 +120,55 @@ TEST(KillHarness, KilledSavesLeaveOneWholeSetAndLoseNoWord) {
     EXPECT_EQ(leftovers, 0);
     EXPECT_EQ(failedRuns, 0);
     EXPECT_GT(saved, 0) << "the helper never finished a save";
+}
+
+} // namespace
+
+namespace {
+
+// Kills a program that appends to a study history: every event it reported appended is read
+// back afterwards, in order, and the file stays readable; what a kill cut off is one line,
+// skipped and counted.
+TEST(KillHarness, KilledAppendsLoseNoEarlierEvent) {
+    const int runs = harness::CountFromEnvironment("LJT_KILL_RUNS", 50);
+    const unsigned seed = static_cast<unsigned>(harness::CountFromEnvironment(
+        "LJT_KILL_SEED", static_cast<int>(std::random_device{}() >> 1)));
+    std::mt19937 random(seed);
+    TestDir dir;
+    const std::string path = dir.File("history.log");
+    long long reported = -1; // the last number a helper reported appended
+    int failedRuns = 0, lost = 0, unordered = 0, cut = 0;
+    for (int run = 0; run < runs; ++run) {
+        const auto delay = std::chrono::microseconds(2000 + random() % 20000);
+        const harness::Run r =
+            harness::RunAndSignal(LJT_HISTORY_APPEND_HELPER, {path, std::to_string(reported + 1)},
+                                  delay, SIGKILL, std::chrono::seconds(20));
+        if (!WIFSIGNALED(r.waitStatus)) {
+            ++failedRuns;
+        }
+        reported = std::max(reported, LastNumber(r.output));
+        const core::HistoryRead read = core::ReadHistory(path);
+        ASSERT_TRUE(read.status.ok) << "run " << run;
+        // Every number up to the last reported is there once, in order; one more may follow
+        // (appended, killed before it was reported).
+        long long expected = 0;
+        for (const core::HistoryEvent& e : read.events) {
+            unordered += e.word.rfind("w" + std::to_string(expected) + "x", 0) == 0 ? 0 : 1;
+            expected = std::stoll(e.word.substr(1)) + 1;
+        }
+        lost += expected < reported + 1 ? 1 : 0;
+        reported = std::max(reported, expected - 1);
+        cut += read.tornLast ? 1 : 0;
+        // Damage is only what kills cut off: at most one line per kill so far.
+        EXPECT_LE(read.damaged, static_cast<std::size_t>(run)) << "run " << run;
+        EXPECT_EQ(read.newer, 0u);
+    }
+    std::cout << "history kill harness (seed " << seed << "): " << runs << " kills, "
+              << reported + 1 << " events, " << cut << " kills cut a line" << std::endl;
+    EXPECT_EQ(failedRuns, 0);
+    EXPECT_EQ(lost, 0);
+    EXPECT_EQ(unordered, 0);
+    EXPECT_GT(reported, 0) << "the helper never appended";
 }
 
 } // namespace

@@ -602,4 +602,53 @@ TEST_F(StudyStateTest, RestoringABackupKeepsThePresentStateAsABackupFirst) {
     EXPECT_FALSE(state.RestoreBackup("no-such-backup"));
 }
 
+// The history goes into the day's first backup only, and a restore loses none of its events
+// whatever became of the live file.
+TEST_F(StudyStateTest, BackupsAndRestoresKeepTheStudyHistory) {
+    core::ManualClock clock(std::chrono::system_clock::from_time_t(1733600000));
+    state.BackupClock = &clock;
+    const std::string history = core::LearnerHistoryPath(state.AppDir, "小明");
+    const auto write = [&history](const std::string& bytes) {
+        ASSERT_TRUE(core::WriteFileAtomic(history, bytes));
+    };
+    const auto inBackup = [this](const std::string& name) {
+        return ReadAll(core::BackupPath(dir.AppDir() + "小明", name) + "/history.log");
+    };
+    write("a\nb\n");
+    WriteList(1, {"apple[Apl]n.苹果", "book[buk]n.书"});
+    ASSERT_TRUE(state.LoadLearnerLists());
+    state.CurrentEntry = "book[buk]n.书";
+    ASSERT_TRUE(state.AddToMastered());
+    ASSERT_TRUE(state.SaveLearnerLists());
+    const std::string first = state.Backups().at(0).name;
+    EXPECT_EQ(inBackup(first), "a\nb\n");
+    clock.Advance(std::chrono::seconds(5));
+    ASSERT_TRUE(state.AddToReview());
+    ASSERT_TRUE(state.SaveLearnerLists());
+    EXPECT_EQ(inBackup(state.Backups().at(0).name), "") << "the day has its copy already";
+
+    const struct {
+        const char* name;
+        std::string live; ///< empty: no live file
+        std::string restored;
+    } rows[] = {
+        {"the live file goes on from the copy", "a\nb\nc\n", "a\nb\nc\n"},
+        {"the live file is gone", "", "a\nb\n"},
+        {"the live file was cut and went on", "a\nc\n", "a\nb\nc\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.live.empty()) {
+            std::remove(history.c_str());
+        } else {
+            write(row.live);
+        }
+        clock.Advance(std::chrono::seconds(5));
+        ASSERT_TRUE(state.RestoreBackup(first));
+        EXPECT_EQ(ReadAll(history), row.restored);
+        // The history as it was before the restore is kept with the lists.
+        EXPECT_EQ(inBackup(state.Backups().at(0).name), row.live);
+    }
+}
+
 } // namespace

@@ -166,6 +166,28 @@ TEST_F(CommandLine, OneListLeavesAsCsvWithRealIpa) {
     EXPECT_TRUE(out_.contains(QStringLiteral("有1行")));
 }
 
+TEST_F(CommandLine, TheStudyHistoryLeavesAsCsvWithWhatWasSkippedSaid) {
+    {
+        QFile history(QString::fromStdString(core::LearnerHistoryPath(Learner(), "小明")));
+        ASSERT_TRUE(history.open(QIODevice::WriteOnly));
+        history.write(
+            "1\t1000\tanswer\tchoice\tcat\twrong\nrubbish\n1\t2000\tscore\tthink\t80\tθ\n");
+    }
+    const QString out = File("记录.csv");
+    ASSERT_EQ(Run({"--export", "小明", "--list", "history", out}), 0) << err_.toStdString();
+    QFile file(out);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = file.readAll().split('\n');
+    ASSERT_EQ(rows.size(), 4); // title, two events, the end of the last line
+    EXPECT_EQ(rows[1], QByteArray("1970-01-01T00:00:01.000Z,answer,choice,cat,wrong,,,,,,,,\r"));
+    EXPECT_TRUE(out_.contains(QStringLiteral("2条学习记录")));
+    EXPECT_TRUE(out_.contains(QStringLiteral("有1行")));
+    // Another format is refused before anything is written.
+    EXPECT_EQ(Run({"--export", "小明", "--list", "history", "--format", "kvtml", File("h.kvtml")}),
+              2);
+    EXPECT_FALSE(QFile::exists(File("h.kvtml")));
+}
+
 // Export, then import as a bank and into another learner's new words, in every format.
 TEST_F(CommandLine, ExportedListsComeBackThroughEveryFormat) {
     const char* files[] = {"all.csv", "all.txt", "all.kvtml"};

@@ -120,6 +120,7 @@ constexpr std::array AllModeButtons = {
     ModeButton::Btfollow,      ModeButton::btrecordword,  ModeButton::lookword,
     ModeButton::closelookword, ModeButton::SpeedButton9,  ModeButton::BtSelectTest1,
     ModeButton::SpeedButton12, ModeButton::SpeedButton13, ModeButton::SpeedButton1,
+    ModeButton::SpeedButton14,
 };
 
 class Soak {

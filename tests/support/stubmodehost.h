@@ -2,11 +2,13 @@
 #include "support/messagerecorder.h"
 
 #include "core/clock.h"
+#include "core/historyevent.h"
 #include "core/random.h"
 #include "core/studystate.h"
 #include "host/modehost.h"
 
 #include <map>
+#include <vector>
 
 /// The main window as far as a mode window that needs no timers, players or labels of the
 /// main window uses it: the state, the clock, the messages and the registrations. For tests
@@ -39,6 +41,12 @@ public:
                                    const PronounceOptions&) override;
     void ReportSoundFailure(const core::Status& failure) override;
     void ShowStudyTime(const QString&, const std::string&) override {}
+    /// Keeps the event, dated by the clock, in recorded.
+    void RecordStudy(const core::HistoryEvent& event) override {
+        recorded.push_back(event);
+        recorded.back().time = clock.Now();
+    }
+    std::string HistoryPath() const override { return historyPath; }
 
     /// Creates the window registered for button, as the main window would, shows it when
     /// show is set (a window that is never shown is never painted), and starts it.
@@ -51,4 +59,6 @@ public:
     QColor colour;
     std::map<ModeButton, ModeRegistration> registered;
     int contentChanges = 0;
+    std::vector<core::HistoryEvent> recorded;
+    std::string historyPath;
 };

@@ -350,8 +350,8 @@ TEST_F(ReadOnlyProgramTest, EverythingWrittenGoesToTheLearnerDataFolder) {
     QStringList written = Entries(learnerDir_);
     written.removeIf([](const QString& entry) { return entry.startsWith(u"Ann/backup"); });
     EXPECT_EQ(written, (QStringList{"1.htm", "2.htm", "3.htm", "Ann", "Ann/Ann.bm", "Ann/Ann1.bm",
-                                    "Ann/Ann2.bm", "Ann/Ann3.bm", "Ebook.txt", "Temp.wav",
-                                    "Worddata", "Worddata/自己的.dst"}));
+                                    "Ann/Ann2.bm", "Ann/Ann3.bm", "Ann/history.log", "Ebook.txt",
+                                    "Temp.wav", "Worddata", "Worddata/自己的.dst"}));
     std::vector<std::string> lines;
     ASSERT_TRUE(core::ReadTextLines((learnerDir_ + "Ann/Ann1.bm").toStdString(), lines));
     EXPECT_EQ(lines, (Lines{"one[wQn]num.一", "two[tu:]num.二"}));
