@@ -4,8 +4,8 @@
 #include "core/phoneset.h"
 #include "core/soundhint.h"
 #include "host/errortext.h"
-#include "sound/phonescorer.h"
 #include "sound/engine.h"
+#include "sound/phonescorer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
