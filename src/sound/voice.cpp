@@ -139,7 +139,10 @@ std::string Voice::Phonemes(const std::string& text) {
         if (clause == nullptr) {
             break;
         }
-        phonemes += (phonemes.empty() ? "" : " ") + std::string(clause);
+        if (!phonemes.empty()) {
+            phonemes += ' ';
+        }
+        phonemes.append(clause);
     }
     return phonemes;
 }

@@ -204,7 +204,8 @@ TEST(HistoryReader, TheTailHoldsEveryEventSinceTheTimeAsked) {
     std::string bytes;
     const int count = 80000; // about 4 MB
     for (int i = 0; i < count; ++i) {
-        bytes += Line(core::AnswerEvent(At(i * 1000LL), HistoryMode::Cards, "w" + std::to_string(i),
+        bytes += Line(core::AnswerEvent(At(i * 1000LL), HistoryMode::Cards,
+                                        std::string("w").append(std::to_string(i)),
                                         HistoryResult::Known));
     }
     FILE* f = std::fopen(path.c_str(), "wb");

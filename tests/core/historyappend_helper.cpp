@@ -17,7 +17,8 @@ int main(int argc, char** argv) {
     core::HistoryWriter writer(argv[1]);
     for (long long n = std::atoll(argv[2]);; ++n) {
         // Long words make lines that a kill can cut in the middle.
-        const std::string word = "w" + std::to_string(n) + std::string(200, 'x');
+        std::string word = "w";
+        word.append(std::to_string(n)).append(200, 'x');
         if (!writer.Append(core::AnswerEvent(core::TimePoint(std::chrono::milliseconds(n)),
                                              core::HistoryMode::Choice, word,
                                              core::HistoryResult::Right))) {

@@ -153,7 +153,10 @@ TEST(KillHarness, KilledAppendsLoseNoEarlierEvent) {
         // (appended, killed before it was reported).
         long long expected = 0;
         for (const core::HistoryEvent& e : read.events) {
-            unordered += e.word.rfind("w" + std::to_string(expected) + "x", 0) == 0 ? 0 : 1;
+            unordered +=
+                e.word.rfind(std::string("w").append(std::to_string(expected)).append("x"), 0) == 0
+                    ? 0
+                    : 1;
             expected = std::stoll(e.word.substr(1)) + 1;
         }
         lost += expected < reported + 1 ? 1 : 0;

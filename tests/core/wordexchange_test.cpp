@@ -407,7 +407,7 @@ TEST(WordExchange, EmptyEntriesArePassedOverAndCounted) {
 TEST(WordExchange, ALongReadReportsProgressAndStopsWhenTold) {
     std::string csv;
     for (int i = 0; i < 20000; ++i) {
-        csv += "w" + std::to_string(i) + ",n.词\n";
+        csv.append("w").append(std::to_string(i)).append(",n.词\n");
     }
     std::vector<double> seen;
     std::vector<core::ExchangeWord> words;

@@ -133,7 +133,7 @@ TEST_F(WordExchangeWindowTest, BadFilesAndCancelsChangeNothing) {
 TEST_F(WordExchangeWindowTest, ALongImportShowsItsProgressAndCanBeCancelled) {
     std::string csv = "word,meaning\n";
     for (int i = 0; i < 20000; ++i) {
-        csv += "w" + std::to_string(i) + ",n.词\n";
+        csv.append("w").append(std::to_string(i)).append(",n.词\n");
     }
     const QString big = Outside(QStringLiteral("big.csv"), csv);
     const QString small = Outside(QStringLiteral("small.csv"), "sun,n.太阳\n");
