@@ -126,37 +126,17 @@ TextEncoding DetectTextEncoding(std::string_view bytes) {
 
 bool ConvertToGb18030(std::string_view bytes, TextEncoding encoding, std::string& out) {
     out.clear();
-    std::string utf8;
-    switch (encoding) {
-    case TextEncoding::Gbk:
+    if (encoding == TextEncoding::Gbk) {
         out.assign(bytes);
         return true;
-    case TextEncoding::Utf8Bom:
-        bytes.remove_prefix(3);
-        [[fallthrough]];
-    case TextEncoding::Utf8:
-        if (!IsValidUtf8(bytes)) {
-            return false;
-        }
-        out = Utf8ToGb18030(bytes);
-        return true;
-    case TextEncoding::Utf16Le:
-    case TextEncoding::Utf16Be: {
-        const bool little = encoding == TextEncoding::Utf16Le;
-        if (StartsWith(bytes,
-                       little ? std::string_view("\xFF\xFE") : std::string_view("\xFE\xFF"))) {
-            bytes.remove_prefix(2);
-        }
-        if (!Utf16ToUtf8(bytes, little, utf8)) {
-            return false;
-        }
-        out = Utf8ToGb18030(utf8);
-        return true;
     }
-    case TextEncoding::Unknown:
+    // Every other encoding goes through UTF-8, which the program's own files are not.
+    std::string utf8;
+    if (!ConvertToUtf8(bytes, encoding, utf8)) {
         return false;
     }
-    return false;
+    out = Utf8ToGb18030(utf8);
+    return true;
 }
 
 bool ConvertToUtf8(std::string_view bytes, TextEncoding encoding, std::string& out) {
