@@ -171,7 +171,14 @@ void TRecordForm1::BuildWindow() {
     connect(Comparison, &ComparisonView::Updated, this, [this](int score) {
         // Only a score against a model with speech says how the word was said.
         if (score >= 0 && !comparedWord_.empty()) {
-            host_.RecordStudy(core::ScoreEvent({}, comparedWord_, score, {}));
+            // The weakest sound, where the word was scored sound by sound.
+            std::string worst;
+            const core::SoundScores& scores = Comparison->Sounds().scores;
+            if (Comparison->HasSounds() && Comparison->Sounds().status && scores.worst >= 0 &&
+                scores.worst < static_cast<int>(scores.sounds.size())) {
+                worst = scores.sounds[static_cast<std::size_t>(scores.worst)].symbol;
+            }
+            host_.RecordStudy(core::ScoreEvent({}, comparedWord_, score, worst));
         }
     });
     column->addWidget(Panel7);
