@@ -17,5 +17,9 @@ add_library(phonescorer STATIC
 )
 target_include_directories(phonescorer PUBLIC ${CMAKE_CURRENT_LIST_DIR}/..)
 target_include_directories(phonescorer SYSTEM PRIVATE ${_pocketsphinx_includes})
-target_link_libraries(phonescorer PUBLIC core voicescore PRIVATE ${POCKETSPHINX_LINK_LIBRARIES})
+# Not the whole pkg-config list: its audio-device library (sphinxad) brings the sound server's
+# client library, which the commands must not load; the scorer reads recordings from files.
+set(_pocketsphinx_libraries ${POCKETSPHINX_LINK_LIBRARIES})
+list(FILTER _pocketsphinx_libraries EXCLUDE REGEX "sphinxad")
+target_link_libraries(phonescorer PUBLIC core voicescore PRIVATE ${_pocketsphinx_libraries})
 set_target_properties(phonescorer PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
