@@ -420,12 +420,14 @@ void TWordSentenceForrm::StopSearches() {
     searches_.reset(); // waits for the search that runs to see the cancel
     // The next show makes a session of its own: the index of this one (tens of megabytes)
     // is freed now, not when the window opens again.
-    session_.reset();
+    if (session_) {
+        session_.reset();
 #ifdef __GLIBC__
-    // The index was built on the worker: its pages go back to the system rather than stay
-    // with that thread's heap.
-    malloc_trim(0);
+        // The index was built on the worker: its pages go back to the system rather than
+        // stay with that thread's heap. Only after a session went, so a show trims nothing.
+        malloc_trim(0);
 #endif
+    }
 }
 
 void TWordSentenceForrm::closeEvent(QCloseEvent* event) {
