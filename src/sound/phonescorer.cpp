@@ -9,6 +9,7 @@
 #include "phonescorer.h"
 
 #include "core/phoneset.h"
+#include "core/textfile.h"
 #include "core/voiceanalysis.h"
 
 #include <pocketsphinx.h>
@@ -18,7 +19,6 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace sound {
@@ -207,10 +207,14 @@ core::Status PhoneScorer::Open() {
 std::vector<std::string> PhoneScorer::DictionaryPhones(const std::string& word) {
     if (!dictionaryRead_) {
         dictionaryRead_ = true;
-        std::ifstream file(files_.dictionary, std::ios::binary);
-        std::ostringstream text;
-        text << '\n' << file.rdbuf();
-        dictionaryText_ = text.str();
+        // A line feed first, so that every entry, the first too, is found after one. An
+        // unreadable dictionary leaves only that: every word is then looked up in the speech
+        // engine.
+        std::string text;
+        if (!core::ReadFileBytes(files_.dictionary, text)) {
+            text.clear();
+        }
+        dictionaryText_.assign(1, '\n').append(text);
     }
     std::string key;
     for (const char c : word) {
