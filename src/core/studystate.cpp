@@ -180,26 +180,15 @@ bool StudyState::AddToNewList(const std::string& entry) {
     return true;
 }
 
-namespace {
-
-/// The line at pos, empty when there is none.
-std::string LineAt(const WordList& list, long long pos) {
-    return pos >= 0 && static_cast<std::size_t>(pos) < list.size()
-               ? list.Lines()[static_cast<std::size_t>(pos)]
-               : std::string();
-}
-
-} // namespace
-
 void StudyState::RemoveFromNew(long long pos) {
-    const std::string line = LineAt(NewList, pos);
+    const std::string line = NewList.Line(pos);
     if (NewList.RemoveAt(pos)) {
         Changed(line, Holder::NewWords, false);
     }
 }
 
 void StudyState::RemoveFromReview(long long pos, bool withCount) {
-    const std::string line = LineAt(ReviewList, pos);
+    const std::string line = ReviewList.Line(pos);
     const bool removed = ReviewList.RemoveAt(pos);
     if (removed) {
         Changed(line, Holder::Review, false);
