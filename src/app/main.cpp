@@ -3,6 +3,7 @@
 // sound library.
 #include "app/commandline.h"
 #include "app/windowsmain.h"
+#include "core/processend.h"
 #include "core/programmodule.h"
 #include "core/startupmark.h"
 #include "host/folders.h"
@@ -45,5 +46,6 @@ int main(int argc, char** argv) {
         QTextStream err(stderr);
         return RunCommand(QCoreApplication::arguments(), RunFolders(), out, err);
     }
-    return RunWindows(argc, argv);
+    // The windows have used the sound server: the end skips the static objects' destructors.
+    core::EndProcess(RunWindows(argc, argv));
 }

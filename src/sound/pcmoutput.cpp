@@ -20,6 +20,11 @@ constexpr int BufferMs = 1000;
 // When the device never reports the end, a stream counts as played this long after the time
 // its samples need, so that nobody waits for its end forever.
 constexpr qint64 EndGraceMs = 1500;
+// A stopped sink is kept this long before it is deleted. Qt's PulseAudio sink starts a drain
+// when the device runs dry and does not cancel it when the sink stops: the server's answer may
+// still arrive after the stop and calls into the sink. By then the stream is long gone and
+// no answer can come. A sink still waiting when the program ends is left to the exit.
+constexpr int RetireMs = 3000;
 
 } // namespace
 
@@ -84,7 +89,7 @@ void PcmOutput::Stop() {
     if (sink_ != nullptr) {
         sink_->disconnect(this);
         sink_->stop();
-        sink_->deleteLater();
+        QTimer::singleShot(RetireMs, sink_, &QObject::deleteLater);
     }
     sink_ = nullptr;
     io_ = nullptr;

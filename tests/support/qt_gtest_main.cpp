@@ -1,4 +1,6 @@
 // Entry point for tests that need a QApplication (windows, sound): GoogleTest inside Qt.
+#include "core/processend.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -6,7 +8,12 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    int result = 0;
+    {
+        QApplication app(argc, argv);
+        ::testing::InitGoogleTest(&argc, argv);
+        result = RUN_ALL_TESTS();
+    }
+    // The sound tests have talked to the sound server: end as the program does.
+    core::EndProcess(result);
 }
