@@ -5,7 +5,7 @@
 #include "core/soundhint.h"
 #include "host/errortext.h"
 #include "sound/engine.h"
-#include "sound/phonescorer.h"
+#include "sound/lazyscorer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -23,7 +23,7 @@ QJsonValue SymbolOrNull(const std::string& phone) {
 
 int RunScoreCommand(const QString& word, const QString& recording, QTextStream& out,
                     QTextStream& err) {
-    sound::PhoneScorer scorer;
+    sound::LazyScorer scorer;
     const std::string spelled = word.trimmed().toStdString();
     std::vector<std::string> phones = scorer.DictionaryPhones(spelled);
     if (phones.empty() && !spelled.empty()) {

@@ -46,8 +46,6 @@ extern "C" __attribute__((visibility("default"))) int ljt_windows_main(int* argc
     // The typefaces the windows name are mapped at once; the phonetic font is registered
     // after the sign-in window's first frame, which has no phonetics.
     InstallFontSubstitutes();
-    QGuiApplication::setWindowIcon(
-        QIcon::fromTheme(QStringLiteral(LJT_APP_ID), QIcon(folders.dataDir + "langjitong.png")));
 
     core::StudyState state;
     core::SystemClock clock;
@@ -72,6 +70,10 @@ extern "C" __attribute__((visibility("default"))) int ljt_windows_main(int* argc
     services.learnerDir = folders.learnerDir;
     services.signIn.videoFile = WelcomeVideo(folders);
     services.afterFirstFrame = [&voice, &mediaPlayer, dataDir = folders.dataDir] {
+        // Looking the icon up in the icon themes takes longer than drawing the sign-in window:
+        // the window and the task bar take it a moment later.
+        QGuiApplication::setWindowIcon(
+            QIcon::fromTheme(QStringLiteral(LJT_APP_ID), QIcon(dataDir + "langjitong.png")));
         voice.Register();
         // A player that cannot be made now fails again, and is reported, at the first word.
         mediaPlayer.Load();

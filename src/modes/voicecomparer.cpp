@@ -70,7 +70,7 @@ void VoiceComparer::SetExpectedWord(const std::string& word) {
     hasModel_ = hasModel_ || !word.empty();
     worker_->Post([this, word](const core::CancelToken&) {
         if (!scorer_) {
-            scorer_ = std::make_unique<sound::PhoneScorer>();
+            scorer_ = std::make_unique<sound::LazyScorer>();
         }
         // The model opens when the first word is shown, as the model sound is analysed then:
         // the recording that follows does not wait for it. A failure is reported with it.
@@ -84,7 +84,7 @@ void VoiceComparer::SetExpectedWord(const std::string& word) {
 
 void VoiceComparer::SetPhoneModel(const sound::PhoneModelFiles& files) {
     worker_->Post([this, files](const core::CancelToken&) {
-        scorer_ = std::make_unique<sound::PhoneScorer>(files);
+        scorer_ = std::make_unique<sound::LazyScorer>(files);
     });
 }
 
@@ -92,7 +92,7 @@ void VoiceComparer::SetExpectedSymbol(int k) {
     hasModel_ = true;
     worker_->Post([this, k](const core::CancelToken&) {
         if (!scorer_) {
-            scorer_ = std::make_unique<sound::PhoneScorer>();
+            scorer_ = std::make_unique<sound::LazyScorer>();
         }
         (void)scorer_->Open();
         phones_ = core::LessonSymbolPhones(k);

@@ -3,7 +3,7 @@
 #include "core/pcmwave.h"
 #include "core/pronunciationscore.h"
 #include "core/voiceanalysis.h"
-#include "sound/phonescorer.h"
+#include "sound/lazyscorer.h"
 
 #include <QObject>
 #include <QString>
@@ -89,7 +89,7 @@ private:
     core::VoiceAnalysis model_;
     std::vector<std::string> phones_; ///< the expected sounds; empty: not scored
     /// Opened at the first recording scored, on the worker, and kept for the next ones.
-    std::unique_ptr<sound::PhoneScorer> scorer_;
+    std::unique_ptr<sound::LazyScorer> scorer_;
 
     std::unique_ptr<sound::UiWorker> worker_; ///< last: stopped before the model goes
 };

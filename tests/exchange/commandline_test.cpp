@@ -288,8 +288,8 @@ TEST_F(CommandLine, ASignedInLearnersListsAreLeftToTheProgram) {
     EXPECT_EQ(Read(list), (Lines{"cat[kAt]n.猫", "sun[]n.太阳"}));
 }
 
-// The commands run on Qt Core alone: the program opens no window, sound or speech library for
-// them (the dynamic loader's own log lists every library started in the process).
+// The commands run on Qt Core alone: the program opens no window, sound, speech or scoring
+// library for them (the dynamic loader's own log lists every library started in the process).
 TEST_F(CommandLine, CommandsLoadNoWindowOrSoundLibrary) {
     const QString missing = File("missing.csv");
     const QStringList commands[] = {
@@ -298,9 +298,9 @@ TEST_F(CommandLine, CommandsLoadNoWindowOrSoundLibrary) {
         {"--export", "没有的学员", File("out.csv")},
         {"--import", missing, "--bank", "词库"},
     };
-    const char* const unwanted[] = {"libQt6Gui", "libQt6Widgets", "libQt6Multimedia",
-                                    "libespeak", "libpulse",      "libgst",
-                                    "libaubio",  "windows.so",    "sound.so"};
+    const char* const unwanted[] = {
+        "libQt6Gui", "libQt6Widgets",   "libQt6Multimedia", "libespeak",  "libpulse", "libgst",
+        "libaubio",  "libpocketsphinx", "liblapack",        "windows.so", "sound.so", "scorer.so"};
     for (const QStringList& arguments : commands) {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

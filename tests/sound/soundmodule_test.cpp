@@ -4,6 +4,7 @@
 #include "core/programmodule.h"
 #include "sound/engine.h"
 #include "sound/lazyplayer.h"
+#include "sound/lazyscorer.h"
 #include "sound/lazyvoice.h"
 #include "sound/sounderror.h"
 
@@ -83,6 +84,29 @@ TEST(SoundModule, ItsLibrariesAreLoadedWhenItIsOpened) {
     EXPECT_TRUE(voice.Register()) << voice.LastError().detail;
     ASSERT_NE(voice.Loaded(), nullptr);
     EXPECT_EQ(voice.Loaded()->LastError().what, core::Failure::None);
+}
+
+// The scorer is a module of its own as well: without it every score says which file is
+// missing; opened, it scores, and PocketSphinx is loaded only then.
+TEST(ScorerModule, MissingItNamesItAndOpenedItScores) {
+    {
+        sound::LazyScorer scorer;
+        const core::Status open = scorer.Open();
+        EXPECT_EQ(open.what, core::Failure::PronunciationModel);
+        EXPECT_NE(open.file.find("scorer.so"), std::string::npos) << open.file;
+        EXPECT_TRUE(scorer.DictionaryPhones("think").empty());
+        EXPECT_EQ(scorer.Score({"TH"}, core::PcmSound{}).status.what,
+                  core::Failure::PronunciationModel);
+    }
+    EXPECT_FALSE(Mapped("libpocketsphinx"));
+
+    std::string error;
+    void* entry = core::ModuleEntryAt(LJT_SCORER_MODULE_FILE, "ljt_scorer_functions", false, error);
+    ASSERT_NE(entry, nullptr) << error;
+    sound::UseScorer(reinterpret_cast<const sound::ScorerFunctions* (*)()>(entry)());
+    sound::LazyScorer scorer;
+    EXPECT_EQ(scorer.DictionaryPhones("Think"), (std::vector<std::string>{"TH", "IH", "NG", "K"}));
+    EXPECT_TRUE(Mapped("libpocketsphinx"));
 }
 
 } // namespace

@@ -1,0 +1,85 @@
+#include "sound/lazyscorer.h"
+
+#include "core/programmodule.h"
+#include "sound/scorerfunctions.h"
+
+#include <atomic>
+#include <mutex>
+
+namespace sound {
+
+namespace {
+
+std::atomic<const ScorerFunctions*> g_linked{nullptr};
+
+/// The module's functions, opened once for the whole program; null (and failure set) when it
+/// cannot be opened.
+const ScorerFunctions* ModuleFunctions(core::Status& failure) {
+    static std::mutex mutex;
+    static bool tried = false;
+    static const ScorerFunctions* functions = nullptr;
+    static core::Status moduleFailure;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!tried) {
+        tried = true;
+        std::string error;
+        void* entry = core::ModuleEntry(LJT_SCORER_MODULE, "ljt_scorer_functions", false, error);
+        if (entry != nullptr) {
+            functions = reinterpret_cast<const ScorerFunctions* (*)()>(entry)();
+        } else {
+            moduleFailure = core::Status::Sound(core::Failure::PronunciationModel,
+                                                core::ModuleFolder() + LJT_SCORER_MODULE, 0, error);
+        }
+    }
+    failure = moduleFailure;
+    return functions;
+}
+
+} // namespace
+
+void UseScorer(const ScorerFunctions* functions) {
+    g_linked.store(functions, std::memory_order_release);
+}
+
+LazyScorer::LazyScorer(PhoneModelFiles files) : files_(std::move(files)) {
+}
+
+LazyScorer::~LazyScorer() {
+    if (scorer_ != nullptr) {
+        functions_->destroy(scorer_);
+    }
+}
+
+bool LazyScorer::Ready() {
+    if (!tried_) {
+        tried_ = true;
+        functions_ = g_linked.load(std::memory_order_acquire);
+        if (functions_ == nullptr) {
+            functions_ = ModuleFunctions(failure_);
+        }
+        if (functions_ != nullptr) {
+            scorer_ = functions_->make(files_);
+        }
+    }
+    return scorer_ != nullptr;
+}
+
+std::vector<std::string> LazyScorer::DictionaryPhones(const std::string& word) {
+    return Ready() ? functions_->dictionaryPhones(*scorer_, word) : std::vector<std::string>{};
+}
+
+PhoneScoring LazyScorer::Score(const std::vector<std::string>& phones,
+                               const core::PcmSound& recording) {
+    if (!Ready()) {
+        PhoneScoring scoring;
+        scoring.status = failure_;
+        return scoring;
+    }
+    return functions_->score(*scorer_, phones, recording);
+}
+
+core::Status LazyScorer::Open() {
+    return Ready() ? functions_->open(*scorer_) : failure_;
+}
+
+} // namespace sound

@@ -1,0 +1,24 @@
+#pragma once
+#include "sound/phonescorer.h"
+
+#include <string>
+#include <vector>
+
+namespace sound {
+
+/// What the scorer module offers: a scorer made, used and freed through plain functions, so
+/// that a program opens PocketSphinx and the numeric libraries under it only when it first
+/// scores a recording, and never to show a window or run another command.
+struct ScorerFunctions {
+    PhoneScorer* (*make)(const PhoneModelFiles& files);
+    void (*destroy)(PhoneScorer* scorer);
+    std::vector<std::string> (*dictionaryPhones)(PhoneScorer& scorer, const std::string& word);
+    PhoneScoring (*score)(PhoneScorer& scorer, const std::vector<std::string>& phones,
+                          const core::PcmSound& recording);
+    core::Status (*open)(PhoneScorer& scorer);
+};
+
+/// The functions of the scorer compiled into the calling file's program or module.
+const ScorerFunctions& LinkedScorerFunctions();
+
+} // namespace sound
