@@ -7,6 +7,7 @@
 #include <QMediaDevices>
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace sound {
 
@@ -23,8 +24,15 @@ constexpr qint64 EndGraceMs = 1500;
 // A stopped sink is kept this long before it is deleted. Qt's PulseAudio sink starts a drain
 // when the device runs dry and does not cancel it when the sink stops: the server's answer may
 // still arrive after the stop and calls into the sink. By then the stream is long gone and
-// no answer can come. A sink still waiting when the program ends is left to the exit.
+// no answer can come.
 constexpr int RetireMs = 3000;
+
+/// The stopped sinks waiting out RetireMs. Those still waiting when the program ends are left
+/// to the exit on purpose; this set, never freed, says so to the leak checker.
+std::unordered_set<QAudioSink*>& RetiredSinks() {
+    static auto* sinks = new std::unordered_set<QAudioSink*>;
+    return *sinks;
+}
 
 } // namespace
 
@@ -89,7 +97,12 @@ void PcmOutput::Stop() {
     if (sink_ != nullptr) {
         sink_->disconnect(this);
         sink_->stop();
-        QTimer::singleShot(RetireMs, sink_, &QObject::deleteLater);
+        QAudioSink* retired = sink_;
+        RetiredSinks().insert(retired);
+        QTimer::singleShot(RetireMs, retired, [retired] {
+            RetiredSinks().erase(retired);
+            retired->deleteLater();
+        });
     }
     sink_ = nullptr;
     io_ = nullptr;
