@@ -9,6 +9,7 @@
 #include "core/studystate.h"
 #include "host/fonts.h"
 #include "host/studyhistory.h"
+#include "modes/statswindow.h"
 #include "modes/studystatsform.h"
 #include "support/stubmodehost.h"
 

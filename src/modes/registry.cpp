@@ -4,7 +4,7 @@
 #include "modes/mywriteform.h"
 #include "modes/recordform.h"
 #include "modes/selecttestform.h"
-#include "modes/studystatsform.h"
+#include "modes/statswindow.h"
 #include "modes/wordsentenceforrm.h"
 #include "modes/yinbiaoform.h"
 

@@ -611,18 +611,3 @@ void TStudyStatsForm::ChartListSizes() {
                                      .arg(last->lists[1])
                                      .arg(last->lists[2]));
 }
-
-void RegisterStatsWindow(ModeHost& host) {
-    ModeRegistration stats;
-    stats.slot = ModeSlot::Statistics;
-    stats.stop = BrowseStop::IfRunning;
-    stats.timer1Off = true;
-    stats.colour = StudyModeColour;
-    // Made once and kept: each opening reads the history again, and the charts' widgets are
-    // not built anew every time (Qt keeps a little of every calendar and chart view made).
-    stats.keepsWindow = true;
-    stats.create = [&host](QWidget* parent) -> ModeWindow* {
-        return new TStudyStatsForm(host, parent);
-    };
-    host.RegisterMode(ModeButton::SpeedButton14, std::move(stats));
-}

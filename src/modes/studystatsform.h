@@ -82,6 +82,3 @@ private:
     QButtonGroup* ranges_;
     sound::UiWorker worker_; ///< last: stopped before the rest goes
 };
-
-/// Plugs the statistics window into its button.
-void RegisterStatsWindow(ModeHost& host);

@@ -19,7 +19,7 @@ for file in bin/langjitong share/langjitong/Ebook.txt share/langjitong/DFPhoneti
     [ -f "$prefix/$file" ] || fail "$file is not installed"
 done
 [ -x "$prefix/bin/langjitong" ] || fail "the program is not executable"
-for module in windows.so sound.so scorer.so; do
+for module in windows.so sound.so scorer.so stats.so; do
     [ -f "$prefix/bin/$modules/$module" ] || fail "the module $module is not installed"
 done
 [ ! -e "$prefix/share/langjitong/.work" ] || fail "the data build's work folder was installed"

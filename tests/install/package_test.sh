@@ -89,7 +89,7 @@ for path in ./usr/bin/langjitong ./usr/share/langjitong/Ebook.txt ./usr/share/la
             ./usr/share/icons/hicolor/256x256/apps/"$id".png \
             ./usr/share/doc/langjitong/copyright ./usr/share/doc/langjitong/README \
             ./usr/share/doc/langjitong/changelog.gz ./usr/share/man/man1/langjitong.1.gz \
-            "$module_dir/windows.so" "$module_dir/sound.so" "$module_dir/scorer.so"; do
+            "$module_dir/windows.so" "$module_dir/sound.so" "$module_dir/scorer.so" "$module_dir/stats.so"; do
     grep -qxF "$path" "$listing" || fail "the package lacks $path"
 done
 if grep -v '^\./usr/' "$listing" | grep -qv '^\./$'; then

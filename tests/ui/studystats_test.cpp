@@ -11,6 +11,7 @@
 #include "modes/hereadform.h"
 #include "modes/mywriteform.h"
 #include "modes/selecttestform.h"
+#include "modes/statswindow.h"
 #include "modes/studystatsform.h"
 
 #include <QBarSeries>
