@@ -88,7 +88,9 @@ QCategoryAxis* DayAxis(const std::vector<core::DayFigures>& groups, std::size_t 
 QValueAxis* ValueAxis(double top, const QString& title = {}) {
     auto* axis = new QValueAxis;
     axis->setLabelsFont(SongFont(11));
-    axis->setRange(0, top > 0 ? top : 1);
+    // The axes count whole things: a range under four would be cut into fractions, which the
+    // whole-number labels would show as a column of zeros.
+    axis->setRange(0, std::max(top, 4.0));
     axis->setLabelFormat(QStringLiteral("%d"));
     if (!title.isEmpty()) {
         axis->setTitleText(title);

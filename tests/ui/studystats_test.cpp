@@ -29,6 +29,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextCharFormat>
+#include <QValueAxis>
+#include <cmath>
 #include <set>
 
 namespace {
@@ -203,6 +205,14 @@ TEST_F(StatsWindowTest, AnUnreadableHistoryStillOpensTheWindow) {
     EXPECT_FALSE(W()->LbSkipped->isHidden());
     EXPECT_EQ(W()->Summary().todayWords, 0);
     EXPECT_EQ(Bars(W()->ChartDaily)[0]->count(), 30);
+    // Nothing to count: the axis still steps by whole words, not 0.2 shown as "0".
+    for (QAbstractAxis* axis : W()->ChartDaily->chart()->axes(Qt::Vertical)) {
+        auto* values = qobject_cast<QValueAxis*>(axis);
+        ASSERT_NE(values, nullptr);
+        const double step = (values->max() - values->min()) / (values->tickCount() - 1);
+        EXPECT_GE(step, 1.0);
+        EXPECT_DOUBLE_EQ(step, std::round(step));
+    }
 }
 
 Lines Entries(int n, const std::string& stem) {
