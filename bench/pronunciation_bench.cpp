@@ -47,6 +47,8 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr int WordCount = 200;
+/// Each typical mistake is made in at least this many words where the bank has them.
+constexpr int MistakeWords = 25;
 const std::vector<std::string> Voices = {"kal", "awb", "rms", "slt", "espeak"};
 
 double Ms(Clock::duration d) {
@@ -70,8 +72,10 @@ bool Run(const std::string& command) {
 }
 
 /// The words: every few entries of the 中考 bank (found through the catalogue), single words
-/// of letters only, so that all five voices say the same thing.
-std::vector<std::string> BankWords(const std::string& appDir) {
+/// of letters only, so that all five voices say the same thing. The bank's other such words go
+/// to rest, when given.
+std::vector<std::string> BankWords(const std::string& appDir,
+                                   std::vector<std::string>* rest = nullptr) {
     std::vector<std::string> catalogue;
     if (!core::ReadTextLines(appDir + "Ebook.txt", catalogue)) {
         std::fprintf(stderr, "cannot read %sEbook.txt\n", appDir.c_str());
@@ -101,8 +105,12 @@ std::vector<std::string> BankWords(const std::string& appDir) {
     }
     std::vector<std::string> words;
     const std::size_t stride = std::max<std::size_t>(1, candidates.size() / WordCount);
-    for (std::size_t i = 0; i < candidates.size() && words.size() < WordCount; i += stride) {
-        words.push_back(candidates[i]);
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        if (i % stride == 0 && words.size() < WordCount) {
+            words.push_back(candidates[i]);
+        } else if (rest != nullptr) {
+            rest->push_back(candidates[i]);
+        }
     }
     return words;
 }
@@ -471,11 +479,117 @@ SoundFigures Measure(const std::vector<RightWrong>& words, const std::vector<Mis
     return f;
 }
 
+/// Each phone's gaps in the right renditions of the tuning voices: their middle and their
+/// spread above it (a phone heard too seldom takes those of all phones). Printed as the table
+/// that core keeps.
+std::vector<core::PhoneGapNorm> LearnPhoneGaps(const std::vector<RightWrong>& words,
+                                               const std::vector<MistakeCase>& mistakes) {
+    core::SoundCalibration raw;
+    raw.phoneGaps.clear();
+    std::map<std::string, std::vector<double>> gaps;
+    const auto add = [&](const Scored& s) {
+        if (s.heldOut || !s.scored) {
+            return;
+        }
+        for (const core::SoundResult& sound : s.With(raw).sounds) {
+            gaps[sound.phone].push_back(std::max(0.0, sound.gap));
+            gaps[""].push_back(std::max(0.0, sound.gap));
+        }
+    };
+    for (const RightWrong& rw : words) {
+        add(rw.right);
+    }
+    for (const MistakeCase& m : mistakes) {
+        add(m.right);
+    }
+    const auto quantile = [](std::vector<double> v, double q) {
+        std::sort(v.begin(), v.end());
+        return v.empty() ? 0.0 : v[static_cast<std::size_t>(q * (v.size() - 1))];
+    };
+    const auto norm = [&](std::string_view phone, const std::vector<double>& v) {
+        const double middle = quantile(v, 0.5);
+        return core::PhoneGapNorm{phone, middle, std::max(0.2, quantile(v, 0.9) - middle)};
+    };
+    const core::PhoneGapNorm all = norm("", gaps[""]);
+    std::vector<core::PhoneGapNorm> table;
+    std::printf("phone gaps said right (tuning voices):\n");
+    for (const std::string_view phone : core::ModelPhones()) {
+        if (phone == core::SilencePhone) {
+            continue;
+        }
+        const std::vector<double>& v = gaps[std::string(phone)];
+        core::PhoneGapNorm n = v.size() >= 12 ? norm(phone, v) : all;
+        n.phone = phone;
+        table.push_back(n);
+        std::printf("    {\"%.*s\", %.2f, %.2f}, // %zu\n", static_cast<int>(phone.size()),
+                    phone.data(), n.middle, n.spread, v.size());
+    }
+    return table;
+}
+
 /// How far the figures are from their goals (0 when all are met).
 double Shortfall(const SoundFigures& f) {
     return std::max(0.0, 95 - f.rightClose) + std::max(0.0, f.otherClose - 3) * 2 +
            std::max(0.0, 98 - f.sameBeats) + std::max(0.0, 80 - f.flagged) +
            std::max(0.0, f.wronglyFlagged - 5) * 2 + std::max(0.0, 95 - f.mistakeBelow);
+}
+
+/// What the scorer decoded from one recording.
+struct Decodings {
+    std::vector<core::PhoneSegment> aligned, loop;
+    bool scored = false;
+};
+
+/// The file of decodings in the cache folder, named after the way the scorer decodes.
+constexpr const char* DecodingsFile = "decodings-v1.txt";
+
+/// One line: the key (file name and phones), a tab, then "scored", and the aligned and loop
+/// segments as "phone first last logLikelihood" after a "|" each.
+void WriteDecodings(std::ofstream& out, const std::string& key, const Decodings& d) {
+    out << key << '\t' << (d.scored ? 1 : 0);
+    for (const auto* segments : {&d.aligned, &d.loop}) {
+        out << " |";
+        for (const core::PhoneSegment& s : *segments) {
+            char number[64];
+            std::snprintf(number, sizeof number, "%.17g", s.logLikelihood);
+            out << ' ' << s.phone << ' ' << s.first << ' ' << s.last << ' ' << number;
+        }
+    }
+    out << '\n';
+    out.flush();
+}
+
+std::map<std::string, Decodings> ReadDecodings(const fs::path& path) {
+    std::map<std::string, Decodings> all;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string::npos) {
+            continue;
+        }
+        std::istringstream fields(line.substr(tab + 1));
+        Decodings d;
+        int scored = 0;
+        fields >> scored;
+        d.scored = scored != 0;
+        std::vector<core::PhoneSegment>* into = nullptr;
+        std::string token;
+        while (fields >> token) {
+            if (token == "|") {
+                into = into == nullptr ? &d.aligned : &d.loop;
+                continue;
+            }
+            core::PhoneSegment s;
+            s.phone = token;
+            fields >> s.first >> s.last >> s.logLikelihood;
+            if (into != nullptr) {
+                into->push_back(s);
+            }
+        }
+        all[line.substr(0, tab)] = std::move(d);
+    }
+    return all;
 }
 
 long PrivateKb() {
@@ -493,7 +607,8 @@ long PrivateKb() {
     return kb;
 }
 
-int SoundBench(const std::vector<std::string>& words, const fs::path& cache, bool tune) {
+int SoundBench(const std::vector<std::string>& words, const std::vector<std::string>& more,
+               const fs::path& cache, bool tune) {
     for (std::size_t w = 0; w < 2; ++w) {
         if (!MakeVoiceFile(SoundVoices.front(), words[w],
                            SpeakerFile(cache, SoundVoices.front().name, words[w]))) {
@@ -529,15 +644,30 @@ int SoundBench(const std::vector<std::string>& words, const fs::path& cache, boo
                     times[times.size() / 2], times.back(), (after - before) / 1024.0);
     }
 
-    const auto score = [&scorer](const std::vector<std::string>& phones, const std::string& path,
-                                 bool heldOut) {
+    // The decodings are kept in the cache folder too, so that a run measuring other constants
+    // does not decode every recording again; a change of the decoding changes DecodingsFile.
+    const fs::path decodingsPath = cache / DecodingsFile;
+    std::map<std::string, Decodings> decodings = ReadDecodings(decodingsPath);
+    std::ofstream decodingsOut(decodingsPath, std::ios::app);
+    const auto score = [&](const std::vector<std::string>& phones, const std::string& path,
+                           bool heldOut) {
         Scored s;
         s.phones = phones;
         s.heldOut = heldOut;
-        const sound::PhoneScoring result = scorer.Score(phones, Read(path));
-        s.aligned = result.aligned;
-        s.loop = result.loop;
-        s.scored = static_cast<bool>(result.status);
+        std::string key = fs::path(path).filename().string();
+        for (const std::string& phone : phones) {
+            key += ' ' + phone;
+        }
+        auto known = decodings.find(key);
+        if (known == decodings.end()) {
+            const sound::PhoneScoring result = scorer.Score(phones, Read(path));
+            Decodings d{result.aligned, result.loop, static_cast<bool>(result.status)};
+            WriteDecodings(decodingsOut, key, d);
+            known = decodings.emplace(key, std::move(d)).first;
+        }
+        s.aligned = known->second.aligned;
+        s.loop = known->second.loop;
+        s.scored = known->second.scored;
         return s;
     };
 
@@ -563,7 +693,17 @@ int SoundBench(const std::vector<std::string>& words, const fs::path& cache, boo
     std::fflush(stdout);
     std::vector<MistakeCase> mistakes;
     int applied[std::size(Mistakes)] = {};
-    for (const std::string& word : words) {
+    // The benchmark's words first; then, for a mistake that applies to fewer than
+    // MistakeWords of them, more words of the bank that it applies to.
+    std::vector<std::string> mistakeWords = words;
+    mistakeWords.insert(mistakeWords.end(), more.begin(), more.end());
+    for (std::size_t w = 0; w < mistakeWords.size(); ++w) {
+        const std::string& word = mistakeWords[w];
+        const bool extra = w >= words.size();
+        if (extra && std::all_of(std::begin(applied), std::end(applied),
+                                 [](int n) { return n >= MistakeWords; })) {
+            break;
+        }
         const std::string phonemes = Capture("espeak-ng -q -x -v en-us " + Quote(word));
         const std::vector<std::string> phones = core::PhonesOfEspeak(phonemes);
         if (phones.empty() || phonemes.find(' ') != std::string::npos) {
@@ -572,7 +712,7 @@ int SoundBench(const std::vector<std::string>& words, const fs::path& cache, boo
         for (std::size_t k = 0; k < std::size(Mistakes); ++k) {
             int changed = -1;
             const std::string wrong = Mistakes[k].apply(phonemes, changed);
-            if (changed < 0 || wrong == phonemes) {
+            if (changed < 0 || wrong == phonemes || (extra && applied[k] >= MistakeWords)) {
                 continue;
             }
             ++applied[k];
@@ -596,6 +736,7 @@ int SoundBench(const std::vector<std::string>& words, const fs::path& cache, boo
 
     core::SoundCalibration chosen = scorer.calibration;
     if (tune) {
+        chosen.phoneGaps = LearnPhoneGaps(rightWrong, mistakes);
         // Coordinate search: each constant in turn over its candidates, the others kept, until
         // a pass changes nothing.
         double best = Shortfall(Measure(rightWrong, mistakes, chosen, false));
@@ -607,8 +748,8 @@ int SoundBench(const std::vector<std::string>& words, const fs::path& cache, boo
             {&core::SoundCalibration::freeGap, {0.0, 0.3, 0.6, 1.0, 1.5, 2.0, 3.0, 4.0}},
             {&core::SoundCalibration::gapScale, {0.3, 0.6, 1.0, 1.8, 2.5, 3.5, 5.0, 8.0}},
             {&core::SoundCalibration::meanWeight, {0.0, 0.2, 0.4, 0.5, 0.6, 0.8, 1.0}},
-            {&core::SoundCalibration::fitWeight, {0.0, 0.2, 0.5, 1.0, 2.0}},
-            {&core::SoundCalibration::fitFree, {1.0, 2.0, 3.0, 4.0, 5.0, 6.0}},
+            {&core::SoundCalibration::wordFreeGap, {0.0, 0.2, 0.4, 0.7, 1.0, 1.5, 2.0, 1000}},
+            {&core::SoundCalibration::wordGapScale, {0.1, 0.2, 0.4, 0.7, 1.0, 1.5, 2.5}},
             {&core::SoundCalibration::heardShare, {0.3, 0.5, 0.7}},
             {&core::SoundCalibration::faultCeiling, {20, 35, 49, 100}},
         };
@@ -641,10 +782,10 @@ int SoundBench(const std::vector<std::string>& words, const fs::path& cache, boo
             }
         }
         std::printf("constants found on the tuning voices (shortfall %.1f): freeGap %.2f, "
-                    "gapScale %.2f, meanWeight %.2f, fitWeight %.2f, fitFree %.2f, heardShare "
-                    "%.2f, faultCeiling %.0f, extraVowelFrames %d\n",
-                    best, chosen.freeGap, chosen.gapScale, chosen.meanWeight, chosen.fitWeight,
-                    chosen.fitFree, chosen.heardShare, chosen.faultCeiling,
+                    "gapScale %.2f, meanWeight %.2f, wordFreeGap %.2f, wordGapScale %.2f, "
+                    "heardShare %.2f, faultCeiling %.0f, extraVowelFrames %d\n",
+                    best, chosen.freeGap, chosen.gapScale, chosen.meanWeight, chosen.wordFreeGap,
+                    chosen.wordGapScale, chosen.heardShare, chosen.faultCeiling,
                     chosen.extraVowelFrames);
     }
 
@@ -707,14 +848,15 @@ int main(int argc, char** argv) {
     const fs::path cache = argc > 2 ? fs::path(argv[2]) : fs::path(LJT_BENCH_CACHE);
     fs::create_directories(cache);
 
-    const std::vector<std::string> words = BankWords(appDir);
+    std::vector<std::string> more;
+    const std::vector<std::string> words = BankWords(appDir, &more);
     if (words.size() < WordCount) {
         std::fprintf(stderr, "only %zu words found\n", words.size());
         return 1;
     }
 
     if (soundsOnly || tune) {
-        return SoundBench(words, cache, tune);
+        return SoundBench(words, more, cache, tune);
     }
 
     // (a) Time to score a 2-second recording against its model.
@@ -879,5 +1021,5 @@ int main(int argc, char** argv) {
                 slower.Mean(), slower.above, slower.count);
     std::printf("  alignment cost of the stretched: mean %.3f, highest %.3f\n", stretchCost.Mean(),
                 stretchCost.max);
-    return SoundBench(words, cache, false);
+    return SoundBench(words, more, cache, false);
 }
