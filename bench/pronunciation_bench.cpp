@@ -382,12 +382,12 @@ const Mistake Mistakes[] = {
 /// One scored recording, kept with its decodings so that other constants can be measured.
 struct Scored {
     std::vector<std::string> phones;
-    std::vector<core::PhoneSegment> aligned, loop;
+    std::vector<core::PhoneSegment> aligned, loop, rivals;
     bool heldOut = false;
     bool scored = false;
 
     core::SoundScores With(const core::SoundCalibration& c) const {
-        return core::ScoreSounds(phones, aligned, loop, c);
+        return core::ScoreSounds(phones, aligned, loop, rivals, c);
     }
 };
 
@@ -403,16 +403,33 @@ struct MistakeCase {
     int mistake = 0;
 };
 
+/// A lesson symbol said alone, scored as itself, or as a symbol it is often taken for.
+struct LessonCase {
+    Scored scored;
+    bool right = false;
+    std::string said, as;
+};
+
 struct SoundFigures {
     double rightClose = 0, otherClose = 0, sameBeats = 0, flagged = 0, wronglyFlagged = 0,
-           mistakeBelow = 0;
-    int rights = 0, others = 0, pairs = 0, mistakes = 0, sounds = 0;
+           mistakeBelow = 0, lessonRight = 0, lessonRival = 0;
+    int rights = 0, others = 0, pairs = 0, mistakes = 0, sounds = 0, lessonRights = 0,
+        lessonRivals = 0;
 };
 
 SoundFigures Measure(const std::vector<RightWrong>& words, const std::vector<MistakeCase>& mistakes,
-                     const core::SoundCalibration& c, bool heldOut, int* perMistake = nullptr,
-                     int* perMistakeCount = nullptr) {
+                     const std::vector<LessonCase>& lessons, const core::SoundCalibration& c,
+                     bool heldOut, int* perMistake = nullptr, int* perMistakeCount = nullptr) {
     SoundFigures f;
+    int lessonRight = 0, lessonRival = 0;
+    for (const LessonCase& l : lessons) {
+        if (l.scored.heldOut != heldOut) {
+            continue;
+        }
+        const bool close = l.scored.With(c).score >= core::CloseScore;
+        (l.right ? f.lessonRights : f.lessonRivals) += 1;
+        (l.right ? lessonRight : lessonRival) += close ? 1 : 0;
+    }
     int close = 0, otherClose = 0, wrongSounds = 0;
     std::vector<double> rightScore(words.size()), otherScore(words.size());
     for (std::size_t i = 0; i < words.size(); ++i) {
@@ -476,6 +493,8 @@ SoundFigures Measure(const std::vector<RightWrong>& words, const std::vector<Mis
     f.flagged = share(flagged, f.mistakes);
     f.wronglyFlagged = share(wrongSounds, f.sounds);
     f.mistakeBelow = share(below, f.mistakes);
+    f.lessonRight = share(lessonRight, f.lessonRights);
+    f.lessonRival = share(lessonRival, f.lessonRivals);
     return f;
 }
 
@@ -486,7 +505,7 @@ std::vector<core::PhoneGapNorm> LearnPhoneGaps(const std::vector<RightWrong>& wo
                                                const std::vector<MistakeCase>& mistakes) {
     core::SoundCalibration raw;
     raw.phoneGaps.clear();
-    std::map<std::string, std::vector<double>> gaps;
+    std::map<std::string, std::vector<double>> gaps, rivalGaps;
     const auto add = [&](const Scored& s) {
         if (s.heldOut || !s.scored) {
             return;
@@ -494,6 +513,8 @@ std::vector<core::PhoneGapNorm> LearnPhoneGaps(const std::vector<RightWrong>& wo
         for (const core::SoundResult& sound : s.With(raw).sounds) {
             gaps[sound.phone].push_back(std::max(0.0, sound.gap));
             gaps[""].push_back(std::max(0.0, sound.gap));
+            rivalGaps[sound.phone].push_back(std::max(0.0, sound.rivalGap));
+            rivalGaps[""].push_back(std::max(0.0, sound.rivalGap));
         }
     };
     for (const RightWrong& rw : words) {
@@ -506,11 +527,14 @@ std::vector<core::PhoneGapNorm> LearnPhoneGaps(const std::vector<RightWrong>& wo
         std::sort(v.begin(), v.end());
         return v.empty() ? 0.0 : v[static_cast<std::size_t>(q * (v.size() - 1))];
     };
-    const auto norm = [&](std::string_view phone, const std::vector<double>& v) {
+    const auto norm = [&](std::string_view phone, const std::vector<double>& v,
+                          const std::vector<double>& r) {
         const double middle = quantile(v, 0.5);
-        return core::PhoneGapNorm{phone, middle, std::max(0.2, quantile(v, 0.9) - middle)};
+        const double rivalMiddle = quantile(r, 0.5);
+        return core::PhoneGapNorm{phone, middle, std::max(0.2, quantile(v, 0.9) - middle),
+                                  rivalMiddle, std::max(0.2, quantile(r, 0.9) - rivalMiddle)};
     };
-    const core::PhoneGapNorm all = norm("", gaps[""]);
+    const core::PhoneGapNorm all = norm("", gaps[""], rivalGaps[""]);
     std::vector<core::PhoneGapNorm> table;
     std::printf("phone gaps said right (tuning voices):\n");
     for (const std::string_view phone : core::ModelPhones()) {
@@ -518,11 +542,12 @@ std::vector<core::PhoneGapNorm> LearnPhoneGaps(const std::vector<RightWrong>& wo
             continue;
         }
         const std::vector<double>& v = gaps[std::string(phone)];
-        core::PhoneGapNorm n = v.size() >= 12 ? norm(phone, v) : all;
+        core::PhoneGapNorm n = v.size() >= 12 ? norm(phone, v, rivalGaps[std::string(phone)]) : all;
         n.phone = phone;
         table.push_back(n);
-        std::printf("    {\"%.*s\", %.2f, %.2f}, // %zu\n", static_cast<int>(phone.size()),
-                    phone.data(), n.middle, n.spread, v.size());
+        std::printf("    {\"%.*s\", %.2f, %.2f, %.2f, %.2f}, // %zu\n",
+                    static_cast<int>(phone.size()), phone.data(), n.middle, n.spread, n.rivalMiddle,
+                    n.rivalSpread, v.size());
     }
     return table;
 }
@@ -531,23 +556,24 @@ std::vector<core::PhoneGapNorm> LearnPhoneGaps(const std::vector<RightWrong>& wo
 double Shortfall(const SoundFigures& f) {
     return std::max(0.0, 95 - f.rightClose) + std::max(0.0, f.otherClose - 3) * 2 +
            std::max(0.0, 98 - f.sameBeats) + std::max(0.0, 80 - f.flagged) +
-           std::max(0.0, f.wronglyFlagged - 5) * 2 + std::max(0.0, 95 - f.mistakeBelow);
+           std::max(0.0, f.wronglyFlagged - 5) * 2 + std::max(0.0, 95 - f.mistakeBelow) +
+           0.2 * (std::max(0.0, 95 - f.lessonRight) + std::max(0.0, f.lessonRival - 5));
 }
 
 /// What the scorer decoded from one recording.
 struct Decodings {
-    std::vector<core::PhoneSegment> aligned, loop;
+    std::vector<core::PhoneSegment> aligned, loop, rivals;
     bool scored = false;
 };
 
 /// The file of decodings in the cache folder, named after the way the scorer decodes.
-constexpr const char* DecodingsFile = "decodings-v1.txt";
+constexpr const char* DecodingsFile = "decodings-v3.txt";
 
 /// One line: the key (file name and phones), a tab, then "scored", and the aligned and loop
-/// segments as "phone first last logLikelihood" after a "|" each.
+/// segments, the loop's and the rivals' as "phone first last logLikelihood" after a "|" each.
 void WriteDecodings(std::ofstream& out, const std::string& key, const Decodings& d) {
     out << key << '\t' << (d.scored ? 1 : 0);
-    for (const auto* segments : {&d.aligned, &d.loop}) {
+    for (const auto* segments : {&d.aligned, &d.loop, &d.rivals}) {
         out << " |";
         for (const core::PhoneSegment& s : *segments) {
             char number[64];
@@ -577,7 +603,7 @@ std::map<std::string, Decodings> ReadDecodings(const fs::path& path) {
         std::string token;
         while (fields >> token) {
             if (token == "|") {
-                into = into == nullptr ? &d.aligned : &d.loop;
+                into = into == nullptr ? &d.aligned : into == &d.aligned ? &d.loop : &d.rivals;
                 continue;
             }
             core::PhoneSegment s;
@@ -661,12 +687,14 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
         auto known = decodings.find(key);
         if (known == decodings.end()) {
             const sound::PhoneScoring result = scorer.Score(phones, Read(path));
-            Decodings d{result.aligned, result.loop, static_cast<bool>(result.status)};
+            Decodings d{result.aligned, result.loop, result.rivals,
+                        static_cast<bool>(result.status)};
             WriteDecodings(decodingsOut, key, d);
             known = decodings.emplace(key, std::move(d)).first;
         }
         s.aligned = known->second.aligned;
         s.loop = known->second.loop;
+        s.rivals = known->second.rivals;
         s.scored = known->second.scored;
         return s;
     };
@@ -734,83 +762,186 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
         }
     }
 
+    // The lesson symbols said alone by the same voices: each as itself, and each one-phone
+    // symbol as each one-phone symbol it is a rival of (an s for the ʃ of the lesson).
+    std::printf("scoring the lesson symbols ...\n");
+    std::fflush(stdout);
+    std::vector<LessonCase> lessons;
+    for (const SoundVoice& voice : MistakeVoices) {
+        for (int k = 1; k <= 48; ++k) {
+            const std::string said(core::LessonSymbolPhonemes(k));
+            const std::string path = SpeakerFile(cache, "symbol-" + voice.name, std::to_string(k));
+            if (!MakeVoiceFile(voice, "[[" + said + "]]", path)) {
+                continue;
+            }
+            const std::vector<std::string> phones = core::LessonSymbolPhones(k);
+            lessons.push_back({score(phones, path, voice.heldOut), true, said, said});
+            for (int other = 1; other <= 48; ++other) {
+                const std::vector<std::string> as = core::LessonSymbolPhones(other);
+                const auto rivals =
+                    as.size() == 1 ? core::RivalPhones(as[0]) : std::vector<std::string_view>{};
+                if (phones.size() == 1 &&
+                    std::find(rivals.begin(), rivals.end(), phones[0]) != rivals.end()) {
+                    lessons.push_back({score(as, path, voice.heldOut), false, said,
+                                       std::string(core::LessonSymbolPhonemes(other))});
+                }
+            }
+        }
+    }
+
     core::SoundCalibration chosen = scorer.calibration;
     if (tune) {
-        chosen.phoneGaps = LearnPhoneGaps(rightWrong, mistakes);
+        const std::vector<core::PhoneGapNorm> learned = LearnPhoneGaps(rightWrong, mistakes);
+        chosen.phoneGaps = learned;
         // Coordinate search: each constant in turn over its candidates, the others kept, until
         // a pass changes nothing.
-        double best = Shortfall(Measure(rightWrong, mistakes, chosen, false));
+        double best = Shortfall(Measure(rightWrong, mistakes, lessons, chosen, false));
         struct Knob {
             double core::SoundCalibration::*field;
             std::vector<double> values;
         };
         const Knob knobs[] = {
-            {&core::SoundCalibration::freeGap, {0.0, 0.3, 0.6, 1.0, 1.5, 2.0, 3.0, 4.0}},
+            {&core::SoundCalibration::freeGap, {-1.0, -0.5, 0.0, 0.3, 0.6, 1.0, 1.5, 2.0, 3.0}},
             {&core::SoundCalibration::gapScale, {0.3, 0.6, 1.0, 1.8, 2.5, 3.5, 5.0, 8.0}},
             {&core::SoundCalibration::meanWeight, {0.0, 0.2, 0.4, 0.5, 0.6, 0.8, 1.0}},
             {&core::SoundCalibration::wordFreeGap, {0.0, 0.2, 0.4, 0.7, 1.0, 1.5, 2.0, 1000}},
             {&core::SoundCalibration::wordGapScale, {0.1, 0.2, 0.4, 0.7, 1.0, 1.5, 2.5}},
+            {&core::SoundCalibration::rivalFreeGap, {-0.5, 0.0, 0.2, 0.5, 1.0, 1.5, 2.0, 1000}},
+            {&core::SoundCalibration::rivalGapScale, {0.1, 0.2, 0.4, 0.7, 1.0, 1.5, 2.5}},
             {&core::SoundCalibration::heardShare, {0.3, 0.5, 0.7}},
             {&core::SoundCalibration::faultCeiling, {20, 35, 49, 100}},
         };
-        for (int pass = 0; pass < 4; ++pass) {
-            bool changed = false;
-            for (const Knob& knob : knobs) {
-                for (const double v : knob.values) {
+        // From the present constants, then from random ones: the search stops at the first
+        // point no single change improves, which depends on where it starts.
+        const core::SoundCalibration first = chosen;
+        double overall = best;
+        core::SoundCalibration overallChosen = chosen;
+        std::mt19937 random(5);
+        for (int start = 0; start < 24; ++start) {
+            chosen = first;
+            if (start > 0) {
+                for (const Knob& knob : knobs) {
+                    chosen.*knob.field = knob.values[random() % knob.values.size()];
+                }
+                chosen.phoneGaps = random() % 2 == 0 ? learned : std::vector<core::PhoneGapNorm>{};
+            }
+            best = Shortfall(Measure(rightWrong, mistakes, lessons, chosen, false));
+            for (int pass = 0; pass < 6; ++pass) {
+                bool changed = false;
+                for (const Knob& knob : knobs) {
+                    for (const double v : knob.values) {
+                        core::SoundCalibration c = chosen;
+                        c.*knob.field = v;
+                        const double shortfall =
+                            Shortfall(Measure(rightWrong, mistakes, lessons, c, false));
+                        if (shortfall < best - 1e-9) {
+                            best = shortfall;
+                            chosen = c;
+                            changed = true;
+                        }
+                    }
+                }
+                struct Count {
+                    int core::SoundCalibration::*field;
+                    std::vector<int> values;
+                };
+                const Count counts[] = {
+                    {&core::SoundCalibration::extraVowelFrames, {2, 4, 6, 9, 1000}},
+                    {&core::SoundCalibration::droppedFrames, {0, 3, 4, 6}},
+                    {&core::SoundCalibration::weakestCount, {1, 2, 3}},
+                };
+                // The learned table of phone gaps, or none.
+                for (const bool table : {false, true}) {
                     core::SoundCalibration c = chosen;
-                    c.*knob.field = v;
-                    const double shortfall = Shortfall(Measure(rightWrong, mistakes, c, false));
+                    c.phoneGaps = table ? learned : std::vector<core::PhoneGapNorm>{};
+                    const double shortfall =
+                        Shortfall(Measure(rightWrong, mistakes, lessons, c, false));
                     if (shortfall < best - 1e-9) {
                         best = shortfall;
                         chosen = c;
                         changed = true;
                     }
                 }
-            }
-            for (const int extra : {4, 6, 9, 1000}) {
-                core::SoundCalibration c = chosen;
-                c.extraVowelFrames = extra;
-                const double shortfall = Shortfall(Measure(rightWrong, mistakes, c, false));
-                if (shortfall < best - 1e-9) {
-                    best = shortfall;
-                    chosen = c;
-                    changed = true;
+                for (const Count& count : counts) {
+                    for (const int v : count.values) {
+                        core::SoundCalibration c = chosen;
+                        c.*count.field = v;
+                        const double shortfall =
+                            Shortfall(Measure(rightWrong, mistakes, lessons, c, false));
+                        if (shortfall < best - 1e-9) {
+                            best = shortfall;
+                            chosen = c;
+                            changed = true;
+                        }
+                    }
+                }
+                if (!changed) {
+                    break;
                 }
             }
-            if (!changed) {
-                break;
+            if (best < overall) {
+                overall = best;
+                overallChosen = chosen;
             }
         }
+        chosen = overallChosen;
+        best = overall;
         std::printf("constants found on the tuning voices (shortfall %.1f): freeGap %.2f, "
                     "gapScale %.2f, meanWeight %.2f, wordFreeGap %.2f, wordGapScale %.2f, "
-                    "heardShare %.2f, faultCeiling %.0f, extraVowelFrames %d\n",
+                    "rivalFreeGap %.2f, rivalGapScale %.2f, heardShare %.2f, faultCeiling %.0f, "
+                    "extraVowelFrames %d, droppedFrames %d, weakestCount %d\n",
                     best, chosen.freeGap, chosen.gapScale, chosen.meanWeight, chosen.wordFreeGap,
-                    chosen.wordGapScale, chosen.heardShare, chosen.faultCeiling,
-                    chosen.extraVowelFrames);
+                    chosen.wordGapScale, chosen.rivalFreeGap, chosen.rivalGapScale,
+                    chosen.heardShare, chosen.faultCeiling, chosen.extraVowelFrames,
+                    chosen.droppedFrames, chosen.weakestCount);
     }
 
     int perMistake[std::size(Mistakes)] = {};
     int perMistakeCount[std::size(Mistakes)] = {};
-    const SoundFigures t = Measure(rightWrong, mistakes, chosen, false);
-    const SoundFigures h = Measure(rightWrong, mistakes, chosen, true, perMistake, perMistakeCount);
-    std::printf("\n| Measure | Before | Tuning voices | Held-out voices | Goal |\n"
-                "|---|---|---|---|---|\n");
-    std::printf(
-        "| right word, other voice, at least \"接近\" | 75.4 %% | %.1f %% | %.1f %% | >= 95 %% |\n",
-        t.rightClose, h.rightClose);
-    std::printf("| other word, at least \"接近\" | 11.0 %% | %.1f %% | %.1f %% | <= 3 %% |\n",
-                t.otherClose, h.otherClose);
-    std::printf("| same word/other voice beats other word/same voice | 92.7 %% | %.1f %% | %.1f %% "
-                "| >= 98 %% |\n",
-                t.sameBeats, h.sameBeats);
-    std::printf(
-        "| mistaken rendition: the changed sound is flagged | - | %.1f %% | %.1f %% | >= 80 %% |\n",
-        t.flagged, h.flagged);
-    std::printf("| right rendition: sounds wrongly flagged | - | %.1f %% | %.1f %% | <= 5 %% |\n",
-                t.wronglyFlagged, h.wronglyFlagged);
-    std::printf(
-        "| mistaken rendition scores below the right one | - | %.1f %% | %.1f %% | >= 95 %% |\n",
-        t.mistakeBelow, h.mistakeBelow);
+    const SoundFigures t = Measure(rightWrong, mistakes, lessons, chosen, false);
+    const SoundFigures h =
+        Measure(rightWrong, mistakes, lessons, chosen, true, perMistake, perMistakeCount);
+    // The first calibration of the score sound by sound, on the same decodings: one gap for
+    // every phone, no whole-word check, no rivals.
+    core::SoundCalibration first;
+    first.phoneGaps.clear();
+    first.freeGap = 0.6;
+    first.gapScale = 3.5;
+    first.wordFreeGap = 1e9;
+    first.rivalFreeGap = 1e9;
+    first.droppedFrames = 4;
+    const SoundFigures ft = Measure(rightWrong, mistakes, lessons, first, false);
+    const SoundFigures fh = Measure(rightWrong, mistakes, lessons, first, true);
+    std::printf("\nBefore: the comparison with the model's recording; First: the first constants "
+                "of the score sound by sound (tuning / held-out voices), on the same "
+                "recordings.\n");
+    std::printf("| Measure | Before | First | Tuning voices | Held-out voices | Goal |\n"
+                "|---|---|---|---|---|---|\n");
+    const struct {
+        const char* name;
+        const char* before;
+        double SoundFigures::*figure;
+        const char* goal;
+    } rows[] = {
+        {"right word, other voice, at least \"接近\"", "75.4 %", &SoundFigures::rightClose,
+         ">= 95 %"},
+        {"other word, at least \"接近\"", "11.0 %", &SoundFigures::otherClose, "<= 3 %"},
+        {"same word/other voice beats other word/same voice", "92.7 %", &SoundFigures::sameBeats,
+         ">= 98 %"},
+        {"mistaken rendition: the changed sound is flagged", "-", &SoundFigures::flagged,
+         ">= 80 %"},
+        {"right rendition: sounds wrongly flagged", "-", &SoundFigures::wronglyFlagged, "<= 5 %"},
+        {"mistaken rendition scores below the right one", "-", &SoundFigures::mistakeBelow,
+         ">= 95 %"},
+        {"lesson symbol said alone, at least \"接近\"", "-", &SoundFigures::lessonRight, "-"},
+        {"lesson symbol scored as a rival's, at least \"接近\"", "-", &SoundFigures::lessonRival,
+         "-"},
+    };
+    for (const auto& row : rows) {
+        std::printf("| %s | %s | %.1f %% / %.1f %% | %.1f %% | %.1f %% | %s |\n", row.name,
+                    row.before, ft.*row.figure, fh.*row.figure, t.*row.figure, h.*row.figure,
+                    row.goal);
+    }
     std::printf("(%d + %d right renditions, %d + %d pairs, %d + %d mistaken renditions, %d + %d "
                 "sounds)\n",
                 t.rights, h.rights, t.pairs, h.pairs, t.mistakes, h.mistakes, t.sounds, h.sounds);
