@@ -70,6 +70,22 @@ constexpr std::string_view LessonPhonemes[] = {
 };
 static_assert(std::size(LessonPhonemes) == 48);
 
+// The sounds said in place of others, in the order of how often: the confusions that the
+// hints explain, and the voicing partners of the consonants (a final voiced consonant loses its
+// voice).
+struct Rivals {
+    std::string_view phone;
+    std::string_view rivals;
+};
+constexpr Rivals RivalTable[] = {
+    {"TH", "S F T DH"}, {"DH", "D Z TH V"}, {"V", "W B F"},  {"W", "V"},       {"R", "L"},
+    {"L", "N R"},       {"N", "L NG"},      {"NG", "N"},     {"IY", "IH"},     {"IH", "IY EH"},
+    {"AE", "EH AH"},    {"EH", "AE IH"},    {"SH", "S ZH"},  {"S", "SH Z TH"}, {"Z", "S ZH DH"},
+    {"ZH", "Z SH JH"},  {"B", "P V"},       {"P", "B"},      {"D", "T DH"},    {"T", "D"},
+    {"G", "K"},         {"K", "G"},         {"F", "V"},      {"JH", "CH ZH"},  {"CH", "JH SH"},
+    {"UW", "UH"},       {"UH", "UW"},       {"AA", "AO AH"}, {"AO", "AA OW"},  {"AH", "AA"},
+};
+
 void AppendPhones(std::string_view phones, std::vector<std::string>& out) {
     while (!phones.empty()) {
         const std::size_t space = phones.find(' ');
@@ -140,11 +156,31 @@ std::vector<std::string> PhonesOfEspeak(std::string_view phonemes) {
     return phones;
 }
 
-std::vector<std::string> LessonSymbolPhones(int k) {
+std::vector<std::string_view> RivalPhones(std::string_view phone) {
+    std::vector<std::string_view> rivals;
+    for (const Rivals& r : RivalTable) {
+        if (r.phone == phone) {
+            std::string_view rest = r.rivals;
+            while (!rest.empty()) {
+                const std::size_t space = rest.find(' ');
+                rivals.push_back(rest.substr(0, space));
+                rest =
+                    space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
+            }
+        }
+    }
+    return rivals;
+}
+
+std::string_view LessonSymbolPhonemes(int k) {
     if (k < 1 || k > static_cast<int>(std::size(LessonPhonemes))) {
         return {};
     }
-    return PhonesOfEspeak(LessonPhonemes[k - 1]);
+    return LessonPhonemes[k - 1];
+}
+
+std::vector<std::string> LessonSymbolPhones(int k) {
+    return PhonesOfEspeak(LessonSymbolPhonemes(k));
 }
 
 std::vector<std::string> SplitPhones(std::string_view phones) {

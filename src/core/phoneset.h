@@ -31,6 +31,15 @@ std::vector<std::string> PhonesOfEspeak(std::string_view phonemes);
 /// phoneme), 0 when none does there.
 std::size_t EspeakMnemonicLength(std::string_view phonemes);
 
+/// The phones a Chinese-speaking learner often says in place of phone (s for θ, w for v, the
+/// voicing partner of a consonant, ɪ for iː, ...): consonants for a consonant, vowels for a
+/// vowel. Empty for a phone without typical rivals.
+std::vector<std::string_view> RivalPhones(std::string_view phone);
+
+/// The eSpeak NG phonemes of lesson symbol k (1..48, the lessons' button order), as its model
+/// sound says it; empty outside.
+std::string_view LessonSymbolPhonemes(int k);
+
 /// The model phones of lesson symbol k (1..48, the lessons' button order); empty outside.
 std::vector<std::string> LessonSymbolPhones(int k);
 

@@ -2,6 +2,7 @@
 #include "pronunciationscore.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace core {
@@ -41,6 +42,11 @@ struct SoundResult {
     SoundFault fault = SoundFault::None;
     std::string heardAs; ///< the phone heard instead (empty when none clearly was)
     bool final = false;  ///< the last sound of the word
+    /// The log-likelihood per frame that the phone loop found above the aligned phone.
+    double gap = 0;
+    /// The log-likelihood per frame that the rival said in its place (or the final consonant
+    /// left out, or a vowel after it) fits above the phone; 0 when the phone itself was said.
+    double rivalGap = 0;
 
     int Rounded() const;
 };
@@ -56,19 +62,47 @@ struct SoundScores {
     int Rounded() const;
 };
 
+/// How far a phone said right usually falls behind the phone loop (log-likelihood per frame):
+/// the middle of its gaps and their spread above it, over right renditions of many words; the
+/// same for the rivals said in its place.
+struct PhoneGapNorm {
+    std::string_view phone;
+    double middle = 0;
+    double spread = 1;
+    double rivalMiddle = 0;
+    double rivalSpread = 1;
+};
+
+/// The gaps of the model's phones said right, as the benchmark's tuning voices give them.
+const std::vector<PhoneGapNorm>& LearnedPhoneGaps();
+
 /// The constants that turn decodings into scores, in one place so that the benchmark can
 /// measure them (the values are those "pronunciation_bench --tune" found on its tuning voices). A
 /// sound's gap is the log-likelihood per frame that the free phone loop finds above the aligned
-/// phone, plus fitWeight times how far the aligned phone's own fit per frame falls below -fitFree
-/// (the decoder measures each frame against its best state); up to freeGap costs nothing, beyond it
-/// the score falls by exp(-(gap - freeGap) / gapScale).
+/// phone, less the middle gap of that phone said right and in units of its spread (phoneGaps);
+/// up to freeGap costs nothing, beyond it the score falls by exp(-(gap - freeGap) / gapScale).
 struct SoundCalibration {
-    double freeGap = 0.6;
-    double gapScale = 3.5;
-    double fitWeight = 0;
-    double fitFree = 3;
-    /// The word score: this share of the mean sound score, the rest from the weakest sound.
+    double freeGap = 0;
+    double gapScale = 2.5;
+    /// Each phone's usual gap; a phone not in it is taken as middle 0, spread 1.
+    std::vector<PhoneGapNorm> phoneGaps = LearnedPhoneGaps();
+    /// The word score: this share of the mean sound score, the rest from the mean of the
+    /// weakestCount weakest sounds.
     double meanWeight = 0.6;
+    int weakestCount = 1;
+    /// The whole word: the loop's log-likelihood above the alignment's per frame of speech,
+    /// over the whole recording (a word said as another often aligns its phones in pauses or
+    /// squeezes them where the loop hears speech); up to wordFreeGap costs nothing, beyond it
+    /// the word keeps at most 100 exp(-(gap - wordFreeGap) / wordGapScale).
+    double wordFreeGap = 0;
+    double wordGapScale = 2.5;
+    /// A rival said in a sound's place (or the final consonant left out, or a vowel after it):
+    /// the rivals' alignment fits the sound's frames better than the expected phone by a gap
+    /// per frame, measured like the loop's against the phone's usual rival gap (phoneGaps); up
+    /// to rivalFreeGap without cost, beyond it the sound keeps at most
+    /// 100 exp(-(gap - rivalFreeGap) / rivalGapScale).
+    double rivalFreeGap = -0.5;
+    double rivalGapScale = 2.5;
     /// The share of a sound's frames the loop must give one other phone to name it heard.
     double heardShare = 0.3;
     /// A vowel the loop hears after a final consonant counts from this many frames on.
@@ -76,19 +110,21 @@ struct SoundCalibration {
     /// The score a sound keeps at most when it was dropped or a vowel followed it.
     double faultCeiling = 20;
     /// A final consonant aligned to at most this many frames over silence was dropped.
-    int droppedFrames = 4;
+    int droppedFrames = 3;
 };
 
 /// The grade of a sound score.
 SoundGrade GradeOf(double score);
 
 /// Scores the expected phones (no silence) of a word from the forced alignment of the
-/// recording to them (its segments, silence included, in time order) and the free phone
-/// loop's decoding of the same recording. Where the alignment does not hold the expected
-/// phones in order, every sound scores 0.
+/// recording to them (its segments, silence included, in time order), the free phone loop's
+/// decoding of the same recording and, when given, its alignment with the expected phones'
+/// rivals (RivalPhones in each place, the final consonant optional and a vowel allowed after
+/// it). Where the alignment does not hold the expected phones in order, every sound scores 0.
 SoundScores ScoreSounds(const std::vector<std::string>& expected,
                         const std::vector<PhoneSegment>& aligned,
                         const std::vector<PhoneSegment>& loop,
+                        const std::vector<PhoneSegment>& rivals = {},
                         const SoundCalibration& calibration = {});
 
 /// A recording that the comparison with the model's recording scores at least this high

@@ -50,6 +50,23 @@ std::string PhoneOfWord(const char* word) {
     return core::IsModelPhone(phone) ? phone : std::string();
 }
 
+/// The expected phones with, in each place, the sounds a learner often says there instead; a
+/// final consonant may be left out or followed by a vowel. The alignment with this row tells
+/// which was said.
+std::string RivalRow(const std::vector<std::string>& phones) {
+    std::string row;
+    for (std::size_t i = 0; i < phones.size(); ++i) {
+        std::string choice = WordOf(phones[i]);
+        for (const std::string_view rival : core::RivalPhones(phones[i])) {
+            choice += " | " + WordOf(rival);
+        }
+        const bool finalConsonant =
+            i + 1 == phones.size() && i > 0 && !core::IsVowelPhone(phones[i]);
+        row += finalConsonant ? " [(" + choice + ")] [ph_ah]" : " (" + choice + ")";
+    }
+    return row;
+}
+
 bool Readable(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return file.good() && file.peek() != std::ifstream::traits_type::eof();
@@ -130,15 +147,15 @@ struct PhoneScorer::Decoder {
     }
 
     /// Aligns samples with a row of phone words (" ph_th ph_ih ..."), silence allowed around,
-    /// as the search named name.
+    /// as the search named name; unscored, the row may hold the grammar's choices and options.
     std::vector<core::PhoneSegment> Align(const char* name, const std::string& row,
-                                          const std::vector<int16>& samples) {
+                                          const std::vector<int16>& samples, bool scored = true) {
         const std::string grammar =
             "#JSGF V1.0;\ngrammar align;\npublic <align> = [ph_sil]" + row + " [ph_sil];\n";
         if (ps_set_jsgf_string(ps, name, grammar.c_str()) < 0) {
             return {};
         }
-        return Decode(name, samples, true);
+        return Decode(name, samples, scored);
     }
 };
 
@@ -240,7 +257,7 @@ std::vector<std::string> PhoneScorer::DictionaryPhones(const std::string& word) 
 PhoneScoring PhoneScorer::Score(const std::vector<std::string>& phones,
                                 const core::PcmSound& recording) {
     PhoneScoring result;
-    result.scores = core::ScoreSounds(phones, {}, {}, calibration);
+    result.scores = core::ScoreSounds(phones, {}, {}, {}, calibration);
     if (const core::Status opened = Open(); !opened) {
         result.status = opened;
         return result;
@@ -303,7 +320,21 @@ PhoneScoring PhoneScorer::Score(const std::vector<std::string>& phones,
     }
     result.loop = decoder_->Align("heard", heardRow, samples);
     result.aligned = decoder_->Align("expected", expected, samples);
-    result.scores = core::ScoreSounds(phones, result.aligned, result.loop, calibration);
+    // Which rival was said is decided with the choices; its fit is measured like the others',
+    // by aligning the row decided on (the scores of a grammar with choices are not comparable).
+    // Mostly the expected phones win, whose alignment there is already.
+    const std::vector<core::PhoneSegment> chosen =
+        decoder_->Align("rivals", RivalRow(phones), samples, false);
+    std::string saidRow;
+    for (const core::PhoneSegment& s : chosen) {
+        if (s.phone != core::SilencePhone) {
+            saidRow += ' ' + WordOf(s.phone);
+        }
+    }
+    result.rivals =
+        saidRow == expected ? result.aligned : decoder_->Align("said", saidRow, samples);
+    result.scores =
+        core::ScoreSounds(phones, result.aligned, result.loop, result.rivals, calibration);
     return result;
 }
 

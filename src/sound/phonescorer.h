@@ -23,6 +23,7 @@ struct PhoneScoring {
     /// The decodings the scores were made from (for measuring other calibrations).
     std::vector<core::PhoneSegment> aligned;
     std::vector<core::PhoneSegment> loop;
+    std::vector<core::PhoneSegment> rivals;
 };
 
 /// Scores recordings sound by sound against an acoustic model trained on many speakers. The

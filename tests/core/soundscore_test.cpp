@@ -78,6 +78,28 @@ TEST(PhoneSet, LessonSymbolsHaveTheirPhones) {
     }
 }
 
+TEST(PhoneSet, RivalsAreModelPhonesOfTheSameKind) {
+    const struct {
+        const char* phone;
+        const char* rival;
+    } cases[] = {{"TH", "S"},  {"DH", "D"},  {"V", "W"},  {"R", "L"}, {"L", "N"},
+                 {"IY", "IH"}, {"AE", "EH"}, {"SH", "S"}, {"D", "T"}, {"Z", "S"}};
+    for (const auto& c : cases) {
+        const auto rivals = core::RivalPhones(c.phone);
+        EXPECT_NE(std::find(rivals.begin(), rivals.end(), c.rival), rivals.end()) << c.phone;
+    }
+    for (const std::string_view phone : core::ModelPhones()) {
+        for (const std::string_view rival : core::RivalPhones(phone)) {
+            EXPECT_TRUE(core::IsModelPhone(rival) && rival != core::SilencePhone) << rival;
+            EXPECT_NE(rival, phone);
+            EXPECT_EQ(core::IsVowelPhone(rival), core::IsVowelPhone(phone)) << phone << rival;
+        }
+    }
+    EXPECT_TRUE(core::RivalPhones("SIL").empty());
+    EXPECT_EQ(core::LessonSymbolPhonemes(13), "S");
+    EXPECT_EQ(core::LessonSymbolPhonemes(49), "");
+}
+
 TEST(PhoneSet, DictionaryEntriesAreCheckedPhoneByPhone) {
     EXPECT_EQ(core::SplitPhones(" TH  IH\tNG K "), (Phones{"TH", "IH", "NG", "K"}));
     EXPECT_TRUE(core::SplitPhones("TH XX K").empty());
@@ -122,7 +144,7 @@ TEST(SoundScore, AlignmentAndLoopGiveEachSoundItsScore) {
         {"said right", right, right, 0, SoundGrade::Good, SoundFault::None, ""},
         {"θ said as s", right,
          Segments({{"SIL", 10, -5},
-                   {"S", 10, -3},
+                   {"S", 10, 0},
                    {"IH", 12, -7},
                    {"NG", 8, -7},
                    {"K", 6, -8},
@@ -239,6 +261,124 @@ TEST(SoundScore, OnlyARecordingMatchingTheModelOverrulesTheSounds) {
     EXPECT_EQ(core::WithModelComparison(sounds, 96).score, 99) << "never lowered";
 }
 
+TEST(SoundScore, TheRivalsTellWhatWasSaidInstead) {
+    const Phones think{"TH", "IH", "NG", "K"};
+    const auto aligned = Segments({{"SIL", 10, -5},
+                                   {"TH", 10, -8},
+                                   {"IH", 12, -7},
+                                   {"NG", 8, -7},
+                                   {"K", 6, -8},
+                                   {"SIL", 10, -5}});
+    // The loop hears what was aligned: only the rivals tell.
+    const struct {
+        const char* name;
+        std::vector<PhoneSegment> rivals;
+        int worst;
+        SoundGrade grade;
+        SoundFault fault;
+        const char* heardAs;
+    } cases[] = {
+        {"said right", aligned, 0, SoundGrade::Good, SoundFault::None, ""},
+        {"θ said as s",
+         Segments({{"SIL", 10, -5},
+                   {"S", 10, -3},
+                   {"IH", 12, -7},
+                   {"NG", 8, -7},
+                   {"K", 6, -8},
+                   {"SIL", 10, -5}}),
+         0, SoundGrade::Wrong, SoundFault::Substituted, "S"},
+        {"s fits no better than θ",
+         Segments({{"SIL", 10, -5},
+                   {"S", 10, -8.5},
+                   {"IH", 12, -7},
+                   {"NG", 8, -7},
+                   {"K", 6, -8},
+                   {"SIL", 10, -5}}),
+         0, SoundGrade::Good, SoundFault::None, ""},
+        {"final k left out",
+         Segments(
+             {{"SIL", 10, -5}, {"TH", 10, -8}, {"IH", 12, -7}, {"NG", 8, -7}, {"SIL", 16, -2}}),
+         3, SoundGrade::Wrong, SoundFault::Dropped, ""},
+        {"a vowel after the k",
+         Segments({{"SIL", 10, -5},
+                   {"TH", 10, -8},
+                   {"IH", 12, -7},
+                   {"NG", 8, -7},
+                   {"K", 6, -8},
+                   {"AH", 8, -2},
+                   {"SIL", 2, -5}}),
+         3, SoundGrade::Wrong, SoundFault::ExtraVowel, "AH"},
+        {"no rival there: not heeded",
+         Segments({{"SIL", 10, -5},
+                   {"M", 10, -1},
+                   {"IH", 12, -7},
+                   {"NG", 8, -7},
+                   {"K", 6, -8},
+                   {"SIL", 10, -5}}),
+         0, SoundGrade::Good, SoundFault::None, ""},
+    };
+    // Plain gaps, so that the cases do not hang on the learned table.
+    core::SoundCalibration plain;
+    plain.phoneGaps.clear();
+    for (const auto& c : cases) {
+        const core::SoundScores s = core::ScoreSounds(think, aligned, aligned, c.rivals, plain);
+        ASSERT_EQ(s.sounds.size(), think.size()) << c.name;
+        EXPECT_EQ(s.worst, c.worst) << c.name;
+        const core::SoundResult& worst = s.sounds[static_cast<std::size_t>(s.worst)];
+        EXPECT_EQ(worst.grade, c.grade) << c.name;
+        EXPECT_EQ(worst.fault, c.fault) << c.name;
+        EXPECT_EQ(worst.heardAs, c.heardAs) << c.name;
+        EXPECT_EQ(s.verdict == core::Verdict::VeryGood, c.grade == SoundGrade::Good) << c.name;
+    }
+}
+
+TEST(SoundScore, ALessonSymbolIsToldFromItsRival) {
+    // An s recorded for the ʃ of the lesson, and a ʃ: the rivals' alignment picks the one said.
+    const auto aligned = Segments({{"SIL", 10, -5}, {"SH", 15, -9}, {"SIL", 10, -5}});
+    const auto saidS = Segments({{"SIL", 10, -5}, {"S", 15, -4}, {"SIL", 10, -5}});
+    const core::SoundScores s = core::ScoreSounds({"SH"}, aligned, aligned, saidS);
+    EXPECT_EQ(s.verdict, core::Verdict::TryAgain);
+    EXPECT_EQ(s.sounds[0].heardAs, "S");
+    EXPECT_EQ(core::ScoreSounds({"SH"}, aligned, aligned, aligned).verdict,
+              core::Verdict::VeryGood);
+}
+
+TEST(SoundScore, AWordWhosePhonesFitNoSpeechIsAnotherWord) {
+    // The phones of the word squeezed into the pauses, the speech left to the silence around:
+    // each phone fits its few frames, the word as a whole does not.
+    const Phones it{"IH", "T"};
+    const auto aligned = Segments({{"SIL", 30, -6}, {"IH", 3, -2}, {"T", 3, -2}, {"SIL", 10, -1}});
+    const auto loop = Segments({{"SIL", 5, -1},
+                                {"TH", 10, -2},
+                                {"IY", 15, -2},
+                                {"IH", 3, -2},
+                                {"T", 3, -2},
+                                {"SIL", 10, -1}});
+    const core::SoundScores s = core::ScoreSounds(it, aligned, loop);
+    EXPECT_EQ(s.sounds[0].grade, SoundGrade::Good);
+    EXPECT_EQ(s.verdict, core::Verdict::TryAgain);
+    EXPECT_EQ(core::ScoreSounds(it, loop, loop).verdict, core::Verdict::TryAgain)
+        << "the alignment does not hold the word";
+}
+
+TEST(SoundScore, APhoneIsMeasuredAgainstItsUsualGap) {
+    // The same gap costs a phone that is usually heard with a wide gap less than one that is
+    // usually heard with none; a phone without a norm is taken as it is.
+    core::SoundCalibration c;
+    const auto scoreOf = [&c](const char* phone) {
+        return core::ScoreSounds({phone}, Segments({{phone, 10, -8}}), Segments({{"F", 10, -2}}),
+                                 {}, c)
+            .score;
+    };
+    c.phoneGaps.clear();
+    const double plain = scoreOf("S");
+    EXPECT_LT(plain, 100.0);
+    c.phoneGaps = {{"S", 0, 0.5}, {"SH", 2, 4}};
+    EXPECT_GT(scoreOf("SH"), scoreOf("S"));
+    EXPECT_LT(scoreOf("S"), plain);
+    EXPECT_EQ(scoreOf("Z"), plain);
+}
+
 TEST(SoundHint, TypicalConfusionsGetTheirAdvice) {
     const auto sound = [](const char* phone, SoundGrade grade, SoundFault fault, const char* heard,
                           bool final = false) {
@@ -281,7 +421,7 @@ TEST(SoundHint, TypicalConfusionsGetTheirAdvice) {
 TEST(SoundHint, TheDescriptionNamesEverySoundAndTheHint) {
     const Phones think{"TH", "IH", "NG", "K"};
     const auto aligned = Segments({{"TH", 10, -8}, {"IH", 12, -7}, {"NG", 8, -7}, {"K", 6, -8}});
-    const auto loop = Segments({{"S", 10, -3}, {"IH", 12, -7}, {"NG", 8, -7}, {"K", 6, -8}});
+    const auto loop = Segments({{"S", 10, 0}, {"IH", 12, -7}, {"NG", 8, -7}, {"K", 6, -8}});
     const core::SoundScores s = core::ScoreSounds(think, aligned, loop);
     const std::string text = core::DescribeSoundScores(s);
     EXPECT_NE(text.find("得分 " + std::to_string(s.Rounded())), std::string::npos) << text;
