@@ -11,24 +11,16 @@ namespace {
 
 StatsWindowMaker g_linked = nullptr;
 
-/// The module's maker, opened once; null (and failure set) when it cannot be opened.
+/// The module's maker (a module already open is found again); null, and failure set, when
+/// it cannot be opened.
 StatsWindowMaker ModuleMaker(core::Status& failure) {
-    static bool tried = false;
-    static StatsWindowMaker maker = nullptr;
-    static core::Status moduleFailure;
-    if (!tried) {
-        tried = true;
-        std::string error;
-        void* entry = core::ModuleEntry(LJT_STATS_MODULE, "ljt_stats_window", false, error);
-        if (entry != nullptr) {
-            maker = reinterpret_cast<StatsWindowMaker>(entry);
-        } else {
-            moduleFailure = core::Status::File(core::Failure::NotFound,
-                                               core::ModuleFolder() + LJT_STATS_MODULE, 0, error);
-        }
+    std::string error;
+    void* entry = core::ModuleEntry(LJT_STATS_MODULE, "ljt_stats_window", false, error);
+    if (entry == nullptr) {
+        failure = core::Status::File(core::Failure::NotFound,
+                                     core::ModuleFolder() + LJT_STATS_MODULE, 0, error);
     }
-    failure = moduleFailure;
-    return maker;
+    return reinterpret_cast<StatsWindowMaker>(entry);
 }
 
 } // namespace

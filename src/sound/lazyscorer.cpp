@@ -4,7 +4,6 @@
 #include "sound/scorerfunctions.h"
 
 #include <atomic>
-#include <mutex>
 
 namespace sound {
 
@@ -12,27 +11,17 @@ namespace {
 
 std::atomic<const ScorerFunctions*> g_linked{nullptr};
 
-/// The module's functions, opened once for the whole program; null (and failure set) when it
-/// cannot be opened.
+/// The module's functions (a module already open is found again); null, and failure set,
+/// when it cannot be opened.
 const ScorerFunctions* ModuleFunctions(core::Status& failure) {
-    static std::mutex mutex;
-    static bool tried = false;
-    static const ScorerFunctions* functions = nullptr;
-    static core::Status moduleFailure;
-    std::lock_guard<std::mutex> lock(mutex);
-    if (!tried) {
-        tried = true;
-        std::string error;
-        void* entry = core::ModuleEntry(LJT_SCORER_MODULE, "ljt_scorer_functions", false, error);
-        if (entry != nullptr) {
-            functions = reinterpret_cast<const ScorerFunctions* (*)()>(entry)();
-        } else {
-            moduleFailure = core::Status::Sound(core::Failure::PronunciationModel,
-                                                core::ModuleFolder() + LJT_SCORER_MODULE, 0, error);
-        }
+    std::string error;
+    void* entry = core::ModuleEntry(LJT_SCORER_MODULE, "ljt_scorer_functions", false, error);
+    if (entry == nullptr) {
+        failure = core::Status::Sound(core::Failure::PronunciationModel,
+                                      core::ModuleFolder() + LJT_SCORER_MODULE, 0, error);
+        return nullptr;
     }
-    failure = moduleFailure;
-    return functions;
+    return reinterpret_cast<const ScorerFunctions* (*)()>(entry)();
 }
 
 } // namespace
