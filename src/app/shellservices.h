@@ -48,6 +48,10 @@ struct ShellServices {
     SignInOptions signIn;
     /// False: the start-up runs only when FormShow is called, not at the first showing (tests).
     bool startUpOnShow = true;
+    /// True: the window's bands, buttons and labels are made right after the sign-in window's
+    /// first frame, which covers them until the learner has signed in, so that the sign-in
+    /// window comes up sooner. False: they are made with the window.
+    bool buildBehindSignIn = false;
     /// The periodic save runs this long after the first change not yet saved, so that a crash
     /// or a power loss costs at most that much study.
     int autosaveMs = 60000;

@@ -83,6 +83,7 @@ extern "C" __attribute__((visibility("default"))) int ljt_windows_main(int* argc
     services.readVolume = [&volume] { return volume.Get(); };
     services.writeVolume = [&volume](std::uint32_t value) { volume.Set(value); };
 
+    services.buildBehindSignIn = true;
     TWordmemory window(services);
     // Speech that cannot reach the sound output is reported like the players' device
     // failures: once in the run, not for every word.

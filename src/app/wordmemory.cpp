@@ -102,9 +102,9 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
 
     pronouncer_ =
         std::make_unique<Pronouncer>(state_, messages_, voice_, mediaPlayer_, timer2_, timer3_);
-    BuildWindow();
-    core::StartupMark("main window built");
-    SetColour(CardModeColour);
+    // The client panel is there from the start: the mode windows are registered into it.
+    panel1_ = new QWidget(this);
+    panel1_->setObjectName(QStringLiteral("Panel1"));
     switcher_ = std::make_unique<ModeSwitcher>(
         ModeSwitcher::Parts{state_, timer1_, timer2_, mediaPlayer_, panel1_,
                             [this](const QColor& colour) { SetColour(colour); }});
@@ -120,18 +120,6 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
     }
     timer3_->start();
 
-    // The study-content window is created right after the main window and stays hidden.
-    wordForm1_ = std::make_unique<TWordForm1>(state_, messages_);
-    core::StartupMark("study content window");
-    // The study-content window is a window of its own: the column's Alt keys work there too,
-    // so that a mode opens by its key whichever window the learner is in.
-    for (QPushButton* button : Panel3->findChildren<QPushButton*>()) {
-        const QKeySequence key = QKeySequence::mnemonic(button->text());
-        if (!key.isEmpty()) {
-            auto* there = new QShortcut(key, wordForm1_.get());
-            connect(there, &QShortcut::activated, button, &QPushButton::click);
-        }
-    }
     state_.OnText = [this](core::StatText which, const std::string& text) {
         ShowText(which, text);
     };
@@ -148,6 +136,9 @@ TWordmemory::TWordmemory(ShellServices services, QWidget* parent)
                            core::StudyState::Holder to) { RecordMove(entry, from, to); };
 
     RegisterLearnerWindows();
+    if (!services.buildBehindSignIn) {
+        BuildContent();
+    }
 }
 
 TWordmemory::~TWordmemory() {
@@ -180,6 +171,27 @@ void TWordmemory::RegisterLearnerWindows() {
         return false;
     };
     RegisterMode(ModeButton::SpeedButton13, std::move(content));
+}
+
+void TWordmemory::BuildContent() {
+    if (contentBuilt_) {
+        return;
+    }
+    contentBuilt_ = true;
+    BuildWindow();
+    SetColour(CardModeColour);
+    // The study-content window is created with the main window's content and stays hidden.
+    wordForm1_ = std::make_unique<TWordForm1>(state_, messages_);
+    // The study-content window is a window of its own: the column's Alt keys work there too,
+    // so that a mode opens by its key whichever window the learner is in.
+    for (QPushButton* button : Panel3->findChildren<QPushButton*>()) {
+        const QKeySequence key = QKeySequence::mnemonic(button->text());
+        if (!key.isEmpty()) {
+            auto* there = new QShortcut(key, wordForm1_.get());
+            connect(there, &QShortcut::activated, button, &QPushButton::click);
+        }
+    }
+    core::StartupMark("main window built");
 }
 
 void TWordmemory::BuildWindow() {
@@ -310,8 +322,6 @@ void TWordmemory::BuildModeColumn() {
 
 void TWordmemory::BuildClientPanel() {
     // Client panel.
-    panel1_ = new QWidget;
-    panel1_->setObjectName(QStringLiteral("Panel1"));
     Label1 = new QLabel(QStringLiteral("请选择您需要的学习方式。"), panel1_);
     Label1->setFont(NamedFont(QStringLiteral("宋体"), 29));
     Label1->move(24, 24);
@@ -528,7 +538,9 @@ void TWordmemory::FormShow() {
         return;
     }
     started_ = true;
-    label4_->setText(QStringLiteral("一份努力     一份收获"));
+    if (label4_ != nullptr) { // else it is made with this text behind the sign-in window
+        label4_->setText(QStringLiteral("一份努力     一份收获"));
+    }
     state_.ColourCycle1 = 100;
     state_.ColourCycle2 = 25;
     state_.ColourCycle3 = 175;
@@ -572,7 +584,9 @@ void TWordmemory::FormShow() {
 }
 
 void TWordmemory::AfterFirstFrame() {
-    // The sign-in window covers this one: it is drawn now, behind it, rather than before it.
+    // The sign-in window covers this one: it is made and drawn now, behind it, rather than
+    // before it.
+    BuildContent();
     setUpdatesEnabled(true);
     if (!afterFirstFrame_) {
         return;
@@ -588,7 +602,7 @@ void TWordmemory::AfterFirstFrame() {
 }
 
 void TWordmemory::closeEvent(QCloseEvent* event) {
-    const core::Status saved = wordForm1_->MYSaveClick();
+    const core::Status saved = SavedLists();
     if (!saved) {
         messages_.ShowError(ErrorText(saved));
         event->ignore();
@@ -598,7 +612,9 @@ void TWordmemory::closeEvent(QCloseEvent* event) {
     timer2_->stop();
     timer3_->stop();
     autosave_->stop();
-    wordForm1_->hide();
+    if (wordForm1_) {
+        wordForm1_->hide();
+    }
     history_->Close();
     learnerLock_.Release();
     event->accept();
@@ -606,8 +622,14 @@ void TWordmemory::closeEvent(QCloseEvent* event) {
     emit FormClosed();
 }
 
+core::Status TWordmemory::SavedLists() {
+    // Before the content is made (a logout while the sign-in window comes up) no list has
+    // been loaded: there is nothing to save.
+    return wordForm1_ ? wordForm1_->MYSaveClick() : core::Status::Ok();
+}
+
 core::Status TWordmemory::SaveLists(SaveReport report) {
-    const core::Status saved = wordForm1_->MYSaveClick();
+    const core::Status saved = SavedLists();
     if (saved) {
         autosaveReported_ = false;
         emit ListsSaved();

@@ -99,31 +99,31 @@ public:
     core::Status SaveLists(SaveReport report);
 
     // Controls, named as the window defines them.
-    QFrame* Panel6;
-    QLabel* Label5;
-    QPushButton* Formclose1; ///< "×"
-    QFrame* Panel3;
-    QFrame* Shape1;
-    QPushButton* Btfollow;
-    QPushButton* btrecordword;
-    QPushButton* lookword;
-    QPushButton* closelookword;
-    QPushButton* SpeedButton9;
-    QPushButton* BtSelectTest1;
-    QPushButton* SpeedButton12;
-    QPushButton* SpeedButton13;
-    QPushButton* SpeedButton1;
-    QPushButton* SpeedButton14; ///< "学习统计(&J)"
-    QPushButton* SpeedButton11; ///< "声音还原(&V)"
-    QPushButton* Bthelp;        ///< "帮助(&H)": version, licences, folders and keys
-    KnobImage* Image1;          ///< the frame
-    KnobImage* Image2;          ///< the volume knob
-    KnobImage* Image3;          ///< the speech-speed knob
-    QFrame* Panel4;
-    QLabel* LBnewword;
-    QLabel* LbreviewCount;
-    QLabel* LBzhongCount;
-    QLabel* Label1; ///< "请选择您需要的学习方式。"
+    QFrame* Panel6 = nullptr;
+    QLabel* Label5 = nullptr;
+    QPushButton* Formclose1 = nullptr; ///< "×"
+    QFrame* Panel3 = nullptr;
+    QFrame* Shape1 = nullptr;
+    QPushButton* Btfollow = nullptr;
+    QPushButton* btrecordword = nullptr;
+    QPushButton* lookword = nullptr;
+    QPushButton* closelookword = nullptr;
+    QPushButton* SpeedButton9 = nullptr;
+    QPushButton* BtSelectTest1 = nullptr;
+    QPushButton* SpeedButton12 = nullptr;
+    QPushButton* SpeedButton13 = nullptr;
+    QPushButton* SpeedButton1 = nullptr;
+    QPushButton* SpeedButton14 = nullptr; ///< "学习统计(&J)"
+    QPushButton* SpeedButton11 = nullptr; ///< "声音还原(&V)"
+    QPushButton* Bthelp = nullptr;        ///< "帮助(&H)": version, licences, folders and keys
+    KnobImage* Image1 = nullptr;          ///< the frame
+    KnobImage* Image2 = nullptr;          ///< the volume knob
+    KnobImage* Image3 = nullptr;          ///< the speech-speed knob
+    QFrame* Panel4 = nullptr;
+    QLabel* LBnewword = nullptr;
+    QLabel* LbreviewCount = nullptr;
+    QLabel* LBzhongCount = nullptr;
+    QLabel* Label1 = nullptr; ///< "请选择您需要的学习方式。"
 
 public slots:
     /// The start-up: banner, program-wide values, sign-in, lists, first mode, volume control.
@@ -160,6 +160,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// Saves the lists through the study-content window; ok when there is nothing to save.
+    core::Status SavedLists();
+    /// Makes the bands, the buttons, the labels and the study-content window (once).
+    void BuildContent();
     void BuildWindow();
     /// The two buttons of the learner's own windows: word banks and study content.
     void RegisterLearnerWindows();
@@ -201,12 +205,12 @@ private:
     StudyHistory* history_ = nullptr;
     bool autosaveReported_ = false;
     LearnerLock learnerLock_;
-    QLabel* label4_;
-    QLabel* lbtimecount_;
-    QLabel* lbalreadymastery_;
-    QWidget* panel1_;
-    QSplitter* bands_;
-    QSplitter* middle_;
+    QLabel* label4_ = nullptr;
+    QLabel* lbtimecount_ = nullptr;
+    QLabel* lbalreadymastery_ = nullptr;
+    QWidget* panel1_ = nullptr;
+    QSplitter* bands_ = nullptr;
+    QSplitter* middle_ = nullptr;
     std::unique_ptr<TWordForm1> wordForm1_;
     std::map<ModeButton, QPushButton*> buttons_;
     std::unique_ptr<Pronouncer> pronouncer_;
@@ -219,4 +223,5 @@ private:
     QString pendingImport_; ///< the file OfferImport got before the start-up ended
     bool formShowQueued_ = false;
     bool started_ = false;
+    bool contentBuilt_ = false;
 };

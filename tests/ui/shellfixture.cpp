@@ -86,10 +86,14 @@ TWordmemory& ShellTest::Shell() {
             ++afterFirstFrameRuns_;
             auto* signIn = qobject_cast<Twordfriend*>(QApplication::activeModalWidget());
             signInDrawnBeforeDeferred_ = signIn != nullptr && signIn->FirstFrameDrawn();
+            columnBeforeDeferred_ =
+                shell_->findChild<QPushButton*>(QStringLiteral("Btfollow")) != nullptr;
             return fontStatus_;
         };
         services.signIn.playVideo = false;
         services.startUpOnShow = false;
+        // Started through the sign-in as the program is, the window is built behind it.
+        services.buildBehindSignIn = startingThroughSignIn_;
         shell_ = std::make_unique<TWordmemory>(services);
         shell_->resize(1000, 700);
     }
@@ -98,6 +102,7 @@ TWordmemory& ShellTest::Shell() {
 
 void ShellTest::StartWith(const QString& name, const char* button) {
     const QString buttonName = QString::fromLatin1(button);
+    startingThroughSignIn_ = true;
     WhenSignInReady([name, buttonName](Twordfriend& signIn) {
         signIn.Edit1->setText(name);
         signIn.findChild<QPushButton*>(buttonName)->click();

@@ -79,6 +79,8 @@ protected:
     /// it ran, and whether the sign-in window had drawn its first frame by then.
     core::Status fontStatus_;
     int afterFirstFrameRuns_ = 0;
+    bool startingThroughSignIn_ = false;
+    bool columnBeforeDeferred_ = false;
     bool signInDrawnBeforeDeferred_ = false;
     std::vector<std::string> catalogue_;
     std::unique_ptr<TWordmemory> shell_;

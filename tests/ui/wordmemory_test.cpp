@@ -18,10 +18,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <map>
 #include <stdexcept>
 
@@ -244,6 +246,25 @@ TEST_F(MainWindowTest, AMissingOrBrokenPhoneticFontIsReportedOnceNamingTheFile) 
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors.front().contains(folder + "DFPhonetic.ttf")) << errors.front().toStdString();
     EXPECT_EQ(state_.LearnerName, "Bob");
+}
+
+TEST_F(MainWindowTest, TheWindowIsBuiltBehindTheSignInWindowAfterItsFirstFrame) {
+    MakeLearner("Bob", {}, {}, {});
+    startingThroughSignIn_ = true;
+    EXPECT_EQ(Shell().findChild<QPushButton*>(QStringLiteral("Btfollow")), nullptr)
+        << "the column is not made before the sign-in window";
+    StartWith("Bob", "SbOpen1");
+    EXPECT_TRUE(signInDrawnBeforeDeferred_);
+    EXPECT_TRUE(columnBeforeDeferred_) << "made right after the sign-in window's first frame";
+    // Built late, it is whole: the banner, the column with its Alt keys in the study-content
+    // window too, and the statistics line the learner's lists were written into.
+    EXPECT_EQ(Shell().Label4()->text().left(3), QStringLiteral("Bob"));
+    ASSERT_NE(Shell().findChild<QPushButton*>(QStringLiteral("Btfollow")), nullptr);
+    const QList<QShortcut*> keys = Shell().WordForm1()->findChildren<QShortcut*>();
+    EXPECT_TRUE(std::any_of(keys.begin(), keys.end(), [](const QShortcut* key) {
+        return key->key() == QKeySequence(Qt::ALT | Qt::Key_S);
+    }));
+    EXPECT_EQ(Shell().LBalreadymastery()->text(), QStringLiteral("已掌握单词0个"));
 }
 
 TEST_F(MainWindowTest, KnobDropsSetVolumeAndSpeed) {
