@@ -72,9 +72,7 @@ int LastStart(const std::vector<PhoneSegment>& segments) {
 }
 
 /// The loop's log-likelihood above the alignment's per frame the loop hears speech in, over the
-/// frames both decodings score. The loop's search is pruned and its path is not always the best
-/// one: where it fits a stretch of the alignment worse, that stretch counts as a tie rather
-/// than as a bonus that would hide a worse fit elsewhere.
+/// frames both decodings score.
 double WordGap(const std::vector<PhoneSegment>& aligned, const std::vector<PhoneSegment>& loop) {
     const int last = std::min(LastStart(aligned), LastStart(loop)) - 1;
     int speech = 0;
@@ -86,15 +84,7 @@ double WordGap(const std::vector<PhoneSegment>& aligned, const std::vector<Phone
     if (speech == 0) {
         return 0;
     }
-    double above = 0;
-    for (const PhoneSegment& s : aligned) {
-        const int to = std::min(last, s.last);
-        if (to >= s.first) {
-            above += std::max(0.0, LoopLikelihood(loop, s.first, to) -
-                                       LoopLikelihood(aligned, s.first, to));
-        }
-    }
-    return above / speech;
+    return (LoopLikelihood(loop, 0, last) - LoopLikelihood(aligned, 0, last)) / speech;
 }
 
 /// What the alignment with the rivals put in each expected sound's place.

@@ -361,33 +361,6 @@ TEST(SoundScore, AWordWhosePhonesFitNoSpeechIsAnotherWord) {
         << "the alignment does not hold the word";
 }
 
-TEST(SoundScore, WhereTheLoopFitsWorseItHidesNoWorseFitElsewhere) {
-    // The phones squeezed after the speech as before, but the loop's pruned path fits the
-    // trailing pause far worse than the alignment: that is no credit against the speech the
-    // alignment left to silence.
-    const Phones it{"IH", "T"};
-    const auto aligned =
-        Segments({{"SIL", 30, -6}, {"IH", 3, -2}, {"T", 3, -2}, {"SIL", 10, -1}, {"SIL", 5, -1}});
-    const auto loop = Segments({{"SIL", 5, -1},
-                                {"TH", 10, -2},
-                                {"IY", 15, -2},
-                                {"IH", 3, -2},
-                                {"T", 3, -2},
-                                {"SIL", 10, -20},
-                                {"SIL", 5, -1}});
-    core::SoundCalibration c;
-    c.phoneGaps.clear();
-    c.wordFreeGap = 0;
-    c.wordGapScale = 2.5;
-    EXPECT_EQ(core::ScoreSounds(it, aligned, loop, {}, c).verdict, core::Verdict::TryAgain);
-    // Said right, the same pruned pause costs nothing.
-    const auto right =
-        Segments({{"SIL", 30, -1}, {"IH", 10, -2}, {"T", 6, -2}, {"SIL", 10, -1}, {"SIL", 5, -1}});
-    auto rightLoop = right;
-    rightLoop[3].logLikelihood = -200;
-    EXPECT_EQ(core::ScoreSounds(it, right, rightLoop, {}, c).verdict, core::Verdict::VeryGood);
-}
-
 TEST(SoundScore, APhoneIsMeasuredAgainstItsUsualGap) {
     // The same gap costs a phone that is usually heard with a wide gap less than one that is
     // usually heard with none; a phone without a norm is taken as it is.
