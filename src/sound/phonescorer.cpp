@@ -33,7 +33,8 @@ constexpr std::size_t PaddingSamples = DecodeRate / 4;
 // the decoder's default (6.5, made for sentences) each phone of the free loop costs as much as
 // several frames of a better fit, so the loop keeps long phones that fit worse than another
 // path would: a low ceiling, against which a phone said wrong looks right. Light, it lets the
-// acoustic fit decide (0.3 measured best of 6.5, 1 and 0.3 on the benchmark's tuning voices).
+// acoustic fit decide (of 6.5, 1, 0.3 and 0.1 on the benchmark's tuning voices, 0.3 and 0.1
+// measured alike and best).
 constexpr const char* LoopLanguageWeight = "0.3";
 
 std::string WordOf(std::string_view phone) {
