@@ -570,7 +570,7 @@ struct Decodings {
 };
 
 /// The file of decodings in the cache folder, named after the way the scorer decodes.
-constexpr const char* DecodingsFile = "decodings-v3.txt";
+constexpr const char* DecodingsFile = "decodings-v4.txt";
 
 /// One line: the key (file name and phones), a tab, then "scored", and the aligned and loop
 /// segments, the loop's and the rivals' as "phone first last logLikelihood" after a "|" each.
@@ -892,11 +892,12 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
         std::printf("constants found on the tuning voices (shortfall %.1f): freeGap %.2f, "
                     "gapScale %.2f, meanWeight %.2f, wordFreeGap %.2f, wordGapScale %.2f, "
                     "rivalFreeGap %.2f, rivalGapScale %.2f, heardShare %.2f, faultCeiling %.0f, "
-                    "extraVowelFrames %d, droppedFrames %d, weakestCount %d\n",
+                    "extraVowelFrames %d, droppedFrames %d, weakestCount %d, learned gaps %s\n",
                     best, chosen.freeGap, chosen.gapScale, chosen.meanWeight, chosen.wordFreeGap,
                     chosen.wordGapScale, chosen.rivalFreeGap, chosen.rivalGapScale,
                     chosen.heardShare, chosen.faultCeiling, chosen.extraVowelFrames,
-                    chosen.droppedFrames, chosen.weakestCount);
+                    chosen.droppedFrames, chosen.weakestCount,
+                    chosen.phoneGaps.empty() ? "no" : "yes");
     }
 
     int perMistake[std::size(Mistakes)] = {};

@@ -94,14 +94,14 @@ struct SoundCalibration {
     /// over the whole recording (a word said as another often aligns its phones in pauses or
     /// squeezes them where the loop hears speech); up to wordFreeGap costs nothing, beyond it
     /// the word keeps at most 100 exp(-(gap - wordFreeGap) / wordGapScale).
-    double wordFreeGap = 0;
-    double wordGapScale = 2.5;
+    double wordFreeGap = 1;
+    double wordGapScale = 1.5;
     /// A rival said in a sound's place (or the final consonant left out, or a vowel after it):
     /// the rivals' alignment fits the sound's frames better than the expected phone by a gap
     /// per frame, measured like the loop's against the phone's usual rival gap (phoneGaps); up
     /// to rivalFreeGap without cost, beyond it the sound keeps at most
     /// 100 exp(-(gap - rivalFreeGap) / rivalGapScale).
-    double rivalFreeGap = -0.5;
+    double rivalFreeGap = 0.2;
     double rivalGapScale = 2.5;
     /// The share of a sound's frames the loop must give one other phone to name it heard.
     double heardShare = 0.3;

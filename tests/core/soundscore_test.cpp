@@ -317,9 +317,12 @@ TEST(SoundScore, TheRivalsTellWhatWasSaidInstead) {
                    {"SIL", 10, -5}}),
          0, SoundGrade::Good, SoundFault::None, ""},
     };
-    // Plain gaps, so that the cases do not hang on the learned table.
+    // Plain gaps and fixed rival constants, so that the cases do not hang on the learned table
+    // or on the constants the benchmark last tuned.
     core::SoundCalibration plain;
     plain.phoneGaps.clear();
+    plain.rivalFreeGap = -0.5;
+    plain.rivalGapScale = 2.5;
     for (const auto& c : cases) {
         const core::SoundScores s = core::ScoreSounds(think, aligned, aligned, c.rivals, plain);
         ASSERT_EQ(s.sounds.size(), think.size()) << c.name;
