@@ -831,17 +831,21 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
             best = Shortfall(Measure(rightWrong, mistakes, lessons, chosen, false));
             for (int pass = 0; pass < 6; ++pass) {
                 bool changed = false;
+                // Keeps calibration c when it comes nearer the goals than the best so far.
+                const auto tryCalibration = [&](const core::SoundCalibration& c) {
+                    const double shortfall =
+                        Shortfall(Measure(rightWrong, mistakes, lessons, c, false));
+                    if (shortfall < best - 1e-9) {
+                        best = shortfall;
+                        chosen = c;
+                        changed = true;
+                    }
+                };
                 for (const Knob& knob : knobs) {
                     for (const double v : knob.values) {
                         core::SoundCalibration c = chosen;
                         c.*knob.field = v;
-                        const double shortfall =
-                            Shortfall(Measure(rightWrong, mistakes, lessons, c, false));
-                        if (shortfall < best - 1e-9) {
-                            best = shortfall;
-                            chosen = c;
-                            changed = true;
-                        }
+                        tryCalibration(c);
                     }
                 }
                 struct Count {
@@ -857,25 +861,13 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
                 for (const bool table : {false, true}) {
                     core::SoundCalibration c = chosen;
                     c.phoneGaps = table ? learned : std::vector<core::PhoneGapNorm>{};
-                    const double shortfall =
-                        Shortfall(Measure(rightWrong, mistakes, lessons, c, false));
-                    if (shortfall < best - 1e-9) {
-                        best = shortfall;
-                        chosen = c;
-                        changed = true;
-                    }
+                    tryCalibration(c);
                 }
                 for (const Count& count : counts) {
                     for (const int v : count.values) {
                         core::SoundCalibration c = chosen;
                         c.*count.field = v;
-                        const double shortfall =
-                            Shortfall(Measure(rightWrong, mistakes, lessons, c, false));
-                        if (shortfall < best - 1e-9) {
-                            best = shortfall;
-                            chosen = c;
-                            changed = true;
-                        }
+                        tryCalibration(c);
                     }
                 }
                 if (!changed) {

@@ -124,14 +124,19 @@ Segments(std::initializer_list<std::tuple<const char*, int, double>> parts) {
     return segments;
 }
 
+/// "think" said right: silence, its four sounds, silence.
+std::vector<PhoneSegment> ThinkSaidRight() {
+    return Segments({{"SIL", 10, -5},
+                     {"TH", 10, -8},
+                     {"IH", 12, -7},
+                     {"NG", 8, -7},
+                     {"K", 6, -8},
+                     {"SIL", 10, -5}});
+}
+
 TEST(SoundScore, AlignmentAndLoopGiveEachSoundItsScore) {
     const Phones think{"TH", "IH", "NG", "K"};
-    const auto right = Segments({{"SIL", 10, -5},
-                                 {"TH", 10, -8},
-                                 {"IH", 12, -7},
-                                 {"NG", 8, -7},
-                                 {"K", 6, -8},
-                                 {"SIL", 10, -5}});
+    const auto right = ThinkSaidRight();
     const struct {
         const char* name;
         std::vector<PhoneSegment> aligned;
@@ -263,12 +268,7 @@ TEST(SoundScore, OnlyARecordingMatchingTheModelOverrulesTheSounds) {
 
 TEST(SoundScore, TheRivalsTellWhatWasSaidInstead) {
     const Phones think{"TH", "IH", "NG", "K"};
-    const auto aligned = Segments({{"SIL", 10, -5},
-                                   {"TH", 10, -8},
-                                   {"IH", 12, -7},
-                                   {"NG", 8, -7},
-                                   {"K", 6, -8},
-                                   {"SIL", 10, -5}});
+    const auto aligned = ThinkSaidRight();
     // The loop hears what was aligned: only the rivals tell.
     const struct {
         const char* name;
