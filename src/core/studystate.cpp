@@ -2,6 +2,7 @@
 
 #include "fileset.h"
 #include "learnerfiles.h"
+#include "linetext.h"
 #include "textfile.h"
 #include "wordentry.h"
 
@@ -475,20 +476,18 @@ Status StudyState::RestoreHistory(const std::string& backupFolder) {
     if (!merged.empty() && merged.back() != '\n') {
         merged += '\n';
     }
+    const LineText oldLines(std::move(old));
+    const LineText nowLines(std::move(now));
     std::unordered_set<std::string_view> held;
-    for (std::size_t start = 0; start < old.size();) {
-        const std::size_t end = std::min(old.find('\n', start), old.size());
-        held.insert(std::string_view(old).substr(start, end - start));
-        start = end + 1;
+    for (std::size_t i = 0; i < oldLines.size(); ++i) {
+        held.insert(oldLines.Line(i));
     }
-    for (std::size_t start = 0; start < now.size();) {
-        const std::size_t end = std::min(now.find('\n', start), now.size());
-        const std::string_view line = std::string_view(now).substr(start, end - start);
+    for (std::size_t i = 0; i < nowLines.size(); ++i) {
+        const std::string_view line = nowLines.Line(i);
         if (!line.empty() && held.count(line) == 0) {
             merged.append(line);
             merged += '\n';
         }
-        start = end + 1;
     }
     return WriteFileAtomic(live, merged);
 }

@@ -58,6 +58,14 @@ QChartView* NewChartView(const QString& name, QWidget* parent) {
     return view;
 }
 
+/// Puts chart in view in place of the one it showed, which goes, and names the view by it.
+void ShowChart(QChartView* view, QChart* chart) {
+    QChart* old = view->chart();
+    view->setChart(chart);
+    delete old;
+    view->setAccessibleName(chart->title());
+}
+
 QChart* NewChart(const QString& title) {
     auto* chart = new QChart;
     chart->setTitle(title);
@@ -431,10 +439,7 @@ void TStudyStatsForm::ChartDays() {
     HoverNumbers(studied, &groups_, &groupSize_);
     HoverNumbers(mastered, &groups_, &groupSize_);
     HoverNumbers(minutes, &groups_, &groupSize_, QStringLiteral("分钟"));
-    QChart* old = ChartDaily->chart();
-    ChartDaily->setChart(chart);
-    delete old;
-    ChartDaily->setAccessibleName(chart->title());
+    ShowChart(ChartDaily, chart);
     ChartDaily->setAccessibleDescription(
         QStringLiteral("共 %1 天：每天学习的单词合计 %2 个，掌握单词 %3 个，学习 %4 分钟。")
             .arg(summary_.days.size())
@@ -494,10 +499,7 @@ void TStudyStatsForm::ChartRateLines() {
                                   .arg(std::lround(100.0 * right / tried))
                             : QStringLiteral("%1没有记录").arg(line->name()));
     }
-    QChart* old = ChartRates->chart();
-    ChartRates->setChart(chart);
-    delete old;
-    ChartRates->setAccessibleName(chart->title());
+    ShowChart(ChartRates, chart);
     ChartRates->setAccessibleDescription(parts.join(QStringLiteral("；")) + QStringLiteral("。"));
 }
 
@@ -524,10 +526,7 @@ void TStudyStatsForm::ChartPronunciation() {
     line->attachAxis(x);
     line->attachAxis(y);
     HoverNumbers(line, &groups_, &groupSize_, QStringLiteral("分"));
-    QChart* old = ChartScores->chart();
-    ChartScores->setChart(chart);
-    delete old;
-    ChartScores->setAccessibleName(chart->title());
+    ShowChart(ChartScores, chart);
     ChartScores->setAccessibleDescription(
         scores > 0
             ? QStringLiteral("录音 %1 次，平均得分 %2。").arg(scores).arg(std::lround(sum / scores))
@@ -565,10 +564,7 @@ void TStudyStatsForm::ChartPronunciation() {
             QToolTip::hideText();
         }
     });
-    old = ChartSounds->chart();
-    ChartSounds->setChart(sounds);
-    delete old;
-    ChartSounds->setAccessibleName(sounds->title());
+    ShowChart(ChartSounds, sounds);
     ChartSounds->setAccessibleDescription(
         parts.isEmpty() ? QStringLiteral("所选时段内没有标出的音。")
                         : QStringLiteral("最常出错的音：") + parts.join(QStringLiteral("，")) +
@@ -600,10 +596,7 @@ void TStudyStatsForm::ChartListSizes() {
         line->attachAxis(y);
         HoverNumbers(line, &groups_, &groupSize_, QStringLiteral("个"));
     }
-    QChart* old = ChartLists->chart();
-    ChartLists->setChart(chart);
-    delete old;
-    ChartLists->setAccessibleName(chart->title());
+    ShowChart(ChartLists, chart);
     const auto last = std::find_if(groups_.rbegin(), groups_.rend(),
                                    [](const core::DayFigures& g) { return g.listsKnown; });
     ChartLists->setAccessibleDescription(
