@@ -388,6 +388,7 @@ struct Scored {
     std::vector<core::PhoneSegment> aligned, loop, rivals;
     bool heldOut = false;
     bool scored = false;
+    std::string key; ///< its line in the file of decodings
 
     core::SoundScores With(const core::SoundCalibration& c) const {
         return core::ScoreSounds(phones, aligned, loop, rivals, c);
@@ -570,7 +571,7 @@ struct Decodings {
 };
 
 /// The file of decodings in the cache folder, named after the way the scorer decodes.
-constexpr const char* DecodingsFile = "decodings-v4.txt";
+constexpr const char* DecodingsFile = "decodings-v5.txt";
 
 /// One line: the key (file name and phones), a tab, then "scored", and the aligned and loop
 /// segments, the loop's and the rivals' as "phone first last logLikelihood" after a "|" each.
@@ -699,6 +700,7 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
         s.loop = known->second.loop;
         s.rivals = known->second.rivals;
         s.scored = known->second.scored;
+        s.key = key;
         return s;
     };
 
@@ -789,6 +791,27 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
                                        std::string(core::LessonSymbolPhonemes(other))});
                 }
             }
+        }
+    }
+
+    // The cases and where their decodings are, for a study of the decodings outside.
+    if (const char* dump = std::getenv("LJT_BENCH_CASES")) {
+        std::ofstream out(dump);
+        const auto line = [&](const char* kind, const Scored& s, const std::string& voice,
+                              const std::string& word, int changed, int mistake) {
+            out << kind << '\t' << s.heldOut << '\t' << voice << '\t' << word << '\t' << changed
+                << '\t' << mistake << '\t' << s.key << '\n';
+        };
+        for (const RightWrong& rw : rightWrong) {
+            line("right", rw.right, rw.voice, rw.word, -1, -1);
+            line("other", rw.other, rw.voice, rw.word, -1, -1);
+        }
+        for (const MistakeCase& m : mistakes) {
+            line("mright", m.right, "", "", m.changed, m.mistake);
+            line("mwrong", m.wrong, "", "", m.changed, m.mistake);
+        }
+        for (const LessonCase& l : lessons) {
+            line(l.right ? "lright" : "lrival", l.scored, l.said, l.as, -1, -1);
         }
     }
 

@@ -56,9 +56,7 @@ int RunScoreCommand(const QString& word, const QString& recording, QTextStream& 
             {QStringLiteral("heardAs"), SymbolOrNull(s.heardAs)},
         });
     }
-    const std::string hint =
-        scores.worst >= 0 ? core::SoundHint(scores.sounds[static_cast<std::size_t>(scores.worst)])
-                          : std::string();
+    const std::string hint = core::ScoresHint(scores);
     const QJsonObject result{
         {QStringLiteral("word"), word},
         {QStringLiteral("score"), scores.Rounded()},

@@ -119,6 +119,16 @@ std::string SoundHint(const SoundResult& sound) {
     return prefix + "再听一遍示范，注意这个音的口型";
 }
 
+std::string ScoresHint(const SoundScores& scores) {
+    if (scores.wordMissed) {
+        return "听起来不像这个单词：先听一遍示范，再把整个词跟读出来";
+    }
+    if (scores.worst < 0 || static_cast<std::size_t>(scores.worst) >= scores.sounds.size()) {
+        return {};
+    }
+    return SoundHint(scores.sounds[static_cast<std::size_t>(scores.worst)]);
+}
+
 std::string DescribeSoundScores(const SoundScores& scores) {
     std::string text =
         "得分 " + std::to_string(scores.Rounded()) + "，" + VerdictWords(scores.verdict) + "。";
@@ -132,11 +142,8 @@ std::string DescribeSoundScores(const SoundScores& scores) {
                 GradeWords(s.grade);
     }
     text += "。";
-    if (scores.worst >= 0) {
-        const std::string hint = SoundHint(scores.sounds[static_cast<std::size_t>(scores.worst)]);
-        if (!hint.empty()) {
-            text += hint + "。";
-        }
+    if (const std::string hint = ScoresHint(scores); !hint.empty()) {
+        text += hint + "。";
     }
     return text;
 }

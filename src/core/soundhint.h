@@ -10,6 +10,10 @@ namespace core {
 /// get their own advice; any other sound a general one. Empty for a sound graded Good.
 std::string SoundHint(const SoundResult& sound);
 
+/// The hint for the recording as a whole: that it did not sound like the word at all
+/// (SoundScores::wordMissed), or else the weakest sound's. Empty when there is nothing to mend.
+std::string ScoresHint(const SoundScores& scores);
+
 /// The scores in words, for the accessible description of the strip: the word's score and
 /// verdict, each sound with its grade, and the hint for the weakest sound.
 std::string DescribeSoundScores(const SoundScores& scores);

@@ -252,6 +252,7 @@ SoundScores ScoreSounds(const std::vector<std::string>& expected,
     }
     if (!matches) {
         result.worst = result.sounds.empty() ? -1 : 0;
+        result.wordMissed = !result.sounds.empty();
         return result;
     }
 
@@ -333,9 +334,12 @@ SoundScores ScoreSounds(const std::vector<std::string>& expected,
     }
     result.score = calibration.meanWeight * mean + (1.0 - calibration.meanWeight) * weak;
     const double wordGap = WordGap(aligned, loop);
-    result.score =
-        std::min(result.score, 100.0 * std::exp(-std::max(0.0, wordGap - calibration.wordFreeGap) /
-                                                calibration.wordGapScale));
+    const double wordCap = 100.0 * std::exp(-std::max(0.0, wordGap - calibration.wordFreeGap) /
+                                            calibration.wordGapScale);
+    // Only where the word check alone fails the word: sounds that fail it themselves are named.
+    result.wordMissed = wordCap < result.score && wordCap < CloseScore &&
+                        result.sounds[static_cast<std::size_t>(result.worst)].score >= CloseScore;
+    result.score = std::min(result.score, wordCap);
     result.verdict = VerdictOf(result.score);
     return result;
 }
@@ -344,6 +348,7 @@ SoundScores WithModelComparison(SoundScores sounds, double comparisonScore) {
     if (comparisonScore >= ModelMatchScore && comparisonScore > sounds.score) {
         sounds.score = std::min(comparisonScore, 100.0);
         sounds.verdict = VerdictOf(sounds.score);
+        sounds.wordMissed = false;
     }
     return sounds;
 }

@@ -58,6 +58,10 @@ struct SoundScores {
     Verdict verdict = Verdict::TryAgain;
     /// The index of the weakest sound; -1 when there are no sounds.
     int worst = -1;
+    /// The recording does not hold the word as a whole: its sounds could not be placed in
+    /// order, or the speech heard fits them far worse than the sounds' own scores say (another
+    /// word). The fault is then the word's, not one sound's.
+    bool wordMissed = false;
 
     int Rounded() const;
 };

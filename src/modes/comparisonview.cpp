@@ -132,11 +132,10 @@ void ComparisonView::SetExpectedSymbol(int k) {
 }
 
 QString ComparisonView::HintText() const {
-    if (!SoundsScored() || sounds_.scores.worst < 0) {
+    if (!SoundsScored()) {
         return {};
     }
-    return QString::fromStdString(
-        core::SoundHint(sounds_.scores.sounds[static_cast<std::size_t>(sounds_.scores.worst)]));
+    return QString::fromStdString(core::ScoresHint(sounds_.scores));
 }
 
 void ComparisonView::SetModelSpeech(const std::string& text, int speed) {

@@ -239,8 +239,13 @@ TEST(SoundScore, AnAlignmentOfOtherPhonesScoresNothing) {
         EXPECT_EQ(s.verdict, core::Verdict::TryAgain);
         ASSERT_EQ(s.sounds.size(), 4u);
         EXPECT_EQ(s.sounds[0].grade, SoundGrade::Wrong);
+        // No sound was found, so none is blamed: the hint is about the word.
+        EXPECT_TRUE(s.wordMissed);
+        EXPECT_EQ(core::ScoresHint(s), "听起来不像这个单词：先听一遍示范，再把整个词跟读出来");
     }
     EXPECT_EQ(core::ScoreSounds({}, {}, {}).worst, -1);
+    EXPECT_FALSE(core::ScoreSounds({}, {}, {}).wordMissed);
+    EXPECT_EQ(core::ScoresHint(core::ScoreSounds({}, {}, {})), "");
 }
 
 TEST(SoundScore, OnlyARecordingMatchingTheModelOverrulesTheSounds) {
@@ -360,6 +365,8 @@ TEST(SoundScore, AWordWhosePhonesFitNoSpeechIsAnotherWord) {
     const core::SoundScores s = core::ScoreSounds(it, aligned, loop);
     EXPECT_EQ(s.sounds[0].grade, SoundGrade::Good);
     EXPECT_EQ(s.verdict, core::Verdict::TryAgain);
+    EXPECT_TRUE(s.wordMissed) << "good sounds, failed by the word check alone";
+    EXPECT_FALSE(core::WithModelComparison(s, 97).wordMissed) << "said as the model says it";
     EXPECT_EQ(core::ScoreSounds(it, loop, loop).verdict, core::Verdict::TryAgain)
         << "the alignment does not hold the word";
 }
@@ -430,6 +437,8 @@ TEST(SoundHint, TheDescriptionNamesEverySoundAndTheHint) {
     EXPECT_NE(text.find("得分 " + std::to_string(s.Rounded())), std::string::npos) << text;
     EXPECT_NE(text.find("θ 不对，ɪ 好，ŋ 好，k 好"), std::string::npos) << text;
     EXPECT_NE(text.find("θ 听起来像 s"), std::string::npos) << text;
+    EXPECT_FALSE(s.wordMissed);
+    EXPECT_EQ(core::ScoresHint(s), core::SoundHint(s.sounds[0]));
 }
 
 } // namespace
