@@ -29,6 +29,10 @@ constexpr int DecodeRate = 16000;
 // A recording whose loudest 10 ms stays below this (of full scale) holds no speech.
 constexpr double SilencePeak = 0.01;
 constexpr std::size_t PaddingSamples = DecodeRate / 4;
+// The noise floor every recording is given (see Score), below its loudest sample, and at least
+// (in 16-bit steps) so that no frame is digital silence.
+constexpr double FloorBelowPeakDb = 50;
+constexpr double MinimumFloor = 2;
 // The language weight scales each grammar's choice probabilities and insertion penalties. At
 // the decoder's default (6.5, made for sentences) each phone of the free loop costs as much as
 // several frames of a better fit, so the loop keeps long phones that fit worse than another
@@ -288,27 +292,41 @@ PhoneScoring PhoneScorer::Score(const std::vector<std::string>& phones,
         head.samples.resize(limit * static_cast<std::size_t>(head.channels));
     }
     const std::vector<float> mono = core::MonoAtRate(head, DecodeRate);
-    // A word that starts or ends right at the edge of the file leaves the decoder no silence to
-    // enter and leave by (and its feature normalisation nothing to settle on): a little quiet
-    // room noise goes before and after.
+    // Every recording gets the noise floor of a quiet room, 50 dB below its loudest sample: the
+    // model learned speech recorded through microphones, and the digital silence of a clean file
+    // (the speech engine's, or one edited to silence between sounds) gave frames it never saw,
+    // in which closures and pauses scored as nothing it knew. A microphone's own floor is
+    // mostly above this already. A word that starts or ends right at the edge of the file
+    // leaves the decoder no silence to enter and leave by (and its feature normalisation
+    // nothing to settle on): a quarter of a second of the same floor goes before and after.
+    float peak = 0;
+    for (const float sample : mono) {
+        peak = std::isfinite(sample) ? std::max(peak, std::min(1.0f, std::abs(sample))) : peak;
+    }
+    const double floorLevel =
+        std::max(MinimumFloor, peak * 32767.0 * std::pow(10.0, -FloorBelowPeakDb / 20.0));
     std::vector<int16> samples;
     samples.reserve(mono.size() + 2 * PaddingSamples);
     std::uint32_t noise = 12345;
-    const auto quiet = [&noise] {
-        noise = noise * 1664525u + 1013904223u;
-        return static_cast<int16>(static_cast<int>(noise >> 29) - 4);
+    const auto withFloor = [&noise, floorLevel](double sample) {
+        // The sum of four uniform draws (standard deviation floorLevel), near enough to room
+        // noise; the same on every run, so that a recording always scores the same.
+        double sum = 0;
+        for (int i = 0; i < 4; ++i) {
+            noise = noise * 1664525u + 1013904223u;
+            sum += static_cast<double>(noise >> 8) / 16777216.0 - 0.5;
+        }
+        const double v = sample + sum * std::sqrt(3.0) * floorLevel;
+        return static_cast<int16>(std::lround(std::clamp(v, -32768.0, 32767.0)));
     };
-    for (std::size_t i = 0; i < PaddingSamples; ++i) {
-        samples.push_back(quiet());
-    }
-    float peak = 0;
+    samples.insert(samples.end(), PaddingSamples, 0);
     for (const float sample : mono) {
         const float v = std::isfinite(sample) ? std::clamp(sample, -1.0f, 1.0f) : 0.0f;
-        peak = std::max(peak, std::abs(v));
         samples.push_back(static_cast<int16>(std::lround(v * 32767.0f)));
     }
-    for (std::size_t i = 0; i < PaddingSamples; ++i) {
-        samples.push_back(quiet());
+    samples.insert(samples.end(), PaddingSamples, 0);
+    for (int16& sample : samples) {
+        sample = withFloor(sample);
     }
     // A recording shorter than a few frames holds no sound the decoder could place.
     if (peak < SilencePeak || mono.size() < static_cast<std::size_t>(DecodeRate / 20) ||
