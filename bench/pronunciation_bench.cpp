@@ -926,8 +926,13 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
     first.phoneGaps.clear();
     first.freeGap = 0.6;
     first.gapScale = 3.5;
+    first.meanWeight = 0.6;
+    first.weakestCount = 1;
     first.wordFreeGap = 1e9;
     first.rivalFreeGap = 1e9;
+    first.heardShare = 0.3;
+    first.extraVowelFrames = 4;
+    first.faultCeiling = 20;
     first.droppedFrames = 4;
     const SoundFigures ft = Measure(rightWrong, mistakes, lessons, first, false);
     const SoundFigures fh = Measure(rightWrong, mistakes, lessons, first, true);

@@ -87,34 +87,34 @@ const std::vector<PhoneGapNorm>& LearnedPhoneGaps();
 /// up to freeGap costs nothing, beyond it the score falls by exp(-(gap - freeGap) / gapScale).
 struct SoundCalibration {
     double freeGap = 0;
-    double gapScale = 2.5;
+    double gapScale = 8;
     /// Each phone's usual gap; a phone not in it is taken as middle 0, spread 1.
     std::vector<PhoneGapNorm> phoneGaps = LearnedPhoneGaps();
     /// The word score: this share of the mean sound score, the rest from the mean of the
     /// weakestCount weakest sounds.
-    double meanWeight = 0.6;
+    double meanWeight = 0.8;
     int weakestCount = 1;
     /// The whole word: the loop's log-likelihood above the alignment's per frame of speech,
     /// over the whole recording (a word said as another often aligns its phones in pauses or
     /// squeezes them where the loop hears speech); up to wordFreeGap costs nothing, beyond it
     /// the word keeps at most 100 exp(-(gap - wordFreeGap) / wordGapScale).
     double wordFreeGap = 1;
-    double wordGapScale = 1.5;
+    double wordGapScale = 0.2;
     /// A rival said in a sound's place (or the final consonant left out, or a vowel after it):
     /// the rivals' alignment fits the sound's frames better than the expected phone by a gap
     /// per frame, measured like the loop's against the phone's usual rival gap (phoneGaps); up
     /// to rivalFreeGap without cost, beyond it the sound keeps at most
     /// 100 exp(-(gap - rivalFreeGap) / rivalGapScale).
-    double rivalFreeGap = 0.2;
-    double rivalGapScale = 2.5;
+    double rivalFreeGap = 0;
+    double rivalGapScale = 1.5;
     /// The share of a sound's frames the loop must give one other phone to name it heard.
     double heardShare = 0.3;
     /// A vowel the loop hears after a final consonant counts from this many frames on.
-    int extraVowelFrames = 4;
+    int extraVowelFrames = 6;
     /// The score a sound keeps at most when it was dropped or a vowel followed it.
     double faultCeiling = 20;
     /// A final consonant aligned to at most this many frames over silence was dropped.
-    int droppedFrames = 3;
+    int droppedFrames = 4;
 };
 
 /// The grade of a sound score.

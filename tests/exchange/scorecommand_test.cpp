@@ -99,8 +99,10 @@ TEST_F(ScoreCommand, ALongWordHeardPoorlyIsStillAlignedSoundBySound) {
     for (const char* word : {"government", "president", "temperature"}) {
         const QString wave = Said("long.wav", word);
         ASSERT_EQ(Run({QStringLiteral("--score"), QString::fromUtf8(word), wave}), 0) << word;
-        const QJsonArray sounds =
-            QJsonDocument::fromJson(out_.toUtf8()).object().value(QStringLiteral("sounds")).toArray();
+        const QJsonArray sounds = QJsonDocument::fromJson(out_.toUtf8())
+                                      .object()
+                                      .value(QStringLiteral("sounds"))
+                                      .toArray();
         ASSERT_FALSE(sounds.isEmpty()) << word;
         int scored = 0;
         for (const QJsonValue s : sounds) {
@@ -114,8 +116,8 @@ TEST_F(ScoreCommand, ALongWordHeardPoorlyIsStillAlignedSoundBySound) {
 // right, short words the model once heard as dropped or other sounds pass as a recording would.
 TEST_F(ScoreCommand, ACleanFileSaidRightIsNotFailed) {
     for (const char* word : {"it", "take", "part", "world", "back"}) {
-        ASSERT_EQ(Run({QStringLiteral("--score"), QString::fromUtf8(word), Said("clean.wav", word)}),
-                  0)
+        ASSERT_EQ(
+            Run({QStringLiteral("--score"), QString::fromUtf8(word), Said("clean.wav", word)}), 0)
             << word;
         EXPECT_GE(QJsonDocument::fromJson(out_.toUtf8()).object().value("score").toInt(), 50)
             << out_.toStdString();
