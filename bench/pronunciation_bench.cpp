@@ -832,6 +832,8 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
             {&core::SoundCalibration::meanWeight, {0.0, 0.2, 0.4, 0.5, 0.6, 0.8, 1.0}},
             {&core::SoundCalibration::wordFreeGap, {0.0, 0.2, 0.4, 0.7, 1.0, 1.5, 2.0, 1000}},
             {&core::SoundCalibration::wordGapScale, {0.1, 0.2, 0.4, 0.7, 1.0, 1.5, 2.5}},
+            {&core::SoundCalibration::pauseFreeShare, {0.0, 0.1, 0.2, 0.3, 0.5}},
+            {&core::SoundCalibration::pauseWeight, {0.0, 0.5, 1.0, 2.0, 4.0}},
             {&core::SoundCalibration::rivalFreeGap, {-0.5, 0.0, 0.2, 0.5, 1.0, 1.5, 2.0, 1000}},
             {&core::SoundCalibration::rivalGapScale, {0.1, 0.2, 0.4, 0.7, 1.0, 1.5, 2.5}},
             {&core::SoundCalibration::heardShare, {0.3, 0.5, 0.7}},
@@ -906,13 +908,14 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
         best = overall;
         std::printf("constants found on the tuning voices (shortfall %.1f): freeGap %.2f, "
                     "gapScale %.2f, meanWeight %.2f, wordFreeGap %.2f, wordGapScale %.2f, "
+                    "pauseFreeShare %.2f, pauseWeight %.2f, "
                     "rivalFreeGap %.2f, rivalGapScale %.2f, heardShare %.2f, faultCeiling %.0f, "
                     "extraVowelFrames %d, droppedFrames %d, weakestCount %d, learned gaps %s\n",
                     best, chosen.freeGap, chosen.gapScale, chosen.meanWeight, chosen.wordFreeGap,
-                    chosen.wordGapScale, chosen.rivalFreeGap, chosen.rivalGapScale,
-                    chosen.heardShare, chosen.faultCeiling, chosen.extraVowelFrames,
-                    chosen.droppedFrames, chosen.weakestCount,
-                    chosen.phoneGaps.empty() ? "no" : "yes");
+                    chosen.wordGapScale, chosen.pauseFreeShare, chosen.pauseWeight,
+                    chosen.rivalFreeGap, chosen.rivalGapScale, chosen.heardShare,
+                    chosen.faultCeiling, chosen.extraVowelFrames, chosen.droppedFrames,
+                    chosen.weakestCount, chosen.phoneGaps.empty() ? "no" : "yes");
     }
 
     int perMistake[std::size(Mistakes)] = {};
@@ -929,6 +932,7 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
     first.meanWeight = 0.6;
     first.weakestCount = 1;
     first.wordFreeGap = 1e9;
+    first.pauseWeight = 0;
     first.rivalFreeGap = 1e9;
     first.heardShare = 0.3;
     first.extraVowelFrames = 4;

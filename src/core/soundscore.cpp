@@ -87,6 +87,27 @@ double WordGap(const std::vector<PhoneSegment>& aligned, const std::vector<Phone
     return (LoopLikelihood(loop, 0, last) - LoopLikelihood(aligned, 0, last)) / speech;
 }
 
+/// The share of the frames the loop hears speech in that the alignment gives to silence: a
+/// word said as another, longer one leaves much of its speech to the silence around the
+/// expected phones.
+double SpeechInPauses(const std::vector<PhoneSegment>& aligned,
+                      const std::vector<PhoneSegment>& loop) {
+    int speech = 0;
+    int paused = 0;
+    for (const PhoneSegment& s : loop) {
+        if (IsSilence(s.phone)) {
+            continue;
+        }
+        speech += s.Frames();
+        for (const PhoneSegment& a : aligned) {
+            if (IsSilence(a.phone)) {
+                paused += std::max(0, std::min(s.last, a.last) - std::max(s.first, a.first) + 1);
+            }
+        }
+    }
+    return speech > 0 ? static_cast<double>(paused) / speech : 0.0;
+}
+
 /// What the alignment with the rivals put in each expected sound's place.
 struct SaidInstead {
     bool holds = false;                      ///< it holds the expected sounds or their rivals
@@ -333,7 +354,16 @@ SoundScores ScoreSounds(const std::vector<std::string>& expected,
         weak += scores[i] / static_cast<double>(weakest);
     }
     result.score = calibration.meanWeight * mean + (1.0 - calibration.meanWeight) * weak;
-    const double wordGap = WordGap(aligned, loop);
+    // A lesson's symbol said alone (no vowel and a consonant, or one sound) comes with breath
+    // and pauses around it that are no other word.
+    const bool word =
+        expected.size() > 1 && std::any_of(expected.begin(), expected.end(),
+                                           [](const auto& p) { return IsVowelPhone(p); });
+    const double wordGap =
+        WordGap(aligned, loop) +
+        (word ? calibration.pauseWeight *
+                    std::max(0.0, SpeechInPauses(aligned, loop) - calibration.pauseFreeShare)
+              : 0.0);
     const double wordCap = 100.0 * std::exp(-std::max(0.0, wordGap - calibration.wordFreeGap) /
                                             calibration.wordGapScale);
     // Only where the word check alone fails the word: sounds that fail it themselves are named.

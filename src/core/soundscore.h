@@ -100,6 +100,10 @@ struct SoundCalibration {
     /// the word keeps at most 100 exp(-(gap - wordFreeGap) / wordGapScale).
     double wordFreeGap = 1;
     double wordGapScale = 0.2;
+    /// The speech the loop hears where the alignment puts silence: beyond this share of it, each
+    /// share counts pauseWeight times as much towards the whole word's gap.
+    double pauseFreeShare = 0.2;
+    double pauseWeight = 2;
     /// A rival said in a sound's place (or the final consonant left out, or a vowel after it):
     /// the rivals' alignment fits the sound's frames better than the expected phone by a gap
     /// per frame, measured like the loop's against the phone's usual rival gap (phoneGaps); up

@@ -113,8 +113,7 @@ TEST(PhoneSet, DictionaryEntriesAreCheckedPhoneByPhone) {
 }
 
 /// Segments one after another from frame 0, each {phone, frames, log-likelihood per frame}.
-std::vector<PhoneSegment>
-Segments(std::initializer_list<std::tuple<const char*, int, double>> parts) {
+std::vector<PhoneSegment> Segments(const std::vector<std::tuple<const char*, int, double>>& parts) {
     std::vector<PhoneSegment> segments;
     int at = 0;
     for (const auto& [phone, frames, perFrame] : parts) {
@@ -369,6 +368,46 @@ TEST(SoundScore, AWordWhosePhonesFitNoSpeechIsAnotherWord) {
     EXPECT_FALSE(core::WithModelComparison(s, 97).wordMissed) << "said as the model says it";
     EXPECT_EQ(core::ScoreSounds(it, loop, loop).verdict, core::Verdict::TryAgain)
         << "the alignment does not hold the word";
+}
+
+TEST(SoundScore, SpeechLeftToThePausesIsAnotherWordButNotALessonsBreath) {
+    // The loop hears a long stretch of speech where the alignment puts silence, and fits it no
+    // better: by the fit alone the word passes, by the speech left over it is another word.
+    // A symbol said alone has breath and pauses around it and is not judged so.
+    const auto aligned = [](const Phones& phones) {
+        std::vector<std::tuple<const char*, int, double>> parts{{"SIL", 95, -1}};
+        for (const std::string& p : phones) {
+            parts.emplace_back(p.c_str(), 5, -2);
+        }
+        parts.emplace_back("SIL", 10, -1);
+        return Segments(parts);
+    };
+    const auto loop = [](const Phones& phones) {
+        std::vector<std::tuple<const char*, int, double>> parts{{"SIL", 5, -1}, {"AH", 90, -1}};
+        for (const std::string& p : phones) {
+            parts.emplace_back(p.c_str(), 5, -2);
+        }
+        parts.emplace_back("SIL", 10, -1);
+        return Segments(parts);
+    };
+    core::SoundCalibration withoutPauses;
+    withoutPauses.pauseWeight = 0;
+    const struct {
+        Phones phones;
+        core::Verdict verdict;
+    } cases[] = {
+        {{"IH", "T"}, core::Verdict::TryAgain},
+        {{"S"}, core::Verdict::VeryGood},
+        {{"T", "S"}, core::Verdict::VeryGood},
+    };
+    for (const auto& c : cases) {
+        const auto a = aligned(c.phones);
+        const auto l = loop(c.phones);
+        EXPECT_EQ(core::ScoreSounds(c.phones, a, l).verdict, c.verdict) << c.phones[0];
+        EXPECT_EQ(core::ScoreSounds(c.phones, a, l, {}, withoutPauses).verdict,
+                  core::Verdict::VeryGood)
+            << c.phones[0];
+    }
 }
 
 TEST(SoundScore, APhoneIsMeasuredAgainstItsUsualGap) {
