@@ -19,7 +19,8 @@
 // is often taken for. The voices are split: the constants are measured on the tuning voices
 // only, and the held-out voices are reported on their own. "--sounds" runs this part alone;
 // "--tune" also searches the constants on the tuning voices. The decodings are kept in the
-// cache folder, so that a run after the first only scores.
+// cache folder, so that a run after the first only scores; LJT_BENCH_CASES=file writes the
+// cases and their keys in the decodings' file.
 #include "core/pcmwave.h"
 #include "core/phoneset.h"
 #include "core/pronunciationscore.h"
@@ -571,7 +572,7 @@ struct Decodings {
 };
 
 /// The file of decodings in the cache folder, named after the way the scorer decodes.
-constexpr const char* DecodingsFile = "decodings-v6.txt";
+constexpr const char* DecodingsFile = "decodings-v7.txt";
 
 /// One line: the key (file name and phones), a tab, then "scored", and the aligned and loop
 /// segments, the loop's and the rivals' as "phone first last logLikelihood" after a "|" each.

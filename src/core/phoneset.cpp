@@ -86,6 +86,12 @@ constexpr Rivals RivalTable[] = {
     {"UW", "UH"},       {"UH", "UW"},       {"AA", "AO AH"}, {"AO", "AA OW"},  {"AH", "AA"},
 };
 
+/// The voiced consonants with their voiceless partners.
+constexpr std::pair<std::string_view, std::string_view> VoicingPairs[] = {
+    {"B", "P"}, {"D", "T"},   {"G", "K"},   {"V", "F"},
+    {"Z", "S"}, {"DH", "TH"}, {"ZH", "SH"}, {"JH", "CH"},
+};
+
 void AppendPhones(std::string_view phones, std::vector<std::string>& out) {
     while (!phones.empty()) {
         const std::size_t space = phones.find(' ');
@@ -156,14 +162,28 @@ std::vector<std::string> PhonesOfEspeak(std::string_view phonemes) {
     return phones;
 }
 
-std::vector<std::string_view> RivalPhones(std::string_view phone) {
+bool IsVoiced(std::string_view phone) {
+    return std::any_of(std::begin(VoicingPairs), std::end(VoicingPairs),
+                       [phone](const auto& pair) { return pair.first == phone; });
+}
+
+bool VoicingPartners(std::string_view a, std::string_view b) {
+    return std::any_of(std::begin(VoicingPairs), std::end(VoicingPairs), [a, b](const auto& pair) {
+        return (a == pair.first && b == pair.second) || (a == pair.second && b == pair.first);
+    });
+}
+
+std::vector<std::string_view> RivalPhones(std::string_view phone, bool last) {
     std::vector<std::string_view> rivals;
     for (const Rivals& r : RivalTable) {
         if (r.phone == phone) {
             std::string_view rest = r.rivals;
             while (!rest.empty()) {
                 const std::size_t space = rest.find(' ');
-                rivals.push_back(rest.substr(0, space));
+                const std::string_view rival = rest.substr(0, space);
+                if (last || !VoicingPartners(phone, rival)) {
+                    rivals.push_back(rival);
+                }
                 rest =
                     space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
             }

@@ -33,8 +33,17 @@ std::size_t EspeakMnemonicLength(std::string_view phonemes);
 
 /// The phones a Chinese-speaking learner often says in place of phone (s for θ, w for v, the
 /// voicing partner of a consonant, ɪ for iː, ...): consonants for a consonant, vowels for a
-/// vowel. Empty for a phone without typical rivals.
-std::vector<std::string_view> RivalPhones(std::string_view phone);
+/// vowel. Empty for a phone without typical rivals. The voicing partner is a rival of the last
+/// sound only (a final consonant's voicing, or a sound said alone): inside a word learners
+/// rarely change it, and the model hears the partner of a stop said right there too often for
+/// it to say anything.
+std::vector<std::string_view> RivalPhones(std::string_view phone, bool last = true);
+
+/// Whether the consonant is the voiced one of a voicing pair (b of b/p).
+bool IsVoiced(std::string_view phone);
+
+/// Whether a and b are the voiced and voiceless consonants of one pair, in either order.
+bool VoicingPartners(std::string_view a, std::string_view b);
 
 /// The eSpeak NG phonemes of lesson symbol k (1..48, the lessons' button order), as its model
 /// sound says it; empty outside.

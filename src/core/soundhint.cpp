@@ -38,30 +38,6 @@ constexpr Confusion Confusions[] = {
     {"Z", "S", "声带要振动，像蜜蜂的嗡嗡声"},
 };
 
-/// The voiceless partner of a voiced consonant and the voiced partner of a voiceless one.
-constexpr std::pair<std::string_view, std::string_view> VoicingPairs[] = {
-    {"B", "P"}, {"D", "T"},   {"G", "K"},   {"V", "F"},
-    {"Z", "S"}, {"DH", "TH"}, {"ZH", "SH"}, {"JH", "CH"},
-};
-
-bool Voiced(std::string_view phone) {
-    for (const auto& [voiced, voiceless] : VoicingPairs) {
-        if (phone == voiced) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool VoicingPartners(std::string_view a, std::string_view b) {
-    for (const auto& [voiced, voiceless] : VoicingPairs) {
-        if ((a == voiced && b == voiceless) || (a == voiceless && b == voiced)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 std::string GradeWords(SoundGrade grade) {
     switch (grade) {
     case SoundGrade::Good:
@@ -113,8 +89,8 @@ std::string SoundHint(const SoundResult& sound) {
         }
     }
     if (sound.final && VoicingPartners(sound.phone, sound.heardAs)) {
-        return prefix + (Voiced(sound.phone) ? "词尾的浊辅音要带声，前面的元音读得稍长"
-                                             : "词尾的清辅音不要带声，前面的元音读得短一些");
+        return prefix + (IsVoiced(sound.phone) ? "词尾的浊辅音要带声，前面的元音读得稍长"
+                                               : "词尾的清辅音不要带声，前面的元音读得短一些");
     }
     return prefix + "再听一遍示范，注意这个音的口型";
 }

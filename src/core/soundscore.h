@@ -86,14 +86,14 @@ const std::vector<PhoneGapNorm>& LearnedPhoneGaps();
 /// phone, less the middle gap of that phone said right and in units of its spread (phoneGaps);
 /// up to freeGap costs nothing, beyond it the score falls by exp(-(gap - freeGap) / gapScale).
 struct SoundCalibration {
-    double freeGap = 0;
+    double freeGap = 0.3;
     double gapScale = 8;
     /// Each phone's usual gap; a phone not in it is taken as middle 0, spread 1.
     std::vector<PhoneGapNorm> phoneGaps = LearnedPhoneGaps();
     /// The word score: this share of the mean sound score, the rest from the mean of the
     /// weakestCount weakest sounds.
-    double meanWeight = 0.8;
-    int weakestCount = 1;
+    double meanWeight = 0.6;
+    int weakestCount = 2;
     /// The whole word: the loop's log-likelihood above the alignment's per frame of speech,
     /// over the whole recording (a word said as another often aligns its phones in pauses or
     /// squeezes them where the loop hears speech); up to wordFreeGap costs nothing, beyond it
@@ -102,8 +102,8 @@ struct SoundCalibration {
     double wordGapScale = 0.2;
     /// The speech the loop hears where the alignment puts silence: beyond this share of it, each
     /// share counts pauseWeight times as much towards the whole word's gap.
-    double pauseFreeShare = 0.2;
-    double pauseWeight = 2;
+    double pauseFreeShare = 0.5;
+    double pauseWeight = 4;
     /// A rival said in a sound's place (or the final consonant left out, or a vowel after it):
     /// the rivals' alignment fits the sound's frames better than the expected phone by a gap
     /// per frame, measured like the loop's against the phone's usual rival gap (phoneGaps); up
@@ -112,9 +112,9 @@ struct SoundCalibration {
     double rivalFreeGap = 0;
     double rivalGapScale = 1.5;
     /// The share of a sound's frames the loop must give one other phone to name it heard.
-    double heardShare = 0.3;
+    double heardShare = 0.7;
     /// A vowel the loop hears after a final consonant counts from this many frames on.
-    int extraVowelFrames = 6;
+    int extraVowelFrames = 4;
     /// The score a sound keeps at most when it was dropped or a vowel followed it.
     double faultCeiling = 20;
     /// A final consonant aligned to at most this many frames over silence was dropped.

@@ -71,7 +71,7 @@ std::string RivalRow(const std::vector<std::string>& phones) {
     std::string row;
     for (std::size_t i = 0; i < phones.size(); ++i) {
         std::string choice = WordOf(phones[i]);
-        for (const std::string_view rival : core::RivalPhones(phones[i])) {
+        for (const std::string_view rival : core::RivalPhones(phones[i], i + 1 == phones.size())) {
             choice += " | " + WordOf(rival);
         }
         const bool finalConsonant =

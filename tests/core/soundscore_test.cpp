@@ -96,6 +96,24 @@ TEST(PhoneSet, RivalsAreModelPhonesOfTheSameKind) {
         }
     }
     EXPECT_TRUE(core::RivalPhones("SIL").empty());
+    // Voicing inside a word is left to the loop; the last sound keeps its partner as a rival.
+    const struct {
+        const char* phone;
+        std::vector<std::string_view> last, inside;
+    } places[] = {
+        {"T", {"D"}, {}},
+        {"S", {"SH", "Z", "TH"}, {"SH", "TH"}},
+        {"DH", {"D", "Z", "TH", "V"}, {"D", "Z", "V"}},
+        {"V", {"W", "B", "F"}, {"W", "B"}},
+        {"R", {"L"}, {"L"}},
+    };
+    for (const auto& p : places) {
+        EXPECT_EQ(core::RivalPhones(p.phone), p.last) << p.phone;
+        EXPECT_EQ(core::RivalPhones(p.phone, false), p.inside) << p.phone;
+    }
+    EXPECT_TRUE(core::VoicingPartners("T", "D") && core::VoicingPartners("D", "T"));
+    EXPECT_FALSE(core::VoicingPartners("T", "S"));
+    EXPECT_TRUE(core::IsVoiced("ZH") && !core::IsVoiced("SH") && !core::IsVoiced("AA"));
     EXPECT_EQ(core::LessonSymbolPhonemes(13), "S");
     EXPECT_EQ(core::LessonSymbolPhonemes(49), "");
 }

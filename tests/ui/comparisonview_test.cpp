@@ -258,9 +258,7 @@ TEST_F(RecordComparisonTest, TheWordsSoundsAreShownColouredWithAHint) {
     EXPECT_EQ(w->Comparison->ScoreText(), QString::number(scores.Rounded()));
     EXPECT_EQ(w->Comparison->accessibleDescription(),
               QString::fromStdString(core::DescribeSoundScores(scores)));
-    EXPECT_TRUE(
-        w->Comparison->HintText().isEmpty() ==
-        (scores.sounds[static_cast<std::size_t>(scores.worst)].grade == core::SoundGrade::Good));
+    EXPECT_EQ(w->Comparison->HintText(), QString::fromStdString(core::ScoresHint(scores)));
 }
 
 TEST_F(RecordComparisonTest, AMissingModelIsNamedNotTakenForSilence) {
