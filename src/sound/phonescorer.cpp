@@ -13,6 +13,7 @@
 #include "core/voiceanalysis.h"
 
 #include <pocketsphinx.h>
+#include <sphinxbase/ckd_alloc.h>
 
 #include <algorithm>
 #include <cctype>
@@ -106,16 +107,72 @@ struct PhoneScorer::Decoder {
         }
     }
 
-    /// Decodes samples with the named grammar: the best path's phones, silence included, with
+    /// A recording's cepstra, made once for all the searches (see Score).
+    struct Cepstra {
+        mfcc_t** frames = nullptr;
+        int count = 0;
+
+        Cepstra() = default;
+        Cepstra(const Cepstra&) = delete;
+        Cepstra& operator=(const Cepstra&) = delete;
+        ~Cepstra() {
+            if (frames != nullptr) {
+                ckd_free_2d(frames);
+            }
+        }
+    };
+
+    /// What a search decodes: the samples, from which each search makes its own cepstra, or
+    /// cepstra made once.
+    struct Input {
+        const std::vector<int16>* samples = nullptr;
+        const Cepstra* cepstra = nullptr;
+    };
+
+    /// Makes the cepstra of samples into into, every frame kept (a front end of its own, made
+    /// like the decoder's but without its silence removal); false when the front end fails.
+    bool MakeCepstra(const std::vector<int16>& samples, Cepstra& into) {
+        const long removing = cmd_ln_int_r(config, "-remove_silence");
+        cmd_ln_set_int_r(config, "-remove_silence", FALSE);
+        fe_t* opened = fe_init_auto_r(config);
+        cmd_ln_set_int_r(config, "-remove_silence", removing);
+        std::unique_ptr<fe_t, int (*)(fe_t*)> fe(opened, fe_free);
+        if (fe == nullptr || fe_start_utt(fe.get()) < 0) {
+            return false;
+        }
+        const int16* at = samples.data();
+        std::size_t left = samples.size();
+        int32 most = 0;
+        // Without a buffer the front end only says how many frames the samples can give.
+        if (fe_process_frames(fe.get(), &at, &left, nullptr, &most, nullptr) < 0) {
+            return false;
+        }
+        into.frames = static_cast<mfcc_t**>(
+            ckd_calloc_2d(static_cast<std::size_t>(most) + 1,
+                          static_cast<std::size_t>(fe_get_output_size(fe.get())), sizeof(mfcc_t)));
+        int32 made = most;
+        int32 last = 0;
+        if (fe_process_frames(fe.get(), &at, &left, into.frames, &made, nullptr) < 0 ||
+            fe_end_utt(fe.get(), into.frames[made], &last) < 0) {
+            return false;
+        }
+        into.count = made + last;
+        return true;
+    }
+
+    /// Decodes the input with the named grammar: the best path's phones, silence included, with
     /// their scores when scored (the lattice that gives them takes a second for the loop's
     /// grammar, but a few milliseconds for a row of phones).
-    std::vector<core::PhoneSegment> Decode(const char* search, const std::vector<int16>& samples,
-                                           bool scored) {
+    std::vector<core::PhoneSegment> Decode(const char* search, const Input& input, bool scored) {
         std::vector<core::PhoneSegment> segments;
         if (ps_set_search(ps, search) < 0 || ps_start_utt(ps) < 0) {
             return segments;
         }
-        ps_process_raw(ps, samples.data(), samples.size(), FALSE, TRUE);
+        if (input.cepstra != nullptr) {
+            ps_process_cep(ps, input.cepstra->frames, input.cepstra->count, FALSE, TRUE);
+        } else {
+            ps_process_raw(ps, input.samples->data(), input.samples->size(), FALSE, TRUE);
+        }
         ps_end_utt(ps);
         // The best path's segments carry no scores in a grammar search: each takes its score
         // from the lattice link of the same word and frames (of several links, which differ by
@@ -160,16 +217,50 @@ struct PhoneScorer::Decoder {
         return segments;
     }
 
-    /// Aligns samples with a row of phone words (" ph_th ph_ih ..."), silence allowed around,
+    /// Aligns the input with a row of phone words (" ph_th ph_ih ..."), silence allowed around,
     /// as the search named name; unscored, the row may hold the grammar's choices and options.
     std::vector<core::PhoneSegment> Align(const char* name, const std::string& row,
-                                          const std::vector<int16>& samples, bool scored = true) {
+                                          const Input& input, bool scored = true) {
         const std::string grammar =
             "#JSGF V1.0;\ngrammar align;\npublic <align> = [ph_sil]" + row + " [ph_sil];\n";
         if (ps_set_jsgf_string(ps, name, grammar.c_str()) < 0) {
             return {};
         }
-        return Decode(name, samples, scored);
+        return Decode(name, input, scored);
+    }
+
+    /// The loop, and the alignments of what it heard, of the expected phones (expected, the
+    /// row of phones) and of the rivals said, into result; false when the loop hears no speech.
+    bool DecodeAll(const Input& input, const std::vector<std::string>& phones,
+                   const std::string& expected, PhoneScoring& result) {
+        const std::vector<core::PhoneSegment> heard = Decode("loop", input, false);
+        const bool speech =
+            std::any_of(heard.begin(), heard.end(),
+                        [](const core::PhoneSegment& s) { return s.phone != core::SilencePhone; });
+        if (!speech) {
+            return false;
+        }
+        // What the loop heard is aligned like the expected phones, so that both sides are scored by
+        // the same search with the same contexts.
+        std::string heardRow;
+        for (const core::PhoneSegment& s : heard) {
+            heardRow += ' ' + WordOf(s.phone);
+        }
+        result.loop = Align("heard", heardRow, input);
+        result.aligned = Align("expected", expected, input);
+        // Which rival was said is decided with the choices; its fit is measured like the others',
+        // by aligning the row decided on (the scores of a grammar with choices are not comparable).
+        // Mostly the expected phones win, whose alignment there is already.
+        const std::vector<core::PhoneSegment> chosen =
+            Align("rivals", RivalRow(phones), input, false);
+        std::string saidRow;
+        for (const core::PhoneSegment& s : chosen) {
+            if (s.phone != core::SilencePhone) {
+                saidRow += ' ' + WordOf(s.phone);
+            }
+        }
+        result.rivals = saidRow == expected ? result.aligned : Align("said", saidRow, input);
+        return true;
     }
 };
 
@@ -341,35 +432,22 @@ PhoneScoring PhoneScorer::Score(const std::vector<std::string>& phones,
         }
         expected += ' ' + WordOf(phone);
     }
-    const std::vector<core::PhoneSegment> heard = decoder_->Decode("loop", samples, false);
-    const bool speech = std::any_of(heard.begin(), heard.end(), [](const core::PhoneSegment& s) {
-        return s.phone != core::SilencePhone;
-    });
-    if (!speech) {
+    if (!decoder_->DecodeAll({&samples, nullptr}, phones, expected, result)) {
         result.status = core::Status::Sound(core::Failure::SoundNoSpeech, {});
         return result;
     }
-    // What the loop heard is aligned like the expected phones, so that both sides are scored by
-    // the same search with the same contexts.
-    std::string heardRow;
-    for (const core::PhoneSegment& s : heard) {
-        heardRow += ' ' + WordOf(s.phone);
-    }
-    result.loop = decoder_->Align("heard", heardRow, samples);
-    result.aligned = decoder_->Align("expected", expected, samples);
-    // Which rival was said is decided with the choices; its fit is measured like the others',
-    // by aligning the row decided on (the scores of a grammar with choices are not comparable).
-    // Mostly the expected phones win, whose alignment there is already.
-    const std::vector<core::PhoneSegment> chosen =
-        decoder_->Align("rivals", RivalRow(phones), samples, false);
-    std::string saidRow;
-    for (const core::PhoneSegment& s : chosen) {
-        if (s.phone != core::SilencePhone) {
-            saidRow += ' ' + WordOf(s.phone);
+    // Each search makes its own cepstra from the samples, and the silence removal's noise
+    // estimate, carried from one to the next, can make it keep other frames: a short sound said
+    // alone (a lesson's m) then had frames enough for the loop's phones in the loop but none in
+    // their alignment, and nothing could be scored. The cepstra are then made once, every frame
+    // kept, for all the searches. (Made so always, the scores measured worse and the time
+    // exceeded its goal: the silence removal keeps a word's final stop better and is faster.)
+    if (result.loop.empty()) {
+        Decoder::Cepstra cepstra;
+        if (decoder_->MakeCepstra(samples, cepstra)) {
+            (void)decoder_->DecodeAll({nullptr, &cepstra}, phones, expected, result);
         }
     }
-    result.rivals =
-        saidRow == expected ? result.aligned : decoder_->Align("said", saidRow, samples);
     result.scores =
         core::ScoreSounds(phones, result.aligned, result.loop, result.rivals, calibration);
     return result;

@@ -6,6 +6,7 @@
 #include "core/pcmwave.h"
 #include "core/waveheader.h"
 #include "host/folders.h"
+#include "sound/phonescorer.h"
 #include "sound/voice.h"
 
 #include <QFile>
@@ -122,6 +123,20 @@ TEST_F(ScoreCommand, ACleanFileSaidRightIsNotFailed) {
         EXPECT_GE(QJsonDocument::fromJson(out_.toUtf8()).object().value("score").toInt(), 50)
             << out_.toStdString();
     }
+}
+
+// m said alone, as a lesson asks (the speech engine's rendering): the loop heard it, but the
+// alignments, each with the frames its own pass of the front end kept, once got none.
+TEST(PhoneScorer, ASoundSaidAloneIsAligned) {
+    core::PcmSound said;
+    ASSERT_TRUE(core::ReadPcmWave(LJT_TEST_DATA "m-said-alone.wav", said));
+    sound::PhoneScorer scorer;
+    const sound::PhoneScoring scored = scorer.Score({"M"}, said);
+    ASSERT_TRUE(scored.status.ok);
+    EXPECT_FALSE(scored.loop.empty());
+    ASSERT_EQ(scored.aligned.size(), 3u) << "silence, m, silence";
+    EXPECT_EQ(scored.aligned[1].phone, "M");
+    EXPECT_FALSE(scored.scores.wordMissed);
 }
 
 TEST_F(ScoreCommand, FilesThatCannotBeScoredSayWhy) {
