@@ -355,8 +355,8 @@ SoundScores ScoreSounds(const std::vector<std::string>& expected,
         weak += scores[i] / static_cast<double>(weakest);
     }
     result.score = calibration.meanWeight * mean + (1.0 - calibration.meanWeight) * weak;
-    // A lesson's symbol said alone (no vowel and a consonant, or one sound) comes with breath
-    // and pauses around it that are no other word.
+    // A lesson's symbol said alone (one sound, or consonants without a vowel such as ts) comes
+    // with breath and pauses around it that are no other word.
     const bool word =
         expected.size() > 1 && std::any_of(expected.begin(), expected.end(),
                                            [](const auto& p) { return IsVowelPhone(p); });
