@@ -199,16 +199,22 @@ public:
         case 1:
             LookUp();
             return true;
+        // Each format read and written once: the first file of a format has first uses of its
+        // own (the XML reader and writer of KVTML), which belong to the warm-up.
         case 2:
-            ImportWords();
-            return true;
         case 3:
-            ExportWords();
-            return true;
         case 4:
-            ImportInWindow();
+            ImportWords(step - 2 * modes - 2);
             return true;
         case 5:
+        case 6:
+        case 7:
+            ExportWords(step - 2 * modes - 5);
+            return true;
+        case 8:
+            ImportInWindow();
+            return true;
+        case 9:
             // A lesson's sound comes in its own format: its first play belongs to the
             // warm-up like the first word's.
             if (QPushButton* lessons = window_.Button(ModeButton::SpeedButton1);
@@ -216,7 +222,7 @@ public:
                 Act("warm-up mode " + NameOf(lessons).toStdString(), [&] { lessons->click(); });
             }
             return true;
-        case 6:
+        case 10:
             ClickNamed(QStringLiteral("Symbol1"));
             return true;
         default:
@@ -435,10 +441,10 @@ private:
         });
     }
 
-    /// A word file of a random format: words already listed, and words made for this run,
-    /// some of them twice.
-    QString WriteWordFile() {
-        const unsigned format = Below(3);
+    /// A word file of the format (0 CSV, 1 Anki text, 2 KVTML; a random one when -1): words
+    /// already listed, and words made for this run, some of them twice.
+    QString WriteWordFile(int chosen = -1) {
+        const unsigned format = chosen >= 0 ? static_cast<unsigned>(chosen) : Below(3);
         const QString path = workDir_ + QStringLiteral("/import-%1.%2")
                                             .arg(actions_)
                                             .arg(format == 0   ? QStringLiteral("csv")
@@ -478,11 +484,13 @@ private:
         return path;
     }
 
-    /// The path of "导入生词": the project's reader, the lists' import and a save.
-    void ImportWords() {
+    /// The path of "导入生词": the project's reader, the lists' import and a save; a new file
+    /// of the format when one is given (see WriteWordFile).
+    void ImportWords(int format = -1) {
         // Every other import takes back a file this run exported: all its words are listed.
-        const QString path =
-            !lastExport_.isEmpty() && Below(3) == 0 ? lastExport_ : WriteWordFile();
+        const QString path = format < 0 && !lastExport_.isEmpty() && Below(3) == 0
+                                 ? lastExport_
+                                 : WriteWordFile(format);
         if (path.isEmpty()) {
             Act("import (no file)", [] {});
             return;
@@ -520,7 +528,8 @@ private:
         });
     }
 
-    void ExportWords() {
+    /// An export of some of the lists, in the format (as WriteWordFile's) or a random one.
+    void ExportWords(int chosen = -1) {
         using core::ExchangeList;
         static const std::vector<ExchangeList> choices[] = {
             {ExchangeList::New, ExchangeList::Mastered, ExchangeList::Review},
@@ -528,7 +537,7 @@ private:
             {ExchangeList::Mastered},
             {ExchangeList::Review},
         };
-        const unsigned format = Below(3);
+        const unsigned format = chosen >= 0 ? static_cast<unsigned>(chosen) : Below(3);
         const QString path = workDir_ + QStringLiteral("/export.%1")
                                             .arg(format == 0   ? QStringLiteral("csv")
                                                  : format == 1 ? QStringLiteral("txt")
