@@ -15,15 +15,24 @@ namespace core {
 
 namespace {
 
+/// How many of the segment's frames lie within first..last.
+int FramesWithin(const PhoneSegment& s, int first, int last) {
+    return std::max(0, std::min(last, s.last) - std::max(first, s.first) + 1);
+}
+
+/// 100 up to a gap of free, then falling by exp(-(gap - free) / scale): the score a gap leaves.
+double Falloff(double gap, double free, double scale) {
+    return 100.0 * std::exp(-std::max(0.0, gap - free) / scale);
+}
+
 /// The loop's log-likelihood over frames first..last, each loop segment counted by the share
 /// of its frames inside.
 double LoopLikelihood(const std::vector<PhoneSegment>& loop, int first, int last) {
     double sum = 0;
     for (const PhoneSegment& s : loop) {
-        const int from = std::max(first, s.first);
-        const int to = std::min(last, s.last);
-        if (to >= from && s.Frames() > 0) {
-            sum += s.logLikelihood * (to - from + 1) / s.Frames();
+        const int inside = FramesWithin(s, first, last);
+        if (inside > 0 && s.Frames() > 0) {
+            sum += s.logLikelihood * inside / s.Frames();
         }
     }
     return sum;
@@ -33,10 +42,8 @@ double LoopLikelihood(const std::vector<PhoneSegment>& loop, int first, int last
 std::pair<std::string, int> MostHeard(const std::vector<PhoneSegment>& loop, int first, int last) {
     std::map<std::string, int> frames;
     for (const PhoneSegment& s : loop) {
-        const int from = std::max(first, s.first);
-        const int to = std::min(last, s.last);
-        if (to >= from) {
-            frames[s.phone] += to - from + 1;
+        if (const int inside = FramesWithin(s, first, last); inside > 0) {
+            frames[s.phone] += inside;
         }
     }
     std::pair<std::string, int> best{"", 0};
@@ -78,7 +85,7 @@ double WordGap(const std::vector<PhoneSegment>& aligned, const std::vector<Phone
     int speech = 0;
     for (const PhoneSegment& s : loop) {
         if (!IsSilence(s.phone)) {
-            speech += std::max(0, std::min(last, s.last) - s.first + 1);
+            speech += FramesWithin(s, 0, last);
         }
     }
     if (speech == 0) {
@@ -101,7 +108,7 @@ double SpeechInPauses(const std::vector<PhoneSegment>& aligned,
         speech += s.Frames();
         for (const PhoneSegment& a : aligned) {
             if (IsSilence(a.phone)) {
-                paused += std::max(0, std::min(s.last, a.last) - std::max(s.first, a.first) + 1);
+                paused += FramesWithin(s, a.first, a.last);
             }
         }
     }
@@ -179,8 +186,7 @@ void RivalVerdict(const PhoneSegment& segment, std::size_t i, const SaidInstead&
                      (last - first + 1);
     const PhoneGapNorm norm = NormOf(calibration.phoneGaps, sound.phone);
     const double gap = (std::max(0.0, sound.rivalGap) - norm.rivalMiddle) / norm.rivalSpread;
-    const double cap = 100.0 * std::exp(-std::max(0.0, gap - calibration.rivalFreeGap) /
-                                        calibration.rivalGapScale);
+    const double cap = Falloff(gap, calibration.rivalFreeGap, calibration.rivalGapScale);
     if (cap >= sound.score) {
         return;
     }
@@ -294,8 +300,7 @@ SoundScores ScoreSounds(const std::vector<std::string>& expected,
             (LoopLikelihood(loop, segment.first, segment.last) - segment.logLikelihood) / frames;
         const PhoneGapNorm norm = NormOf(calibration.phoneGaps, sound.phone);
         const double gap = (std::max(0.0, sound.gap) - norm.middle) / norm.spread;
-        sound.score =
-            100.0 * std::exp(-std::max(0.0, gap - calibration.freeGap) / calibration.gapScale);
+        sound.score = Falloff(gap, calibration.freeGap, calibration.gapScale);
         const auto [heard, heardFrames] = MostHeard(loop, segment.first, segment.last);
         const bool clearlyOther = !heard.empty() && heard != sound.phone &&
                                   heardFrames >= calibration.heardShare * frames;
@@ -365,8 +370,7 @@ SoundScores ScoreSounds(const std::vector<std::string>& expected,
         (word ? calibration.pauseWeight *
                     std::max(0.0, SpeechInPauses(aligned, loop) - calibration.pauseFreeShare)
               : 0.0);
-    const double wordCap = 100.0 * std::exp(-std::max(0.0, wordGap - calibration.wordFreeGap) /
-                                            calibration.wordGapScale);
+    const double wordCap = Falloff(wordGap, calibration.wordFreeGap, calibration.wordGapScale);
     // Only where the word check alone fails the word: sounds that fail it themselves are named.
     result.wordMissed = wordCap < result.score && wordCap < CloseScore &&
                         result.sounds[static_cast<std::size_t>(result.worst)].score >= CloseScore;
