@@ -572,7 +572,7 @@ struct Decodings {
 };
 
 /// The file of decodings in the cache folder, named after the way the scorer decodes.
-constexpr const char* DecodingsFile = "decodings-v7.txt";
+constexpr const char* DecodingsFile = "decodings-v8.txt";
 
 /// One line: the key (file name and phones), a tab, then "scored", and the aligned and loop
 /// segments, the loop's and the rivals' as "phone first last logLikelihood" after a "|" each.

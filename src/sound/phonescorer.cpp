@@ -98,7 +98,14 @@ struct PhoneScorer::Decoder {
     cmd_ln_t* config = nullptr;
     ps_decoder_t* ps = nullptr;
 
+    /// The frames the front end makes while it learns (StartStream), thrown away.
+    static constexpr std::size_t LearnFrames = 64;
+    mfcc_t** learnBuffer = nullptr;
+
     ~Decoder() {
+        if (learnBuffer != nullptr) {
+            ckd_free_2d(learnBuffer);
+        }
         if (ps != nullptr) {
             ps_free(ps);
         }
@@ -160,12 +167,48 @@ struct PhoneScorer::Decoder {
         return true;
     }
 
+    /// Starts a stream of its own for a search of samples, its front end having first learned
+    /// the noise and the level of speech from the same samples. The silence removal goes by
+    /// these; carried over from the search before (of this recording or of the last one) they
+    /// made the searches of one recording keep different frames, and a recording's scores
+    /// depend on what was scored before it. Learned afresh from nothing, they are not settled
+    /// while the word is said, which kept more noise and measured worse.
+    void StartStream(const std::vector<int16>& samples) {
+        ps_start_stream(ps);
+        fe_t* fe = ps_get_fe(ps);
+        if (fe == nullptr || fe_start_utt(fe) < 0) {
+            return;
+        }
+        if (learnBuffer == nullptr) {
+            learnBuffer = static_cast<mfcc_t**>(ckd_calloc_2d(
+                LearnFrames + 1, static_cast<std::size_t>(fe_get_output_size(fe)), sizeof(mfcc_t)));
+        }
+        const int16* at = samples.data();
+        std::size_t left = samples.size();
+        while (left > 0) {
+            const std::size_t before = left;
+            int32 made = LearnFrames;
+            if (fe_process_frames(fe, &at, &left, learnBuffer, &made, nullptr) < 0 ||
+                left == before) {
+                break;
+            }
+        }
+        int32 last = 0;
+        (void)fe_end_utt(fe, learnBuffer[0], &last);
+    }
+
     /// Decodes the input with the named grammar: the best path's phones, silence included, with
     /// their scores when scored (the lattice that gives them takes a second for the loop's
     /// grammar, but a few milliseconds for a row of phones).
     std::vector<core::PhoneSegment> Decode(const char* search, const Input& input, bool scored) {
         std::vector<core::PhoneSegment> segments;
-        if (ps_set_search(ps, search) < 0 || ps_start_utt(ps) < 0) {
+        if (ps_set_search(ps, search) < 0) {
+            return segments;
+        }
+        if (input.samples != nullptr) {
+            StartStream(*input.samples);
+        }
+        if (ps_start_utt(ps) < 0) {
             return segments;
         }
         if (input.cepstra != nullptr) {
@@ -432,20 +475,18 @@ PhoneScoring PhoneScorer::Score(const std::vector<std::string>& phones,
         }
         expected += ' ' + WordOf(phone);
     }
-    if (!decoder_->DecodeAll({&samples, nullptr}, phones, expected, result)) {
-        result.status = core::Status::Sound(core::Failure::SoundNoSpeech, {});
-        return result;
-    }
-    // Each search makes its own cepstra from the samples, and the silence removal's noise
-    // estimate, carried from one to the next, can make it keep other frames: a short sound said
-    // alone (a lesson's m) then had frames enough for the loop's phones in the loop but none in
-    // their alignment, and nothing could be scored. The cepstra are then made once, every frame
-    // kept, for all the searches. (Made so always, the scores measured worse and the time
-    // exceeded its goal: the silence removal keeps a word's final stop better and is faster.)
-    if (result.loop.empty()) {
+    // The silence removal can take a short sound said alone (a lesson's m or n) for silence
+    // and drop all of it, or keep frames enough for the loop's phones but not for their
+    // alignment, and nothing could be scored. The cepstra are then made once, every frame kept,
+    // for all the searches. (Made so always, the scores measured worse and the time exceeded
+    // its goal: the silence removal keeps a word's final stop better and is faster.)
+    if (!decoder_->DecodeAll({&samples, nullptr}, phones, expected, result) ||
+        result.loop.empty()) {
         Decoder::Cepstra cepstra;
-        if (decoder_->MakeCepstra(samples, cepstra)) {
-            (void)decoder_->DecodeAll({nullptr, &cepstra}, phones, expected, result);
+        if (!decoder_->MakeCepstra(samples, cepstra) ||
+            !decoder_->DecodeAll({nullptr, &cepstra}, phones, expected, result)) {
+            result.status = core::Status::Sound(core::Failure::SoundNoSpeech, {});
+            return result;
         }
     }
     result.scores =
