@@ -102,7 +102,7 @@ struct SoundCalibration {
     double wordGapScale = 0.2;
     /// The speech the loop hears where the alignment puts silence: beyond this share of it, each
     /// share counts pauseWeight times as much towards the whole word's gap.
-    double pauseFreeShare = 0.5;
+    double pauseFreeShare = 0.3;
     double pauseWeight = 4;
     /// A rival said in a sound's place (or the final consonant left out, or a vowel after it):
     /// the rivals' alignment fits the sound's frames better than the expected phone by a gap
