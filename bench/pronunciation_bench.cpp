@@ -847,7 +847,7 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
             {&core::SoundCalibration::rivalFreeGap, {-0.5, 0.0, 0.2, 0.5, 1.0, 1.5, 2.0, 1000}},
             {&core::SoundCalibration::rivalGapScale, {0.1, 0.2, 0.4, 0.7, 1.0, 1.5, 2.5}},
             {&core::SoundCalibration::heardShare, {0.3, 0.5, 0.7}},
-            {&core::SoundCalibration::faultCeiling, {20, 35, 49, 100}},
+            {&core::SoundCalibration::faultCeiling, {0, 10, 20, 35, 49, 100}},
         };
         // From the present constants, then from random ones: the search stops at the first
         // point no single change improves, which depends on where it starts.

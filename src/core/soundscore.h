@@ -115,8 +115,10 @@ struct SoundCalibration {
     double heardShare = 0.7;
     /// A vowel the loop hears after a final consonant counts from this many frames on.
     int extraVowelFrames = 4;
-    /// The score a sound keeps at most when it was dropped or a vowel followed it.
-    double faultCeiling = 20;
+    /// The score a sound keeps at most when it was dropped or a vowel followed it: none, since
+    /// the timing shows such a fault plainly (a dropped consonant was not said at all), so that
+    /// it is the sound the learner is told about.
+    double faultCeiling = 0;
     /// A final consonant aligned to at most this many frames over silence was dropped.
     int droppedFrames = 4;
 };

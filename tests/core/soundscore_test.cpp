@@ -221,6 +221,25 @@ TEST(SoundScore, AlignmentAndLoopGiveEachSoundItsScore) {
     }
 }
 
+// A final consonant dropped is plain from the timing; a sound heard as another may be the
+// voice's own. With both, the learner is told about the dropped one.
+TEST(SoundScore, ADroppedFinalConsonantIsNamedBeforeASoundHeardOtherwise) {
+    const Phones think{"TH", "IH", "NG", "K"};
+    const auto aligned = Segments({{"SIL", 10, -5},
+                                   {"TH", 10, -8},
+                                   {"IH", 12, -7},
+                                   {"NG", 8, -7},
+                                   {"K", 3, -12},
+                                   {"SIL", 10, -5}});
+    const auto loop = Segments(
+        {{"SIL", 10, -5}, {"S", 10, 100}, {"IH", 12, -7}, {"NG", 8, -7}, {"SIL", 13, -5}});
+    const core::SoundScores s = core::ScoreSounds(think, aligned, loop);
+    ASSERT_EQ(s.sounds[0].fault, SoundFault::Substituted);
+    ASSERT_EQ(s.sounds[0].grade, SoundGrade::Wrong);
+    EXPECT_EQ(s.worst, 3);
+    EXPECT_EQ(s.sounds[3].fault, SoundFault::Dropped);
+}
+
 TEST(SoundScore, AWiderGapScoresLower) {
     const Phones s{"S"};
     const auto aligned = Segments({{"S", 10, -10}});
