@@ -231,8 +231,8 @@ TEST(SoundScore, ADroppedFinalConsonantIsNamedBeforeASoundHeardOtherwise) {
                                    {"NG", 8, -7},
                                    {"K", 3, -12},
                                    {"SIL", 10, -5}});
-    const auto loop = Segments(
-        {{"SIL", 10, -5}, {"S", 10, 100}, {"IH", 12, -7}, {"NG", 8, -7}, {"SIL", 13, -5}});
+    const auto loop =
+        Segments({{"SIL", 10, -5}, {"S", 10, 100}, {"IH", 12, -7}, {"NG", 8, -7}, {"SIL", 13, -5}});
     const core::SoundScores s = core::ScoreSounds(think, aligned, loop);
     ASSERT_EQ(s.sounds[0].fault, SoundFault::Substituted);
     ASSERT_EQ(s.sounds[0].grade, SoundGrade::Wrong);
