@@ -171,7 +171,7 @@ struct PhoneScorer::Decoder {
     /// the noise and the level of speech from the same samples. The silence removal goes by
     /// these; carried over from the search before (of this recording or of the last one) they
     /// made the searches of one recording keep different frames, and a recording's scores
-    /// depend on what was scored before it. Learned afresh from nothing, they are not settled
+    /// depended on what was scored before it. Learned afresh from nothing, they are not settled
     /// while the word is said, which kept more noise and measured worse.
     void StartStream(const std::vector<int16>& samples) {
         ps_start_stream(ps);
