@@ -5,7 +5,7 @@
 // content, the timers of the windows running as they do for a learner. Every action is
 // printed ("action N <what>"), every state of the lists ("lists <digest>", see
 // listdigest.h), every save that succeeded ("saved <digest>"), the end of the warm-up
-// ("warm"), and the anonymous resident memory ("memory <kB>") after the sign-in, after the
+// ("warm"), and the heap in use ("memory <kB>") after the sign-in, after the
 // warm-up and every two seconds.
 //   soak_helper <program folder> <learner> <seed> <seconds>
 //
@@ -74,17 +74,13 @@ void Say(const std::string& line) {
     [[maybe_unused]] const ssize_t put = ::write(1, text.data(), text.size());
 }
 
-/// The anonymous memory in use: freed memory that the allocator still holds is handed back
-/// first, so that the figure follows what the program keeps rather than the heap's history.
-long RssAnonKb() {
-    ::malloc_trim(0);
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.starts_with("RssAnon:")) {
-            return std::atol(line.c_str() + 8);
-        }
-    }
-    return -1;
+/// The memory the program's allocations hold (malloc's blocks in use, mapped ones included, over
+/// every arena). Not the resident pages: memory freed on a worker (the lookup window's index,
+/// tens of megabytes, freed when it closes) can stay resident beside the few blocks still in
+/// use on the same pages, by the timing of the run, which is no growth.
+long HeapInUseKb() {
+    const struct mallinfo2 heap = ::mallinfo2();
+    return static_cast<long>((heap.uordblks + heap.hblkhd) / 1024);
 }
 
 /// Messages are printed instead of shown, so that nothing waits for a click; a question is
@@ -542,7 +538,10 @@ private:
                                             .arg(format == 0   ? QStringLiteral("csv")
                                                  : format == 1 ? QStringLiteral("txt")
                                                                : QStringLiteral("kvtml"));
-        const auto& lists = choices[Below(4)];
+        // The warm-up's exports (a format given) hold every list: the largest file of the
+        // format a run writes, whose first writing belongs to the warm-up.
+        const unsigned pick = Below(4);
+        const auto& lists = choices[chosen >= 0 ? 0 : pick];
         Act("export " + QFileInfo(path).fileName().toStdString(), [&] {
             const exchange::ExportResult result =
                 exchange::ExportLists(state_, lists, *exchange::FormatOfPath(path), path);
@@ -711,7 +710,7 @@ int main(int argc, char** argv) {
             Say("signed-in " + std::to_string(state.NewList.size()) + "/" +
                 std::to_string(state.MasteredList.size()) + "/" +
                 std::to_string(state.ReviewList.size()) + " " + soak::ListDigest(state));
-            Say("memory " + std::to_string(RssAnonKb()));
+            Say("memory " + std::to_string(HeapInUseKb()));
         }
         if (dropWord) {
             // The checker's own check: a helper that loses a word must make it fail.
@@ -728,7 +727,7 @@ int main(int argc, char** argv) {
             warming = soak.WarmUp();
             if (!warming) {
                 Say("warm");
-                Say("memory " + std::to_string(RssAnonKb()));
+                Say("memory " + std::to_string(HeapInUseKb()));
             }
             actions.start(warming ? 300 : soak.NextPause());
             return;
@@ -751,7 +750,7 @@ int main(int argc, char** argv) {
                 }
             }
         }
-        Say("memory " + std::to_string(RssAnonKb()));
+        Say("memory " + std::to_string(HeapInUseKb()));
     });
     memory.start();
 
@@ -765,7 +764,7 @@ int main(int argc, char** argv) {
     window.show();
     const int result = Application::exec();
     app.SetMessages(nullptr);
-    Say("memory " + std::to_string(RssAnonKb()));
+    Say("memory " + std::to_string(HeapInUseKb()));
     Say("ended");
     return result;
 }

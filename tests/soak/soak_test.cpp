@@ -58,7 +58,7 @@ struct Output {
     bool signedIn = false;
     std::string signedInDigest; ///< the lists as the helper loaded them
     bool warm = false;          ///< every window has been opened and used once
-    std::vector<long> memory;   ///< RssAnon in kB, every two seconds after the warm-up
+    std::vector<long> memory;   ///< heap in use in kB, every two seconds after the warm-up
     /// The states the lists may be found in on disk: the one the last save wrote (or, without
     /// a save, the one found before the run), and every state after it, which a save may have
     /// written before it could be printed.
@@ -313,7 +313,7 @@ TEST(Soak, RandomRunsEndedAtRandomMomentsLoseNoWord) {
               << " actions, " << kills << " kills, " << cleanCloses << " clean closes, " << saves
               << " saves, " << wordsChecked << " words checked (" << keys.size()
               << " words at the end), runs ended before the sign-in: " << notSignedIn
-              << "; memory over the longest run (" << longestRun / 1000 << " s): RssAnon "
+              << "; memory over the longest run (" << longestRun / 1000 << " s): heap in use "
               << warmMemory << " kB in its middle third, " << endMemory << " kB at the end ("
               << (growth >= 0 ? "+" : "") << growth << " %)" << std::endl;
     EXPECT_GT(actions, 0) << "no run got as far as an action";
