@@ -60,7 +60,6 @@
 #include <QTimer>
 #include <array>
 #include <cstdio>
-#include <fstream>
 #include <malloc.h>
 #include <random>
 #include <set>
@@ -538,10 +537,7 @@ private:
                                             .arg(format == 0   ? QStringLiteral("csv")
                                                  : format == 1 ? QStringLiteral("txt")
                                                                : QStringLiteral("kvtml"));
-        // The warm-up's exports (a format given) hold every list: the largest file of the
-        // format a run writes, whose first writing belongs to the warm-up.
-        const unsigned pick = Below(4);
-        const auto& lists = choices[chosen >= 0 ? 0 : pick];
+        const auto& lists = choices[Below(4)];
         Act("export " + QFileInfo(path).fileName().toStdString(), [&] {
             const exchange::ExportResult result =
                 exchange::ExportLists(state_, lists, *exchange::FormatOfPath(path), path);
