@@ -890,6 +890,8 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
                 const Count counts[] = {
                     {&core::SoundCalibration::extraVowelFrames, {2, 4, 6, 9, 1000}},
                     {&core::SoundCalibration::droppedFrames, {0, 3, 4, 6}},
+                    {&core::SoundCalibration::squeezedFrames, {0, 3, 4}},
+                    {&core::SoundCalibration::saidVowelFrames, {6, 8, 12, 1000}},
                     {&core::SoundCalibration::weakestCount, {1, 2, 3}},
                 };
                 // The learned table of phone gaps, or none.
@@ -920,12 +922,14 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
                     "gapScale %.2f, meanWeight %.2f, wordFreeGap %.2f, wordGapScale %.2f, "
                     "pauseFreeShare %.2f, pauseWeight %.2f, "
                     "rivalFreeGap %.2f, rivalGapScale %.2f, heardShare %.2f, faultCeiling %.0f, "
-                    "extraVowelFrames %d, droppedFrames %d, weakestCount %d, learned gaps %s\n",
+                    "extraVowelFrames %d, droppedFrames %d, squeezedFrames %d, "
+                    "saidVowelFrames %d, weakestCount %d, learned gaps %s\n",
                     best, chosen.freeGap, chosen.gapScale, chosen.meanWeight, chosen.wordFreeGap,
                     chosen.wordGapScale, chosen.pauseFreeShare, chosen.pauseWeight,
                     chosen.rivalFreeGap, chosen.rivalGapScale, chosen.heardShare,
                     chosen.faultCeiling, chosen.extraVowelFrames, chosen.droppedFrames,
-                    chosen.weakestCount, chosen.phoneGaps.empty() ? "no" : "yes");
+                    chosen.squeezedFrames, chosen.saidVowelFrames, chosen.weakestCount,
+                    chosen.phoneGaps.empty() ? "no" : "yes");
     }
 
     int perMistake[std::size(Mistakes)] = {};
@@ -948,6 +952,8 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
     first.extraVowelFrames = 4;
     first.faultCeiling = 20;
     first.droppedFrames = 4;
+    first.squeezedFrames = 0;
+    first.saidVowelFrames = 1000;
     const SoundFigures ft = Measure(rightWrong, mistakes, lessons, first, false);
     const SoundFigures fh = Measure(rightWrong, mistakes, lessons, first, true);
     std::printf("\nBefore: the comparison with the model's recording; First: the first constants "

@@ -174,6 +174,13 @@ void RivalVerdict(const PhoneSegment& segment, std::size_t i, const SaidInstead&
     if (!other && after == nullptr) {
         return;
     }
+    if (placed != nullptr && after != nullptr && after->Frames() >= calibration.saidVowelFrames &&
+        sound.score > calibration.faultCeiling) {
+        sound.score = calibration.faultCeiling;
+        sound.fault = SoundFault::ExtraVowel;
+        sound.heardAs = after->phone;
+        return;
+    }
     int first = segment.first;
     int last = segment.last;
     for (const PhoneSegment* s : {placed, after}) {
@@ -307,7 +314,9 @@ SoundScores ScoreSounds(const std::vector<std::string>& expected,
         // A sound said alone (a lesson's symbol) has no final consonant to drop or to follow.
         if (sound.final && spoken.size() > 1 && !IsVowelPhone(sound.phone)) {
             // A dropped final consonant leaves the aligner a few frames of silence to call it.
-            if (clearlyOther && IsSilence(heard) && segment.Frames() <= calibration.droppedFrames) {
+            if ((clearlyOther && IsSilence(heard) &&
+                 segment.Frames() <= calibration.droppedFrames) ||
+                segment.Frames() <= calibration.squeezedFrames) {
                 sound.fault = SoundFault::Dropped;
                 sound.score = std::min(sound.score, calibration.faultCeiling);
             } else {

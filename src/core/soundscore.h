@@ -115,12 +115,19 @@ struct SoundCalibration {
     double heardShare = 0.7;
     /// A vowel the loop hears after a final consonant counts from this many frames on.
     int extraVowelFrames = 4;
+    /// A vowel the rivals' alignment puts after the final consonant for at least this many
+    /// frames was said, however little better it fits: a consonant's release is shorter.
+    int saidVowelFrames = 8;
     /// The score a sound keeps at most when it was dropped or a vowel followed it: none, since
     /// the timing shows such a fault plainly (a dropped consonant was not said at all), so that
     /// it is the sound the learner is told about.
     double faultCeiling = 0;
     /// A final consonant aligned to at most this many frames over silence was dropped.
     int droppedFrames = 4;
+    /// A final consonant aligned to at most this many frames was dropped, whatever the loop
+    /// hears there: the fewest the model allows a phone (one per state), where nothing of it
+    /// was found (the end of a vowel cut short sounds like a stop's closure to the loop).
+    int squeezedFrames = 3;
 };
 
 /// The grade of a sound score.

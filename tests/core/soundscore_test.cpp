@@ -182,6 +182,36 @@ TEST(SoundScore, AlignmentAndLoopGiveEachSoundItsScore) {
          Segments(
              {{"SIL", 10, -5}, {"TH", 10, -8}, {"IH", 12, -7}, {"NG", 8, -7}, {"SIL", 13, -5}}),
          3, SoundGrade::Wrong, SoundFault::Dropped, ""},
+        // A vowel cut short ends like a stop's closure: the loop hears one, but the k has no
+        // more frames than the model allows any phone.
+        {"final k squeezed into the vowel's end",
+         Segments({{"SIL", 10, -5},
+                   {"TH", 10, -8},
+                   {"IH", 12, -7},
+                   {"NG", 8, -7},
+                   {"K", 3, -9},
+                   {"SIL", 13, -5}}),
+         Segments({{"SIL", 10, -5},
+                   {"TH", 10, -8},
+                   {"IH", 12, -7},
+                   {"NG", 8, -7},
+                   {"G", 3, -9},
+                   {"SIL", 13, -5}}),
+         3, SoundGrade::Wrong, SoundFault::Dropped, ""},
+        {"a short final k heard as a stop is said",
+         Segments({{"SIL", 10, -5},
+                   {"TH", 10, -8},
+                   {"IH", 12, -7},
+                   {"NG", 8, -7},
+                   {"K", 4, -9},
+                   {"SIL", 12, -5}}),
+         Segments({{"SIL", 10, -5},
+                   {"TH", 10, -8},
+                   {"IH", 12, -7},
+                   {"NG", 8, -7},
+                   {"G", 4, -9},
+                   {"SIL", 12, -5}}),
+         0, SoundGrade::Good, SoundFault::None, ""},
         {"vowel after the final k",
          Segments({{"SIL", 10, -5},
                    {"TH", 10, -8},
@@ -349,6 +379,26 @@ TEST(SoundScore, TheRivalsTellWhatWasSaidInstead) {
                    {"AH", 8, -2},
                    {"SIL", 2, -5}}),
          3, SoundGrade::Wrong, SoundFault::ExtraVowel, "AH"},
+        // A vowel as long as a syllable's was said, however faintly the model knows it; a
+        // short one may be the k's release.
+        {"a long vowel after the k that fits no better",
+         Segments({{"SIL", 10, -5},
+                   {"TH", 10, -8},
+                   {"IH", 12, -7},
+                   {"NG", 8, -7},
+                   {"K", 6, -8},
+                   {"AH", 8, -6},
+                   {"SIL", 2, -5}}),
+         3, SoundGrade::Wrong, SoundFault::ExtraVowel, "AH"},
+        {"a short vowel after the k that fits no better",
+         Segments({{"SIL", 10, -5},
+                   {"TH", 10, -8},
+                   {"IH", 12, -7},
+                   {"NG", 8, -7},
+                   {"K", 6, -8},
+                   {"AH", 7, -6},
+                   {"SIL", 3, -5}}),
+         3, SoundGrade::Good, SoundFault::None, ""},
         {"no rival there: not heeded",
          Segments({{"SIL", 10, -5},
                    {"M", 10, -1},
@@ -391,12 +441,12 @@ TEST(SoundScore, AWordWhosePhonesFitNoSpeechIsAnotherWord) {
     // The phones of the word squeezed into the pauses, the speech left to the silence around:
     // each phone fits its few frames, the word as a whole does not.
     const Phones it{"IH", "T"};
-    const auto aligned = Segments({{"SIL", 30, -6}, {"IH", 3, -2}, {"T", 3, -2}, {"SIL", 10, -1}});
+    const auto aligned = Segments({{"SIL", 30, -6}, {"IH", 3, -2}, {"T", 4, -2}, {"SIL", 10, -1}});
     const auto loop = Segments({{"SIL", 5, -1},
                                 {"TH", 10, -2},
                                 {"IY", 15, -2},
                                 {"IH", 3, -2},
-                                {"T", 3, -2},
+                                {"T", 4, -2},
                                 {"SIL", 10, -1}});
     const core::SoundScores s = core::ScoreSounds(it, aligned, loop);
     EXPECT_EQ(s.sounds[0].grade, SoundGrade::Good);
