@@ -141,14 +141,18 @@ std::vector<PhoneSegment> Segments(const std::vector<std::tuple<const char*, int
     return segments;
 }
 
+/// "think" said right up to its ŋ (silence, θ, ɪ, ŋ), then the end given.
+std::vector<PhoneSegment>
+ThinkEndingWith(const std::vector<std::tuple<const char*, int, double>>& end) {
+    std::vector<std::tuple<const char*, int, double>> parts{
+        {"SIL", 10, -5}, {"TH", 10, -8}, {"IH", 12, -7}, {"NG", 8, -7}};
+    parts.insert(parts.end(), end.begin(), end.end());
+    return Segments(parts);
+}
+
 /// "think" said right: silence, its four sounds, silence.
 std::vector<PhoneSegment> ThinkSaidRight() {
-    return Segments({{"SIL", 10, -5},
-                     {"TH", 10, -8},
-                     {"IH", 12, -7},
-                     {"NG", 8, -7},
-                     {"K", 6, -8},
-                     {"SIL", 10, -5}});
+    return ThinkEndingWith({{"K", 6, -8}, {"SIL", 10, -5}});
 }
 
 TEST(SoundScore, AlignmentAndLoopGiveEachSoundItsScore) {
@@ -172,61 +176,20 @@ TEST(SoundScore, AlignmentAndLoopGiveEachSoundItsScore) {
                    {"K", 6, -8},
                    {"SIL", 10, -5}}),
          0, SoundGrade::Wrong, SoundFault::Substituted, "S"},
-        {"final k dropped",
-         Segments({{"SIL", 10, -5},
-                   {"TH", 10, -8},
-                   {"IH", 12, -7},
-                   {"NG", 8, -7},
-                   {"K", 3, -12},
-                   {"SIL", 10, -5}}),
-         Segments(
-             {{"SIL", 10, -5}, {"TH", 10, -8}, {"IH", 12, -7}, {"NG", 8, -7}, {"SIL", 13, -5}}),
-         3, SoundGrade::Wrong, SoundFault::Dropped, ""},
+        {"final k dropped", ThinkEndingWith({{"K", 3, -12}, {"SIL", 10, -5}}),
+         ThinkEndingWith({{"SIL", 13, -5}}), 3, SoundGrade::Wrong, SoundFault::Dropped, ""},
         // A vowel cut short ends like a stop's closure: the loop hears one, but the k has no
         // more frames than the model allows any phone.
-        {"final k squeezed into the vowel's end",
-         Segments({{"SIL", 10, -5},
-                   {"TH", 10, -8},
-                   {"IH", 12, -7},
-                   {"NG", 8, -7},
-                   {"K", 3, -9},
-                   {"SIL", 13, -5}}),
-         Segments({{"SIL", 10, -5},
-                   {"TH", 10, -8},
-                   {"IH", 12, -7},
-                   {"NG", 8, -7},
-                   {"G", 3, -9},
-                   {"SIL", 13, -5}}),
-         3, SoundGrade::Wrong, SoundFault::Dropped, ""},
+        {"final k squeezed into the vowel's end", ThinkEndingWith({{"K", 3, -9}, {"SIL", 13, -5}}),
+         ThinkEndingWith({{"G", 3, -9}, {"SIL", 13, -5}}), 3, SoundGrade::Wrong,
+         SoundFault::Dropped, ""},
         {"a short final k heard as a stop is said",
-         Segments({{"SIL", 10, -5},
-                   {"TH", 10, -8},
-                   {"IH", 12, -7},
-                   {"NG", 8, -7},
-                   {"K", 4, -9},
-                   {"SIL", 12, -5}}),
-         Segments({{"SIL", 10, -5},
-                   {"TH", 10, -8},
-                   {"IH", 12, -7},
-                   {"NG", 8, -7},
-                   {"G", 4, -9},
-                   {"SIL", 12, -5}}),
-         0, SoundGrade::Good, SoundFault::None, ""},
-        {"vowel after the final k",
-         Segments({{"SIL", 10, -5},
-                   {"TH", 10, -8},
-                   {"IH", 12, -7},
-                   {"NG", 8, -7},
-                   {"K", 6, -8},
-                   {"SIL", 10, -9}}),
-         Segments({{"SIL", 10, -5},
-                   {"TH", 10, -8},
-                   {"IH", 12, -7},
-                   {"NG", 8, -7},
-                   {"K", 6, -8},
-                   {"AH", 8, -6},
-                   {"SIL", 2, -5}}),
-         3, SoundGrade::Wrong, SoundFault::ExtraVowel, "AH"},
+         ThinkEndingWith({{"K", 4, -9}, {"SIL", 12, -5}}),
+         ThinkEndingWith({{"G", 4, -9}, {"SIL", 12, -5}}), 0, SoundGrade::Good, SoundFault::None,
+         ""},
+        {"vowel after the final k", ThinkEndingWith({{"K", 6, -8}, {"SIL", 10, -9}}),
+         ThinkEndingWith({{"K", 6, -8}, {"AH", 8, -6}, {"SIL", 2, -5}}), 3, SoundGrade::Wrong,
+         SoundFault::ExtraVowel, "AH"},
     };
     for (const auto& c : cases) {
         const core::SoundScores s = core::ScoreSounds(think, c.aligned, c.loop);
@@ -255,12 +218,7 @@ TEST(SoundScore, AlignmentAndLoopGiveEachSoundItsScore) {
 // voice's own. With both, the learner is told about the dropped one.
 TEST(SoundScore, ADroppedFinalConsonantIsNamedBeforeASoundHeardOtherwise) {
     const Phones think{"TH", "IH", "NG", "K"};
-    const auto aligned = Segments({{"SIL", 10, -5},
-                                   {"TH", 10, -8},
-                                   {"IH", 12, -7},
-                                   {"NG", 8, -7},
-                                   {"K", 3, -12},
-                                   {"SIL", 10, -5}});
+    const auto aligned = ThinkEndingWith({{"K", 3, -12}, {"SIL", 10, -5}});
     const auto loop =
         Segments({{"SIL", 10, -5}, {"S", 10, 100}, {"IH", 12, -7}, {"NG", 8, -7}, {"SIL", 13, -5}});
     const core::SoundScores s = core::ScoreSounds(think, aligned, loop);
@@ -366,39 +324,18 @@ TEST(SoundScore, TheRivalsTellWhatWasSaidInstead) {
                    {"K", 6, -8},
                    {"SIL", 10, -5}}),
          0, SoundGrade::Good, SoundFault::None, ""},
-        {"final k left out",
-         Segments(
-             {{"SIL", 10, -5}, {"TH", 10, -8}, {"IH", 12, -7}, {"NG", 8, -7}, {"SIL", 16, -2}}),
-         3, SoundGrade::Wrong, SoundFault::Dropped, ""},
-        {"a vowel after the k",
-         Segments({{"SIL", 10, -5},
-                   {"TH", 10, -8},
-                   {"IH", 12, -7},
-                   {"NG", 8, -7},
-                   {"K", 6, -8},
-                   {"AH", 8, -2},
-                   {"SIL", 2, -5}}),
-         3, SoundGrade::Wrong, SoundFault::ExtraVowel, "AH"},
+        {"final k left out", ThinkEndingWith({{"SIL", 16, -2}}), 3, SoundGrade::Wrong,
+         SoundFault::Dropped, ""},
+        {"a vowel after the k", ThinkEndingWith({{"K", 6, -8}, {"AH", 8, -2}, {"SIL", 2, -5}}), 3,
+         SoundGrade::Wrong, SoundFault::ExtraVowel, "AH"},
         // A vowel as long as a syllable's was said, however faintly the model knows it; a
         // short one may be the k's release.
         {"a long vowel after the k that fits no better",
-         Segments({{"SIL", 10, -5},
-                   {"TH", 10, -8},
-                   {"IH", 12, -7},
-                   {"NG", 8, -7},
-                   {"K", 6, -8},
-                   {"AH", 8, -6},
-                   {"SIL", 2, -5}}),
-         3, SoundGrade::Wrong, SoundFault::ExtraVowel, "AH"},
+         ThinkEndingWith({{"K", 6, -8}, {"AH", 8, -6}, {"SIL", 2, -5}}), 3, SoundGrade::Wrong,
+         SoundFault::ExtraVowel, "AH"},
         {"a short vowel after the k that fits no better",
-         Segments({{"SIL", 10, -5},
-                   {"TH", 10, -8},
-                   {"IH", 12, -7},
-                   {"NG", 8, -7},
-                   {"K", 6, -8},
-                   {"AH", 7, -6},
-                   {"SIL", 3, -5}}),
-         3, SoundGrade::Good, SoundFault::None, ""},
+         ThinkEndingWith({{"K", 6, -8}, {"AH", 7, -6}, {"SIL", 3, -5}}), 3, SoundGrade::Good,
+         SoundFault::None, ""},
         {"no rival there: not heeded",
          Segments({{"SIL", 10, -5},
                    {"M", 10, -1},
