@@ -360,6 +360,10 @@ void TWordstoreroom1::CancelImport() {
 void TWordstoreroom1::EndImportProgress() {
     if (ImportProgress != nullptr) {
         ImportProgress->disconnect(this);
+        // reset() stops the timer that shows the bar once the minimum duration has passed:
+        // a hidden bar not yet deleted (a dialog that follows runs its own event loop, which
+        // holds the deletion back) would otherwise come back as a window-modal orphan.
+        ImportProgress->reset();
         ImportProgress->hide();
         ImportProgress->deleteLater();
         ImportProgress = nullptr;

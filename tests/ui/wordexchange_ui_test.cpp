@@ -8,17 +8,21 @@
 #include "modes/wordsentenceforrm.h"
 #include "modes/yinbiaoform.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
+#include <QEventLoop>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <optional>
@@ -205,6 +209,30 @@ TEST_F(WordExchangeWindowTest, AFileWithoutEnglishAsksForItsLanguages) {
         EXPECT_EQ(state_.NewList.Lines(), c.lines);
         EXPECT_EQ(messages_.Texts(MessageRecorder::Kind::Error), QStringList{});
     }
+}
+
+TEST_F(WordExchangeWindowTest, AQuickImportsBarStaysClosedUnderTheQuestionThatFollows) {
+    // The question is a dialog with an event loop of its own, open for longer than the bar's
+    // minimum duration: the bar of the import that just ended must not come back over it.
+    chosen_ = Outside(QStringLiteral("leer.kvtml"),
+                      "<kvtml version=\"2.0\"><identifiers><identifier id=\"0\"><name>Deutsch"
+                      "</name><locale>de</locale></identifier></identifiers><entries>"
+                      "<entry id=\"0\"><translation id=\"0\"><text>Hund</text></translation>"
+                      "</entry></entries></kvtml>");
+    QWidget* modal = nullptr;
+    bank_->ChooseLanguages = [&](const QString&, const std::vector<exchange::KvtmlLanguage>&) {
+        QEventLoop loop;
+        QTimer::singleShot(600, &loop, &QEventLoop::quit);
+        loop.exec();
+        modal = QApplication::activeModalWidget();
+        return std::optional<exchange::KvtmlColumns>();
+    };
+    bank_->importWords->click();
+    const QPointer<QProgressDialog> bar = bank_->ImportProgress;
+    ASSERT_NE(bar, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return bank_->ImportProgress == nullptr; }, 20000));
+    EXPECT_EQ(modal, nullptr);
+    EXPECT_TRUE(bar.isNull() || !bar->isVisible());
 }
 
 TEST_F(WordExchangeWindowTest, ExportWritesTheChosenListsInTheFileFormat) {
