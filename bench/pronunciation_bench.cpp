@@ -572,7 +572,7 @@ struct Decodings {
 };
 
 /// The file of decodings in the cache folder, named after the way the scorer decodes.
-constexpr const char* DecodingsFile = "decodings-v8.txt";
+constexpr const char* DecodingsFile = "decodings-v9.txt";
 
 /// One line: the key (file name and phones), a tab, then "scored", and the aligned and loop
 /// segments, the loop's and the rivals' as "phone first last logLikelihood" after a "|" each.
@@ -838,13 +838,14 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
         };
         const Knob knobs[] = {
             {&core::SoundCalibration::freeGap, {-1.0, -0.5, 0.0, 0.3, 0.6, 1.0, 1.5, 2.0, 3.0}},
-            {&core::SoundCalibration::gapScale, {0.3, 0.6, 1.0, 1.8, 2.5, 3.5, 5.0, 8.0}},
+            {&core::SoundCalibration::gapScale, {0.3, 0.6, 1.0, 1.8, 2.5, 3.5, 5.0, 8.0, 10.0}},
             {&core::SoundCalibration::meanWeight, {0.0, 0.2, 0.4, 0.5, 0.6, 0.8, 1.0}},
             {&core::SoundCalibration::wordFreeGap, {0.0, 0.2, 0.4, 0.7, 1.0, 1.5, 2.0, 1000}},
             {&core::SoundCalibration::wordGapScale, {0.1, 0.2, 0.4, 0.7, 1.0, 1.5, 2.5}},
             {&core::SoundCalibration::pauseFreeShare, {0.0, 0.1, 0.2, 0.3, 0.5}},
             {&core::SoundCalibration::pauseWeight, {0.0, 0.5, 1.0, 2.0, 4.0}},
-            {&core::SoundCalibration::rivalFreeGap, {-0.5, 0.0, 0.2, 0.5, 1.0, 1.5, 2.0, 1000}},
+            {&core::SoundCalibration::rivalFreeGap,
+             {-0.5, -0.3, 0.0, 0.2, 0.5, 1.0, 1.5, 2.0, 1000}},
             {&core::SoundCalibration::rivalGapScale, {0.1, 0.2, 0.4, 0.7, 1.0, 1.5, 2.5}},
             {&core::SoundCalibration::heardShare, {0.3, 0.5, 0.7}},
             {&core::SoundCalibration::faultCeiling, {0, 10, 20, 35, 49, 100}},
@@ -890,7 +891,7 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
                 const Count counts[] = {
                     {&core::SoundCalibration::extraVowelFrames, {2, 4, 6, 9, 1000}},
                     {&core::SoundCalibration::droppedFrames, {0, 3, 4, 6}},
-                    {&core::SoundCalibration::squeezedFrames, {0, 3, 4}},
+                    {&core::SoundCalibration::squeezedFrames, {0, 3, 4, 5}},
                     {&core::SoundCalibration::saidVowelFrames, {6, 8, 12, 1000}},
                     {&core::SoundCalibration::weakestCount, {1, 2, 3}},
                 };

@@ -71,20 +71,42 @@ constexpr std::string_view LessonPhonemes[] = {
 static_assert(std::size(LessonPhonemes) == 48);
 
 // The sounds said in place of others, in the order of how often: the confusions that the
-// hints explain, and the voicing partners of the consonants (a final voiced consonant loses its
-// voice).
+// hints explain, each the way Chinese-speaking learners make it (s for θ, not θ for s), and the
+// voicing partners of the consonants (a final voiced consonant loses its voice). A confusion
+// learners seldom make is no rival: the model hears it in voices that say the sound right far
+// more often than learners say it (an s heard as θ, a d as ð, e as ɪ, b as v).
 struct Rivals {
     std::string_view phone;
     std::string_view rivals;
 };
 constexpr Rivals RivalTable[] = {
-    {"TH", "S F T DH"}, {"DH", "D Z TH V"}, {"V", "W B F"},  {"W", "V"},       {"R", "L"},
-    {"L", "N R"},       {"N", "L NG"},      {"NG", "N"},     {"IY", "IH"},     {"IH", "IY EH"},
-    {"AE", "EH AH"},    {"EH", "AE IH"},    {"SH", "S ZH"},  {"S", "SH Z TH"}, {"Z", "S ZH DH"},
-    {"ZH", "Z SH JH"},  {"B", "P V"},       {"P", "B"},      {"D", "T DH"},    {"T", "D"},
-    {"G", "K"},         {"K", "G"},         {"F", "V"},      {"JH", "CH ZH"},  {"CH", "JH SH"},
-    {"UW", "UH"},       {"UH", "UW"},       {"AA", "AO AH"}, {"AO", "AA OW"},  {"AH", "AA"},
+    {"TH", "S F T DH"}, {"DH", "D Z TH V"}, {"V", "W B F"},  {"W", "V"},    {"R", "L"},
+    {"L", "N R"},       {"N", "L NG"},      {"NG", "N"},     {"IY", "IH"},  {"IH", "IY EH"},
+    {"AE", "EH"},       {"EH", "AE"},       {"SH", "S ZH"},  {"S", "SH Z"}, {"Z", "S"},
+    {"ZH", "Z SH JH"},  {"B", "P"},         {"P", "B"},      {"D", "T"},    {"T", "D"},
+    {"G", "K"},         {"K", "G"},         {"F", "V"},      {"JH", "CH"},  {"CH", "JH SH"},
+    {"UW", "UH"},       {"UH", "UW"},       {"AO", "AA OW"},
 };
+
+// The vowels of British English, as the 48 symbols teach them, that the model (trained on
+// American speech) takes for a neighbour: the open a of "back" for ʌ, the ʌ of "cup" for ɑ,
+// the ɒ of "hot" for ɔ. Said so inside a word they are right.
+constexpr Rivals VariantTable[] = {
+    {"AE", "AH"},
+    {"AH", "AA"},
+    {"AA", "AO"},
+};
+
+/// The names of a list separated by single spaces.
+std::vector<std::string_view> Split(std::string_view list) {
+    std::vector<std::string_view> names;
+    while (!list.empty()) {
+        const std::size_t space = list.find(' ');
+        names.push_back(list.substr(0, space));
+        list = space == std::string_view::npos ? std::string_view() : list.substr(space + 1);
+    }
+    return names;
+}
 
 /// The voiced consonants with their voiceless partners.
 constexpr std::pair<std::string_view, std::string_view> VoicingPairs[] = {
@@ -93,13 +115,8 @@ constexpr std::pair<std::string_view, std::string_view> VoicingPairs[] = {
 };
 
 void AppendPhones(std::string_view phones, std::vector<std::string>& out) {
-    while (!phones.empty()) {
-        const std::size_t space = phones.find(' ');
-        out.emplace_back(phones.substr(0, space));
-        if (space == std::string_view::npos) {
-            break;
-        }
-        phones.remove_prefix(space + 1);
+    for (const std::string_view phone : Split(phones)) {
+        out.emplace_back(phone);
     }
 }
 
@@ -177,19 +194,23 @@ std::vector<std::string_view> RivalPhones(std::string_view phone, bool last) {
     std::vector<std::string_view> rivals;
     for (const Rivals& r : RivalTable) {
         if (r.phone == phone) {
-            std::string_view rest = r.rivals;
-            while (!rest.empty()) {
-                const std::size_t space = rest.find(' ');
-                const std::string_view rival = rest.substr(0, space);
+            for (const std::string_view rival : Split(r.rivals)) {
                 if (last || !VoicingPartners(phone, rival)) {
                     rivals.push_back(rival);
                 }
-                rest =
-                    space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
             }
         }
     }
     return rivals;
+}
+
+std::vector<std::string_view> VariantPhones(std::string_view phone) {
+    for (const Rivals& v : VariantTable) {
+        if (v.phone == phone) {
+            return Split(v.rivals);
+        }
+    }
+    return {};
 }
 
 std::string_view LessonSymbolPhonemes(int k) {

@@ -39,6 +39,10 @@ std::size_t EspeakMnemonicLength(std::string_view phonemes);
 /// it to say anything.
 std::vector<std::string_view> RivalPhones(std::string_view phone, bool last = true);
 
+/// The phones the model hears where phone is said the British way (the open a of "back" heard
+/// as ʌ): right inside a word, and scored against their own fit there. Never a rival.
+std::vector<std::string_view> VariantPhones(std::string_view phone);
+
 /// Whether the consonant is the voiced one of a voicing pair (b of b/p).
 bool IsVoiced(std::string_view phone);
 

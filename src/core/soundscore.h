@@ -87,7 +87,7 @@ const std::vector<PhoneGapNorm>& LearnedPhoneGaps();
 /// up to freeGap costs nothing, beyond it the score falls by exp(-(gap - freeGap) / gapScale).
 struct SoundCalibration {
     double freeGap = 0.3;
-    double gapScale = 8;
+    double gapScale = 10;
     /// Each phone's usual gap; a phone not in it is taken as middle 0, spread 1.
     std::vector<PhoneGapNorm> phoneGaps = LearnedPhoneGaps();
     /// The word score: this share of the mean sound score, the rest from the mean of the
@@ -108,8 +108,10 @@ struct SoundCalibration {
     /// the rivals' alignment fits the sound's frames better than the expected phone by a gap
     /// per frame, measured like the loop's against the phone's usual rival gap (phoneGaps); up
     /// to rivalFreeGap without cost, beyond it the sound keeps at most
-    /// 100 exp(-(gap - rivalFreeGap) / rivalGapScale).
-    double rivalFreeGap = 0;
+    /// 100 exp(-(gap - rivalFreeGap) / rivalGapScale). Below zero, a rival placed there costs
+    /// a little even where it fits no better: two renditions that differ only in it are told
+    /// apart.
+    double rivalFreeGap = -0.3;
     double rivalGapScale = 1.5;
     /// The share of a sound's frames the loop must give one other phone to name it heard.
     double heardShare = 0.7;
@@ -125,9 +127,10 @@ struct SoundCalibration {
     /// A final consonant aligned to at most this many frames over silence was dropped.
     int droppedFrames = 4;
     /// A final consonant aligned to at most this many frames was dropped, whatever the loop
-    /// hears there: the fewest the model allows a phone (one per state), where nothing of it
-    /// was found (the end of a vowel cut short sounds like a stop's closure to the loop).
-    int squeezedFrames = 3;
+    /// hears there: the fewest the model allows a phone (one per state) or one more, where
+    /// nothing of it was found (the end of a vowel cut short sounds like a stop's closure to
+    /// the loop); a final consonant said, even a short stop, takes longer.
+    int squeezedFrames = 4;
 };
 
 /// The grade of a sound score.

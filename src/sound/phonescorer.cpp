@@ -65,15 +65,20 @@ std::string PhoneOfWord(const char* word) {
     return core::IsModelPhone(phone) ? phone : std::string();
 }
 
-/// The expected phones with, in each place, the sounds a learner often says there instead; a
-/// final consonant may be left out or followed by a vowel. The alignment with this row tells
-/// which was said.
+/// The expected phones with, in each place, the sounds a learner often says there instead and,
+/// inside a word, the British way of saying it; a final consonant may be left out or followed by
+/// a vowel. The alignment with this row tells which was said.
 std::string RivalRow(const std::vector<std::string>& phones) {
     std::string row;
     for (std::size_t i = 0; i < phones.size(); ++i) {
         std::string choice = WordOf(phones[i]);
         for (const std::string_view rival : core::RivalPhones(phones[i], i + 1 == phones.size())) {
             choice += " | " + WordOf(rival);
+        }
+        if (phones.size() > 1) {
+            for (const std::string_view variant : core::VariantPhones(phones[i])) {
+                choice += " | " + WordOf(variant);
+            }
         }
         const bool finalConsonant =
             i + 1 == phones.size() && i > 0 && !core::IsVowelPhone(phones[i]);
