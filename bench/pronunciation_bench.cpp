@@ -572,7 +572,7 @@ struct Decodings {
 };
 
 /// The file of decodings in the cache folder, named after the way the scorer decodes.
-constexpr const char* DecodingsFile = "decodings-v9.txt";
+constexpr const char* DecodingsFile = "decodings-v10.txt";
 
 /// One line: the key (file name and phones), a tab, then "scored", and the aligned and loop
 /// segments, the loop's and the rivals' as "phone first last logLikelihood" after a "|" each.
@@ -840,8 +840,8 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
             {&core::SoundCalibration::freeGap, {-1.0, -0.5, 0.0, 0.3, 0.6, 1.0, 1.5, 2.0, 3.0}},
             {&core::SoundCalibration::gapScale, {0.3, 0.6, 1.0, 1.8, 2.5, 3.5, 5.0, 8.0, 10.0}},
             {&core::SoundCalibration::meanWeight, {0.0, 0.2, 0.4, 0.5, 0.6, 0.8, 1.0}},
-            {&core::SoundCalibration::wordFreeGap, {0.0, 0.2, 0.4, 0.7, 1.0, 1.5, 2.0, 1000}},
-            {&core::SoundCalibration::wordGapScale, {0.1, 0.2, 0.4, 0.7, 1.0, 1.5, 2.5}},
+            {&core::SoundCalibration::wordFreeGap, {0.0, 0.2, 0.4, 0.7, 0.95, 1.0, 1.5, 2.0, 1000}},
+            {&core::SoundCalibration::wordGapScale, {0.1, 0.15, 0.2, 0.4, 0.7, 1.0, 1.5, 2.5}},
             {&core::SoundCalibration::pauseFreeShare, {0.0, 0.1, 0.2, 0.3, 0.5}},
             {&core::SoundCalibration::pauseWeight, {0.0, 0.5, 1.0, 2.0, 4.0}},
             {&core::SoundCalibration::rivalFreeGap,

@@ -90,11 +90,13 @@ constexpr Rivals RivalTable[] = {
 
 // The vowels of British English, as the 48 symbols teach them, that the model (trained on
 // American speech) takes for a neighbour: the open a of "back" for ʌ, the ʌ of "cup" for ɑ,
-// the ɒ of "hot" for ɔ. Said so inside a word they are right.
+// the ɒ of "hot" for ɔ, the ɜː and ə without r of "service" and "under" for ʌ or ʊ. Said so
+// inside a word they are right.
 constexpr Rivals VariantTable[] = {
     {"AE", "AH"},
     {"AH", "AA"},
     {"AA", "AO"},
+    {"ER", "AH UH"},
 };
 
 /// The names of a list separated by single spaces.
@@ -211,6 +213,11 @@ std::vector<std::string_view> VariantPhones(std::string_view phone) {
         }
     }
     return {};
+}
+
+bool SilentBritishR(const std::vector<std::string>& phones, std::size_t i) {
+    return i > 0 && i < phones.size() && phones[i] == "R" && IsVowelPhone(phones[i - 1]) &&
+           (i + 1 == phones.size() || !IsVowelPhone(phones[i + 1]));
 }
 
 std::string_view LessonSymbolPhonemes(int k) {

@@ -43,6 +43,10 @@ std::vector<std::string_view> RivalPhones(std::string_view phone, bool last = tr
 /// as ʌ): right inside a word, and scored against their own fit there. Never a rival.
 std::vector<std::string_view> VariantPhones(std::string_view phone);
 
+/// Whether phones[i] is an r after a vowel and before none ("car", "party"), which British
+/// English does not say: left out, it is right.
+bool SilentBritishR(const std::vector<std::string>& phones, std::size_t i);
+
 /// Whether the consonant is the voiced one of a voicing pair (b of b/p).
 bool IsVoiced(std::string_view phone);
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <map>
 
 namespace core {
@@ -152,7 +153,7 @@ SaidInstead SaidInPlace(const std::vector<std::string>& expected,
              IsRival(expected[i], spoken[next]->phone, i + 1 == expected.size()) ||
              (expected.size() > 1 && IsVariant(expected[i], spoken[next]->phone)))) {
             said.placed.push_back(spoken[next++]);
-        } else if (i + 1 == expected.size() && finalConsonant) {
+        } else if ((i + 1 == expected.size() && finalConsonant) || SilentBritishR(expected, i)) {
             said.placed.push_back(nullptr);
         } else {
             return said;
@@ -163,6 +164,19 @@ SaidInstead SaidInPlace(const std::vector<std::string>& expected,
     }
     said.holds = next == spoken.size();
     return said;
+}
+
+/// Whether the rivals' alignment holds the expected phones, some of them said the British way
+/// (a vowel, an r left out), and nothing else.
+bool BritishOnly(const std::vector<std::string>& expected, const SaidInstead& said) {
+    for (std::size_t i = 0; i < said.placed.size(); ++i) {
+        const PhoneSegment* p = said.placed[i];
+        if (p == nullptr ? !SilentBritishR(expected, i)
+                         : p->phone != expected[i] && !IsVariant(expected[i], p->phone)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 /// The score a sound's gap to the loop leaves, against the usual gap of that phone said right.
@@ -340,8 +354,10 @@ SoundScores ScoreSounds(const std::vector<std::string>& expected,
         const auto [heard, heardFrames] = MostHeard(loop, segment.first, segment.last);
         const bool clearlyOther = !heard.empty() && heard != sound.phone &&
                                   heardFrames >= calibration.heardShare * frames;
-        // A sound said alone (a lesson's symbol) has no final consonant to drop or to follow.
-        if (sound.final && spoken.size() > 1 && !IsVowelPhone(sound.phone)) {
+        // A sound said alone (a lesson's symbol) has no final consonant to drop or to follow;
+        // a final r after a vowel is not said in British English.
+        const bool britishR = SilentBritishR(expected, i);
+        if (sound.final && spoken.size() > 1 && !IsVowelPhone(sound.phone) && !britishR) {
             // A dropped final consonant leaves the aligner a few frames of silence to call it.
             if ((clearlyOther && IsSilence(heard) &&
                  segment.Frames() <= calibration.droppedFrames) ||
@@ -368,7 +384,13 @@ SoundScores ScoreSounds(const std::vector<std::string>& expected,
             sound.fault = SoundFault::Substituted;
             sound.heardAs = heard;
         }
-        if (said.holds) {
+        if (said.holds && said.placed[i] == nullptr && britishR) {
+            // Left out the British way.
+            sound.score = 100;
+            sound.gap = 0;
+            sound.fault = SoundFault::None;
+            sound.heardAs.clear();
+        } else if (said.holds) {
             RivalVerdict(segment, i, said, aligned, loop, rivals, calibration, sound);
         }
         sound.grade = GradeOf(sound.score);
@@ -403,11 +425,17 @@ SoundScores ScoreSounds(const std::vector<std::string>& expected,
     const bool word =
         expected.size() > 1 && std::any_of(expected.begin(), expected.end(),
                                            [](const auto& p) { return IsVowelPhone(p); });
-    const double wordGap =
-        WordGap(aligned, loop) +
-        (word ? calibration.pauseWeight *
-                    std::max(0.0, SpeechInPauses(aligned, loop) - calibration.pauseFreeShare)
-              : 0.0);
+    const auto gapOf = [&](const std::vector<PhoneSegment>& alignment) {
+        return WordGap(alignment, loop) +
+               (word ? calibration.pauseWeight * std::max(0.0, SpeechInPauses(alignment, loop) -
+                                                                   calibration.pauseFreeShare)
+                     : 0.0);
+    };
+    double wordGap = gapOf(aligned);
+    // Said the British way, the word is the alignment with its British sounds.
+    if (said.holds && said.after == nullptr && BritishOnly(expected, said)) {
+        wordGap = std::min(wordGap, gapOf(rivals));
+    }
     const double wordCap = Falloff(wordGap, calibration.wordFreeGap, calibration.wordGapScale);
     // Only where the word check alone fails the word: sounds that fail it themselves are named.
     result.wordMissed = wordCap < result.score && wordCap < CloseScore &&

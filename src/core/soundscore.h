@@ -98,8 +98,8 @@ struct SoundCalibration {
     /// over the whole recording (a word said as another often aligns its phones in pauses or
     /// squeezes them where the loop hears speech); up to wordFreeGap costs nothing, beyond it
     /// the word keeps at most 100 exp(-(gap - wordFreeGap) / wordGapScale).
-    double wordFreeGap = 1;
-    double wordGapScale = 0.2;
+    double wordFreeGap = 0.95;
+    double wordGapScale = 0.15;
     /// The speech the loop hears where the alignment puts silence: beyond this share of it, each
     /// share counts pauseWeight times as much towards the whole word's gap.
     double pauseFreeShare = 0.3;

@@ -66,8 +66,9 @@ std::string PhoneOfWord(const char* word) {
 }
 
 /// The expected phones with, in each place, the sounds a learner often says there instead and,
-/// inside a word, the British way of saying it; a final consonant may be left out or followed by
-/// a vowel. The alignment with this row tells which was said.
+/// inside a word, the British way of saying it; a final consonant and an r that British English
+/// does not say may be left out, and a final consonant followed by a vowel. The alignment with
+/// this row tells which was said.
 std::string RivalRow(const std::vector<std::string>& phones) {
     std::string row;
     for (std::size_t i = 0; i < phones.size(); ++i) {
@@ -82,7 +83,13 @@ std::string RivalRow(const std::vector<std::string>& phones) {
         }
         const bool finalConsonant =
             i + 1 == phones.size() && i > 0 && !core::IsVowelPhone(phones[i]);
-        row += finalConsonant ? " [(" + choice + ")] [ph_ah]" : " (" + choice + ")";
+        if (finalConsonant) {
+            row += " [(" + choice + ")] [ph_ah]";
+        } else if (core::SilentBritishR(phones, i)) {
+            row += " [(" + choice + ")]";
+        } else {
+            row += " (" + choice + ")";
+        }
     }
     return row;
 }

@@ -371,7 +371,7 @@ TEST(SoundScore, TheRivalsTellWhatWasSaidInstead) {
     }
 }
 
-TEST(SoundScore, AVowelSaidTheBritishWayIsRightInsideAWord) {
+TEST(SoundScore, SoundsSaidTheBritishWayAreRightInsideAWord) {
     // "back" with the open a of British English: the American model's loop hears ʌ there.
     const auto aligned =
         Segments({{"SIL", 10, -5}, {"B", 8, -6}, {"AE", 12, -30}, {"K", 6, -8}, {"SIL", 10, -5}});
@@ -406,6 +406,15 @@ TEST(SoundScore, AVowelSaidTheBritishWayIsRightInsideAWord) {
          1,
          SoundGrade::Wrong,
          "AH"},
+        // "car" the British way: the r is not said, the aligner squeezes it into the vowel's end.
+        {"a final r after a vowel left out",
+         {"K", "AA", "R"},
+         Segments({{"SIL", 10, -5}, {"K", 6, -6}, {"AA", 15, -10}, {"R", 3, -9}, {"SIL", 10, -5}}),
+         Segments({{"SIL", 10, -5}, {"K", 6, -6}, {"AA", 18, -12}, {"SIL", 10, -5}}),
+         Segments({{"SIL", 10, -5}, {"K", 6, -6}, {"AA", 18, -12}, {"SIL", 10, -5}}),
+         2,
+         SoundGrade::Good,
+         ""},
         // A lesson's symbol is the sound itself: its neighbour is not accepted in its place.
         {"the symbol æ said alone",
          {"AE"},
@@ -425,6 +434,18 @@ TEST(SoundScore, AVowelSaidTheBritishWayIsRightInsideAWord) {
         EXPECT_EQ(s.sounds[c.sound].heardAs, c.heardAs) << c.name;
     }
     EXPECT_TRUE(core::VariantPhones("TH").empty());
+    const struct {
+        Phones phones;
+        std::size_t r;
+        bool silent;
+    } rs[] = {
+        {{"K", "AA", "R"}, 2, true},        {{"P", "AA", "R", "T", "IY"}, 2, true},
+        {{"V", "EH", "R", "IY"}, 2, false}, {{"T", "R", "IY"}, 1, false},
+        {{"R", "EH", "D"}, 0, false},       {{"K", "AA", "R"}, 3, false},
+    };
+    for (const auto& r : rs) {
+        EXPECT_EQ(core::SilentBritishR(r.phones, r.r), r.silent) << r.phones[0] << r.r;
+    }
 }
 
 TEST(SoundScore, ALessonSymbolIsToldFromItsRival) {
