@@ -149,19 +149,23 @@ void PcmOutput::Feed(bool fromTimer) {
     if (!fromTimer || !finishing_ || pendingPos_ < pending_.size()) {
         return;
     }
-    // All samples are with the device: the stream has sounded when the device has played
-    // them (or has run dry after them).
-    // An idle state counts only once the samples have had their time, as it may be left over
-    // from a gap between two pieces of speech.
-    qint64 elapsedMs = sinceFirstWrite_.elapsed();
-    qint64 neededMs = WrittenUSecs() / 1000;
-    bool played = written_ == 0 || sink_->processedUSecs() >= WrittenUSecs() ||
-                  (sink_->state() == QAudio::IdleState && elapsedMs >= neededMs) ||
-                  elapsedMs > neededMs + EndGraceMs;
-    if (played) {
+    // All samples are with the device. An idle state, too, counts only once the samples have
+    // had their time, as it may be left over from a gap between two pieces of speech.
+    const StreamClock clock{WrittenUSecs(), sink_->processedUSecs(),
+                            sink_->state() == QAudio::IdleState, sinceFirstWrite_.elapsed()};
+    if (written_ == 0 || StreamSounded(clock, EndGraceMs)) {
         Stop();
         emit Finished();
     }
+}
+
+bool StreamSounded(const StreamClock& clock, qint64 graceMs) {
+    const qint64 neededMs = clock.writtenUSecs / 1000;
+    if (clock.elapsedMs > neededMs + graceMs) {
+        return true;
+    }
+    return clock.elapsedMs >= neededMs &&
+           (clock.processedUSecs >= clock.writtenUSecs || clock.idle);
 }
 
 void PcmOutput::ApplyVolume() {

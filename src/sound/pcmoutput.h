@@ -12,6 +12,21 @@ namespace sound {
 
 class OutputVolume;
 
+/// Where a stream stands once all its samples are with the device.
+struct StreamClock {
+    qint64 writtenUSecs = 0;   ///< the duration of the samples written
+    qint64 processedUSecs = 0; ///< what the device says it has played
+    bool idle = false;         ///< the device has run dry
+    qint64 elapsedMs = 0;      ///< wall time since the first sample was written
+};
+
+/// Whether a stream has sounded: the device has played its samples (or run dry after them),
+/// and at least their own duration has passed since the first of them was written. The device's
+/// word alone is not enough: Qt's PulseAudio sink adds the time since the server last reported
+/// to what it says was played, so a report that comes late makes a stream played as soon as it
+/// is written. A device that never tells counts as done a grace time after that duration.
+bool StreamSounded(const StreamClock& clock, qint64 graceMs);
+
 /// Plays raw samples through a QAudioSink at the program's output volume. Samples may arrive
 /// in pieces (speech comes while it is being made); Finished is raised once the last sample of
 /// a finished stream has been played.
