@@ -139,8 +139,9 @@ SoundGrade GradeOf(double score);
 /// Scores the expected phones (no silence) of a word from the forced alignment of the
 /// recording to them (its segments, silence included, in time order), the free phone loop's
 /// decoding of the same recording and, when given, its alignment with the expected phones'
-/// rivals (RivalPhones in each place, the final consonant optional and a vowel allowed after
-/// it). Where the alignment does not hold the expected phones in order, every sound scores 0.
+/// rivals (RivalPhones and, inside a word, VariantPhones in each place, the final consonant and
+/// a SilentBritishR optional, a vowel allowed after the final consonant). Where the alignment
+/// does not hold the expected phones in order, every sound scores 0.
 SoundScores ScoreSounds(const std::vector<std::string>& expected,
                         const std::vector<PhoneSegment>& aligned,
                         const std::vector<PhoneSegment>& loop,
