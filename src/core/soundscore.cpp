@@ -120,6 +120,9 @@ struct SaidInstead {
     bool holds = false;                      ///< it holds the expected sounds or their rivals
     std::vector<const PhoneSegment*> placed; ///< per sound; nullptr: the final left out
     const PhoneSegment* after = nullptr;     ///< a vowel after the final consonant
+    std::vector<bool> variant;               ///< per sound: placed is its British variant
+    /// Only the expected sounds, some of them said the British way (a vowel, an r left out).
+    bool british = true;
 };
 
 bool IsRival(const std::string& expected, const std::string& said, bool last) {
@@ -147,35 +150,27 @@ SaidInstead SaidInPlace(const std::vector<std::string>& expected,
     const bool finalConsonant = expected.size() > 1 && !IsVowelPhone(expected.back());
     std::size_t next = 0;
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        if (next < spoken.size() &&
-            (spoken[next]->phone == expected[i] ||
-             IsRival(expected[i], spoken[next]->phone, i + 1 == expected.size()) ||
-             (expected.size() > 1 && IsVariant(expected[i], spoken[next]->phone)))) {
+        const std::string* heard = next < spoken.size() ? &spoken[next]->phone : nullptr;
+        const bool same = heard != nullptr && *heard == expected[i];
+        const bool variant =
+            heard != nullptr && expected.size() > 1 && IsVariant(expected[i], *heard);
+        if (same || variant ||
+            (heard != nullptr && IsRival(expected[i], *heard, i + 1 == expected.size()))) {
             said.placed.push_back(spoken[next++]);
-        } else if ((i + 1 == expected.size() && finalConsonant) || SilentBritishR(expected, i)) {
+            said.british = said.british && (same || variant);
+        } else if (SilentBritishR(expected, i) || (i + 1 == expected.size() && finalConsonant)) {
             said.placed.push_back(nullptr);
+            said.british = said.british && SilentBritishR(expected, i);
         } else {
             return said;
         }
+        said.variant.push_back(variant);
     }
     if (next + 1 == spoken.size() && finalConsonant && IsVowelPhone(spoken[next]->phone)) {
         said.after = spoken[next++];
     }
     said.holds = next == spoken.size();
     return said;
-}
-
-/// Whether the rivals' alignment holds the expected phones, some of them said the British way
-/// (a vowel, an r left out), and nothing else.
-bool BritishOnly(const std::vector<std::string>& expected, const SaidInstead& said) {
-    for (std::size_t i = 0; i < said.placed.size(); ++i) {
-        const PhoneSegment* p = said.placed[i];
-        if (p == nullptr ? !SilentBritishR(expected, i)
-                         : p->phone != expected[i] && !IsVariant(expected[i], p->phone)) {
-            return false;
-        }
-    }
-    return true;
 }
 
 /// The score a sound's gap to the loop leaves, against the usual gap of that phone said right.
@@ -197,7 +192,7 @@ void RivalVerdict(const PhoneSegment& segment, std::size_t i, const SaidInstead&
     if (after != nullptr && after->Frames() < calibration.extraVowelFrames) {
         after = nullptr;
     }
-    const bool variant = placed != nullptr && IsVariant(sound.phone, placed->phone);
+    const bool variant = said.variant[i];
     if (variant) {
         // Said the British way: scored by how well the loop's hearing fits that vowel, where
         // that is better than the fit of the American one.
@@ -432,7 +427,7 @@ SoundScores ScoreSounds(const std::vector<std::string>& expected,
     };
     double wordGap = gapOf(aligned);
     // Said the British way, the word is the alignment with its British sounds.
-    if (said.holds && said.after == nullptr && BritishOnly(expected, said)) {
+    if (said.holds && said.after == nullptr && said.british) {
         wordGap = std::min(wordGap, gapOf(rivals));
     }
     const double wordCap = Falloff(wordGap, calibration.wordFreeGap, calibration.wordGapScale);
