@@ -25,11 +25,14 @@ int RunScoreCommand(const QString& word, const QString& recording, QTextStream& 
                     QTextStream& err) {
     sound::LazyScorer scorer;
     const std::string spelled = word.trimmed().toStdString();
-    std::vector<std::string> phones = scorer.DictionaryPhones(spelled);
-    if (phones.empty() && !spelled.empty()) {
-        phones = core::PhonesOfEspeak(sound::Phonemes(spelled));
+    std::vector<std::vector<std::string>> pronunciations = scorer.DictionaryPronunciations(spelled);
+    if (pronunciations.empty() && !spelled.empty()) {
+        if (std::vector<std::string> phones = core::PhonesOfEspeak(sound::Phonemes(spelled));
+            !phones.empty()) {
+            pronunciations.push_back(std::move(phones));
+        }
     }
-    if (phones.empty()) {
+    if (pronunciations.empty()) {
         err << QStringLiteral("“%1”没有可以评分的读音。").arg(word) << Qt::endl;
         return 2;
     }
@@ -38,7 +41,7 @@ int RunScoreCommand(const QString& word, const QString& recording, QTextStream& 
         err << ErrorText(read) << Qt::endl;
         return 1;
     }
-    sound::PhoneScoring scoring = scorer.Score(phones, sound);
+    sound::PhoneScoring scoring = scorer.Score(pronunciations, sound);
     if (!scoring.status) {
         if (scoring.status.what == core::Failure::SoundNoSpeech) {
             scoring.status.file = recording.toStdString();

@@ -62,7 +62,7 @@ void VoiceComparer::ClearModel() {
     hasModel_ = false;
     worker_->Post([this](const core::CancelToken&) {
         model_ = core::VoiceAnalysis{};
-        phones_.clear();
+        pronunciations_.clear();
     });
 }
 
@@ -75,9 +75,13 @@ void VoiceComparer::SetExpectedWord(const std::string& word) {
         // The model opens when the first word is shown, as the model sound is analysed then:
         // the recording that follows does not wait for it. A failure is reported with it.
         (void)scorer_->Open();
-        phones_ = word.empty() ? std::vector<std::string>{} : scorer_->DictionaryPhones(word);
-        if (phones_.empty() && !word.empty()) {
-            phones_ = core::PhonesOfEspeak(sound::Phonemes(word));
+        pronunciations_ = word.empty() ? std::vector<std::vector<std::string>>{}
+                                       : scorer_->DictionaryPronunciations(word);
+        if (pronunciations_.empty() && !word.empty()) {
+            if (std::vector<std::string> phones = core::PhonesOfEspeak(sound::Phonemes(word));
+                !phones.empty()) {
+                pronunciations_.push_back(std::move(phones));
+            }
         }
     });
 }
@@ -95,7 +99,7 @@ void VoiceComparer::SetExpectedSymbol(int k) {
             scorer_ = std::make_unique<sound::LazyScorer>();
         }
         (void)scorer_->Open();
-        phones_ = core::LessonSymbolPhones(k);
+        pronunciations_.assign(1, core::LessonSymbolPhones(k));
     });
 }
 
@@ -135,9 +139,10 @@ bool VoiceComparer::CompareFile(const QString& waveFile) {
                 // Out of memory on a huge file: the recording counts as holding no speech.
                 result.comparison = core::CompareVoices(model_, core::VoiceAnalysis{});
             }
-            if (!phones_.empty() && scorer_ && !token.Cancelled()) {
+            if (!pronunciations_.empty() && !pronunciations_.front().empty() && scorer_ &&
+                !token.Cancelled()) {
                 try {
-                    result.sounds = scorer_->Score(phones_, sound);
+                    result.sounds = scorer_->Score(pronunciations_, sound);
                 } catch (const std::exception&) {
                     result.sounds.status =
                         core::Status::Sound(core::Failure::SoundNoSpeech, {}, 0, "out of memory");

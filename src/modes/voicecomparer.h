@@ -87,7 +87,8 @@ private:
     // Worker only: the tasks run in the order asked, so a comparison sees the model set
     // before it.
     core::VoiceAnalysis model_;
-    std::vector<std::string> phones_; ///< the expected sounds; empty: not scored
+    /// The expected sounds, each way the word may be said; empty: not scored.
+    std::vector<std::vector<std::string>> pronunciations_;
     /// Opened at the first recording scored, on the worker, and kept for the next ones.
     std::unique_ptr<sound::LazyScorer> scorer_;
 

@@ -53,18 +53,20 @@ bool LazyScorer::Ready() {
     return scorer_ != nullptr;
 }
 
-std::vector<std::string> LazyScorer::DictionaryPhones(const std::string& word) {
-    return Ready() ? functions_->dictionaryPhones(*scorer_, word) : std::vector<std::string>{};
+std::vector<std::vector<std::string>>
+LazyScorer::DictionaryPronunciations(const std::string& word) {
+    return Ready() ? functions_->dictionaryPronunciations(*scorer_, word)
+                   : std::vector<std::vector<std::string>>{};
 }
 
-PhoneScoring LazyScorer::Score(const std::vector<std::string>& phones,
+PhoneScoring LazyScorer::Score(const std::vector<std::vector<std::string>>& pronunciations,
                                const core::PcmSound& recording) {
     if (!Ready()) {
         PhoneScoring scoring;
         scoring.status = failure_;
         return scoring;
     }
-    return functions_->score(*scorer_, phones, recording);
+    return functions_->score(*scorer_, pronunciations, recording);
 }
 
 core::Status LazyScorer::Open() {

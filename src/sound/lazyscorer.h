@@ -24,10 +24,11 @@ public:
     LazyScorer(const LazyScorer&) = delete;
     LazyScorer& operator=(const LazyScorer&) = delete;
 
-    /// As PhoneScorer::DictionaryPhones; empty without the module.
-    std::vector<std::string> DictionaryPhones(const std::string& word);
-    /// As PhoneScorer::Score.
-    PhoneScoring Score(const std::vector<std::string>& phones, const core::PcmSound& recording);
+    /// As PhoneScorer::DictionaryPronunciations; empty without the module.
+    std::vector<std::vector<std::string>> DictionaryPronunciations(const std::string& word);
+    /// As PhoneScorer::ScoreBest.
+    PhoneScoring Score(const std::vector<std::vector<std::string>>& pronunciations,
+                       const core::PcmSound& recording);
     /// As PhoneScorer::Open.
     core::Status Open();
 

@@ -284,10 +284,11 @@ struct PhoneScorer::Decoder {
         return Decode(name, input, scored);
     }
 
-    /// The loop, and the alignments of what it heard, of the expected phones (expected, the
-    /// row of phones) and of the rivals said, into result; false when the loop hears no speech.
-    bool DecodeAll(const Input& input, const std::vector<std::string>& phones,
-                   const std::string& expected, PhoneScoring& result) {
+    /// The loop and the alignment of what it heard, the alignment of each pronunciation's phones
+    /// and, for the one the recording fits best, of the rivals said, scored, into result; false
+    /// when the loop hears no speech.
+    bool DecodeAll(const Input& input, const std::vector<std::vector<std::string>>& pronunciations,
+                   const core::SoundCalibration& calibration, PhoneScoring& result) {
         const std::vector<core::PhoneSegment> heard = Decode("loop", input, false);
         const bool speech =
             std::any_of(heard.begin(), heard.end(),
@@ -302,12 +303,37 @@ struct PhoneScorer::Decoder {
             heardRow += ' ' + WordOf(s.phone);
         }
         result.loop = Align("heard", heardRow, input);
-        result.aligned = Align("expected", expected, input);
-        // Which rival was said is decided with the choices; its fit is measured like the others',
-        // by aligning the row decided on (the scores of a grammar with choices are not comparable).
-        // Mostly the expected phones win, whose alignment there is already.
+        // Of several pronunciations, the one whose phones the recording fits best is taken (the
+        // alignment is a fraction of the time of the rivals' with their many choices, which is
+        // made for the one taken only).
+        const std::vector<std::string>* taken = nullptr;
+        double best = 0;
+        std::string expected;
+        for (const std::vector<std::string>& phones : pronunciations) {
+            std::string row;
+            for (const std::string& phone : phones) {
+                row += ' ' + WordOf(phone);
+            }
+            std::vector<core::PhoneSegment> aligned = Align("expected", row, input);
+            const double score =
+                pronunciations.size() > 1
+                    ? core::ScoreSounds(phones, aligned, result.loop, {}, calibration).score
+                    : 0.0;
+            if (taken == nullptr || score > best) {
+                taken = &phones;
+                best = score;
+                expected = std::move(row);
+                result.aligned = std::move(aligned);
+            }
+        }
+        if (taken == nullptr) {
+            return false;
+        }
+        // Which rival was said is decided with the choices; its fit is measured like the
+        // others', by aligning the row decided on (the scores of a grammar with choices are
+        // not comparable). Mostly the expected phones win, whose alignment there is already.
         const std::vector<core::PhoneSegment> chosen =
-            Align("rivals", RivalRow(phones), input, false);
+            Align("rivals", RivalRow(*taken), input, false);
         std::string saidRow;
         for (const core::PhoneSegment& s : chosen) {
             if (s.phone != core::SilencePhone) {
@@ -315,6 +341,8 @@ struct PhoneScorer::Decoder {
             }
         }
         result.rivals = saidRow == expected ? result.aligned : Align("said", saidRow, input);
+        result.scores =
+            core::ScoreSounds(*taken, result.aligned, result.loop, result.rivals, calibration);
         return true;
     }
 };
@@ -391,6 +419,12 @@ core::Status PhoneScorer::Open() {
 }
 
 std::vector<std::string> PhoneScorer::DictionaryPhones(const std::string& word) {
+    std::vector<std::vector<std::string>> all = DictionaryPronunciations(word);
+    return all.empty() ? std::vector<std::string>{} : std::move(all.front());
+}
+
+std::vector<std::vector<std::string>>
+PhoneScorer::DictionaryPronunciations(const std::string& word) {
     if (!dictionaryRead_) {
         dictionaryRead_ = true;
         // A line feed first, so that every entry, the first too, is found after one. An
@@ -404,28 +438,47 @@ std::vector<std::string> PhoneScorer::DictionaryPhones(const std::string& word) 
     }
     std::string key;
     for (const char c : word) {
-        if (c == ' ' || c == '\n' || c == '\t' || c == '\r') {
+        if (c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '(') {
             return {};
         }
         key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
+    std::vector<std::vector<std::string>> all;
     if (key.empty()) {
-        return {};
+        return all;
     }
-    const std::size_t at = dictionaryText_.find('\n' + key + ' ');
-    if (at == std::string::npos) {
-        return {};
+    // The others follow the first as "word(2)", "word(3)" and so on.
+    for (int n = 1;; ++n) {
+        const std::string entry = '\n' + key + (n > 1 ? '(' + std::to_string(n) + ')' : "") + ' ';
+        const std::size_t at = dictionaryText_.find(entry);
+        if (at == std::string::npos) {
+            break;
+        }
+        const std::size_t from = at + entry.size();
+        const std::size_t end = dictionaryText_.find('\n', from);
+        std::vector<std::string> phones = core::SplitPhones(
+            std::string_view(dictionaryText_)
+                .substr(from, end == std::string::npos ? std::string::npos : end - from));
+        if (n == 1 || (!all.empty() && phones.size() >= all.front().size())) {
+            all.push_back(std::move(phones));
+        }
     }
-    const std::size_t from = at + key.size() + 2;
-    const std::size_t end = dictionaryText_.find('\n', from);
-    return core::SplitPhones(
-        std::string_view(dictionaryText_)
-            .substr(from, end == std::string::npos ? std::string::npos : end - from));
+    if (!all.empty() && all.front().empty()) {
+        all.clear();
+    }
+    return all;
 }
 
 PhoneScoring PhoneScorer::Score(const std::vector<std::string>& phones,
                                 const core::PcmSound& recording) {
+    return ScoreBest({phones}, recording);
+}
+
+PhoneScoring PhoneScorer::ScoreBest(const std::vector<std::vector<std::string>>& pronunciations,
+                                    const core::PcmSound& recording) {
     PhoneScoring result;
+    const std::vector<std::string> phones =
+        pronunciations.empty() ? std::vector<std::string>{} : pronunciations.front();
     result.scores = core::ScoreSounds(phones, {}, {}, {}, calibration);
     if (const core::Status opened = Open(); !opened) {
         result.status = opened;
@@ -480,29 +533,30 @@ PhoneScoring PhoneScorer::Score(const std::vector<std::string>& phones,
         result.status = core::Status::Sound(core::Failure::SoundNoSpeech, {});
         return result;
     }
-    std::string expected;
-    for (const std::string& phone : phones) {
-        if (!core::IsModelPhone(phone) || phone == core::SilencePhone) {
+    for (const std::vector<std::string>& pronunciation : pronunciations) {
+        for (const std::string& phone : pronunciation) {
+            if (!core::IsModelPhone(phone) || phone == core::SilencePhone) {
+                return result;
+            }
+        }
+        if (pronunciation.empty()) {
             return result;
         }
-        expected += ' ' + WordOf(phone);
     }
     // The silence removal can take a short sound said alone (a lesson's m or n) for silence
     // and drop all of it, or keep frames enough for the loop's phones but not for their
     // alignment, and nothing could be scored. The cepstra are then made once, every frame kept,
     // for all the searches. (Made so always, the scores measured worse and the time exceeded
     // its goal: the silence removal keeps a word's final stop better and is faster.)
-    if (!decoder_->DecodeAll({&samples, nullptr}, phones, expected, result) ||
+    if (!decoder_->DecodeAll({&samples, nullptr}, pronunciations, calibration, result) ||
         result.loop.empty()) {
         Decoder::Cepstra cepstra;
         if (!decoder_->MakeCepstra(samples, cepstra) ||
-            !decoder_->DecodeAll({nullptr, &cepstra}, phones, expected, result)) {
+            !decoder_->DecodeAll({nullptr, &cepstra}, pronunciations, calibration, result)) {
             result.status = core::Status::Sound(core::Failure::SoundNoSpeech, {});
             return result;
         }
     }
-    result.scores =
-        core::ScoreSounds(phones, result.aligned, result.loop, result.rivals, calibration);
     return result;
 }
 

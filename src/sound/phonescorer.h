@@ -40,9 +40,20 @@ public:
     /// case); empty when the dictionary lacks the word or cannot be read.
     std::vector<std::string> DictionaryPhones(const std::string& word);
 
+    /// Every pronunciation of word that the dictionary lists and a learner may say: the first,
+    /// then the others that say at least as many sounds ("forest" with ɪ for ə, "direct" with
+    /// aɪ). One that leaves a sound out ("thousand" without its d) is the very mistake the
+    /// learner is told about, and is not offered. Empty when the dictionary lacks the word.
+    std::vector<std::vector<std::string>> DictionaryPronunciations(const std::string& word);
+
     /// Scores the recording (any rate and channels; at most its first MaxScoredSeconds) against
     /// the expected phones.
     PhoneScoring Score(const std::vector<std::string>& phones, const core::PcmSound& recording);
+
+    /// Scores the recording against each pronunciation (the recording decoded once) and keeps
+    /// the best-scored; of equal scores, the earlier.
+    PhoneScoring ScoreBest(const std::vector<std::vector<std::string>>& pronunciations,
+                           const core::PcmSound& recording);
 
     /// Opens the model if it is not open yet: ok, or PronunciationModel naming what failed.
     core::Status Open();

@@ -8,9 +8,11 @@ const ScorerFunctions& LinkedScorerFunctions() {
     static const ScorerFunctions functions{
         [](const PhoneModelFiles& files) { return new PhoneScorer(files); },
         [](PhoneScorer* scorer) { delete scorer; },
-        [](PhoneScorer& scorer, const std::string& word) { return scorer.DictionaryPhones(word); },
-        [](PhoneScorer& scorer, const std::vector<std::string>& phones,
-           const core::PcmSound& recording) { return scorer.Score(phones, recording); },
+        [](PhoneScorer& scorer, const std::string& word) {
+            return scorer.DictionaryPronunciations(word);
+        },
+        [](PhoneScorer& scorer, const std::vector<std::vector<std::string>>& pronunciations,
+           const core::PcmSound& recording) { return scorer.ScoreBest(pronunciations, recording); },
         [](PhoneScorer& scorer) { return scorer.Open(); },
     };
     return functions;

@@ -12,8 +12,10 @@ namespace sound {
 struct ScorerFunctions {
     PhoneScorer* (*make)(const PhoneModelFiles& files);
     void (*destroy)(PhoneScorer* scorer);
-    std::vector<std::string> (*dictionaryPhones)(PhoneScorer& scorer, const std::string& word);
-    PhoneScoring (*score)(PhoneScorer& scorer, const std::vector<std::string>& phones,
+    std::vector<std::vector<std::string>> (*dictionaryPronunciations)(PhoneScorer& scorer,
+                                                                      const std::string& word);
+    PhoneScoring (*score)(PhoneScorer& scorer,
+                          const std::vector<std::vector<std::string>>& pronunciations,
                           const core::PcmSound& recording);
     core::Status (*open)(PhoneScorer& scorer);
 };

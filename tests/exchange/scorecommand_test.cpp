@@ -142,6 +142,46 @@ TEST(PhoneScorer, ASoundSaidAloneIsAligned) {
     EXPECT_FALSE(scored.scores.wordMissed);
 }
 
+// The dictionary's other pronunciations are offered where they say every sound: ɪ for ə in
+// "forest", aɪ in "direct"; "thousand" without its d is the mistake the learner is told about.
+TEST(PhoneScorer, OtherPronunciationsThatLeaveNoSoundOut) {
+    using Phones = std::vector<std::vector<std::string>>;
+    const struct {
+        const char* word;
+        Phones expected;
+    } rows[] = {
+        {"Forest", {{"F", "AO", "R", "AH", "S", "T"}, {"F", "AO", "R", "IH", "S", "T"}}},
+        {"direct",
+         {{"D", "ER", "EH", "K", "T"},
+          {"D", "AY", "R", "EH", "K", "T"},
+          {"D", "IH", "R", "EH", "K", "T"}}},
+        {"thousand", {{"TH", "AW", "Z", "AH", "N", "D"}}},
+        {"forest(2)", {}},
+        {"zzzq", {}},
+    };
+    sound::PhoneScorer scorer;
+    for (const auto& row : rows) {
+        EXPECT_EQ(scorer.DictionaryPronunciations(row.word), row.expected) << row.word;
+    }
+}
+
+// A word is scored as the pronunciation that was said: "dog" offered after "cat" is chosen.
+TEST(PhoneScorer, TheBestScoredPronunciationIsKept) {
+    core::PcmSound sound;
+    ASSERT_TRUE(sound::Voice::SynthesizeToMemory("dog", 5, sound));
+    const std::vector<std::string> cat{"K", "AE", "T"};
+    const std::vector<std::string> dog{"D", "AO", "G"};
+    sound::PhoneScorer scorer;
+    const sound::PhoneScoring asCat = scorer.Score(cat, sound);
+    const sound::PhoneScoring best = scorer.ScoreBest({cat, dog}, sound);
+    ASSERT_TRUE(best.status.ok);
+    ASSERT_EQ(best.scores.sounds.size(), 3u);
+    EXPECT_EQ(best.scores.sounds[0].phone, "D");
+    EXPECT_GE(best.scores.score, core::CloseScore);
+    EXPECT_LT(asCat.scores.score, core::CloseScore);
+    EXPECT_EQ(best.loop.size(), asCat.loop.size()) << "the loop is the recording's, decoded once";
+}
+
 // The front end's estimate of the noise once carried from one recording to the next: the same
 // recording scored differently after a loud one or a quiet one.
 TEST(PhoneScorer, ARecordingScoresTheSameWhateverWasScoredBefore) {

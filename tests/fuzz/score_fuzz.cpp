@@ -39,7 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     }
 
     const std::string text(bytes.substr(0, 64));
-    for (const auto& phones : {scorer.DictionaryPhones(text), core::PhonesOfEspeak(bytes)}) {
+    std::vector<std::vector<std::string>> pronunciations = scorer.DictionaryPronunciations(text);
+    pronunciations.push_back(core::PhonesOfEspeak(bytes));
+    for (const auto& phones : pronunciations) {
         for (const std::string& phone : phones) {
             FUZZ_CHECK(core::IsModelPhone(phone) && phone != core::SilencePhone);
         }

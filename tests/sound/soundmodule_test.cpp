@@ -94,8 +94,8 @@ TEST(ScorerModule, MissingItNamesItAndOpenedItScores) {
         const core::Status open = scorer.Open();
         EXPECT_EQ(open.what, core::Failure::PronunciationModel);
         EXPECT_NE(open.file.find("scorer.so"), std::string::npos) << open.file;
-        EXPECT_TRUE(scorer.DictionaryPhones("think").empty());
-        EXPECT_EQ(scorer.Score({"TH"}, core::PcmSound{}).status.what,
+        EXPECT_TRUE(scorer.DictionaryPronunciations("think").empty());
+        EXPECT_EQ(scorer.Score({{"TH"}}, core::PcmSound{}).status.what,
                   core::Failure::PronunciationModel);
     }
     EXPECT_FALSE(Mapped("libpocketsphinx"));
@@ -105,7 +105,8 @@ TEST(ScorerModule, MissingItNamesItAndOpenedItScores) {
     ASSERT_NE(entry, nullptr) << error;
     sound::UseScorer(reinterpret_cast<const sound::ScorerFunctions* (*)()>(entry)());
     sound::LazyScorer scorer;
-    EXPECT_EQ(scorer.DictionaryPhones("Think"), (std::vector<std::string>{"TH", "IH", "NG", "K"}));
+    EXPECT_EQ(scorer.DictionaryPronunciations("Think"),
+              (std::vector<std::vector<std::string>>{{"TH", "IH", "NG", "K"}}));
     EXPECT_TRUE(Mapped("libpocketsphinx"));
 }
 
