@@ -47,22 +47,31 @@ TEST(KillHarness, KilledSavesLeaveOneWholeSetAndLoseNoWord) {
     TestDir dir;
     const std::string app = dir.AppDir();
     const std::string folder = app + "K";
-    ASSERT_TRUE(core::CreateLearnerFiles(app, "K"));
-    {
+    // A learner K with the lists of step 0.
+    const auto makeLearner = [](const std::string& appDir) -> bool {
         core::StudyState state;
-        state.AppDir = app;
+        state.AppDir = appDir;
         state.LearnerName = "K";
-        ASSERT_TRUE(state.LoadLearnerLists());
+        if (!core::CreateLearnerFiles(appDir, "K") || !state.LoadLearnerLists()) {
+            return false;
+        }
         state.NewList.Replace(harness::ListsAt(0, Base)[0]);
-        ASSERT_TRUE(state.SaveLearnerLists());
-    }
+        return static_cast<bool>(state.SaveLearnerLists());
+    };
+    ASSERT_TRUE(makeLearner(app));
     const auto paths = core::LearnerListPaths(app, "K");
+    // Measured on a learner of its own, so that this run leaves the lists under test alone.
+    TestDir startupDir;
+    ASSERT_TRUE(makeLearner(startupDir.AppDir()));
+    const auto window = harness::TimeToFirstOutput(LJT_LIST_SAVE_HELPER, {startupDir.AppDir(), "K",
+                                                                          std::to_string(Base)}) +
+                        std::chrono::microseconds(40000);
     long long saved = 0;
     int inconsistent = 0, stale = 0, carriedForward = 0, undone = 0, tempsAfterKill = 0,
         leftovers = 0, failedRuns = 0, insideASave = 0;
     long long lost = 0;
     for (int run = 0; run < runs; ++run) {
-        const auto delay = std::chrono::microseconds(random() % 40000);
+        const auto delay = std::chrono::microseconds(random() % window.count());
         const harness::Run r =
             harness::RunAndSignal(LJT_LIST_SAVE_HELPER, {app, "K", std::to_string(Base)}, delay,
                                   SIGKILL, std::chrono::seconds(20));
@@ -136,10 +145,13 @@ TEST(KillHarness, KilledAppendsLoseNoEarlierEvent) {
     std::mt19937 random(seed);
     TestDir dir;
     const std::string path = dir.File("history.log");
+    const auto window =
+        harness::TimeToFirstOutput(LJT_HISTORY_APPEND_HELPER, {dir.File("startup.log"), "0"}) +
+        std::chrono::microseconds(20000);
     long long reported = -1; // the last number a helper reported appended
     int failedRuns = 0, lost = 0, unordered = 0, cut = 0;
     for (int run = 0; run < runs; ++run) {
-        const auto delay = std::chrono::microseconds(2000 + random() % 20000);
+        const auto delay = std::chrono::microseconds(2000 + random() % window.count());
         const harness::Run r =
             harness::RunAndSignal(LJT_HISTORY_APPEND_HELPER, {path, std::to_string(reported + 1)},
                                   delay, SIGKILL, std::chrono::seconds(20));

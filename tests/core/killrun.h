@@ -19,14 +19,18 @@ struct Run {
     std::string output;    ///< everything the helper wrote to its standard output
     int waitStatus = 0;    ///< as waitpid reports it
     bool timedOut = false; ///< the helper did not end in time after the signal and was killed
+    /// From the start to the first output; -1 when there was none.
+    std::chrono::microseconds firstOutput{-1};
 };
 
 /// Starts program with args (and the given NAME=value settings), sends signal after the
-/// delay and waits at most limit for the helper to end.
+/// delay (or, atFirstOutput, as soon as the helper first writes) and waits at most limit for
+/// the helper to end.
 inline Run RunAndSignal(const std::string& program, const std::vector<std::string>& args,
                         std::chrono::microseconds delay, int signal,
                         std::chrono::milliseconds limit,
-                        const std::vector<std::string>& environment = {}) {
+                        const std::vector<std::string>& environment = {},
+                        bool atFirstOutput = false) {
     Run run;
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
@@ -53,7 +57,8 @@ inline Run RunAndSignal(const std::string& program, const std::vector<std::strin
     // What the helper writes is read while it runs, so that a full pipe never holds it up
     // before the signal comes.
     using Clock = std::chrono::steady_clock;
-    const auto signalAt = Clock::now() + delay;
+    const auto started = Clock::now();
+    auto signalAt = started + delay;
     const auto giveUpAt = signalAt + limit;
     bool signalled = false;
     bool open = true;
@@ -76,6 +81,11 @@ inline Run RunAndSignal(const std::string& program, const std::vector<std::strin
         if (::poll(&p, 1, static_cast<int>(std::clamp<long long>(wait, 1, 200))) > 0) {
             const ssize_t got = ::read(fds[0], buffer, sizeof buffer);
             if (got > 0) {
+                if (run.output.empty()) {
+                    run.firstOutput = std::chrono::duration_cast<std::chrono::microseconds>(
+                        Clock::now() - started);
+                    signalAt = atFirstOutput ? Clock::now() : signalAt;
+                }
                 run.output.append(buffer, static_cast<std::size_t>(got));
             } else if (got == 0 || errno != EINTR) {
                 open = false;
@@ -86,6 +96,16 @@ inline Run RunAndSignal(const std::string& program, const std::vector<std::strin
     while (::waitpid(child, &run.waitStatus, 0) < 0 && errno == EINTR) {
     }
     return run;
+}
+
+/// How long the helper takes to report its first step, on this machine and build (a
+/// sanitizer's build starts and saves many times slower): the kills are spread over that as
+/// well, or every kill of a slow build would come before the helper had done anything.
+inline std::chrono::microseconds TimeToFirstOutput(const std::string& program,
+                                                   const std::vector<std::string>& args) {
+    const Run run = RunAndSignal(program, args, std::chrono::seconds(20), SIGKILL,
+                                 std::chrono::seconds(20), {}, true);
+    return std::max(std::chrono::microseconds(0), run.firstOutput);
 }
 
 /// A count from the environment (for the long runs), or fallback.
