@@ -50,8 +50,9 @@ public:
     /// the expected phones.
     PhoneScoring Score(const std::vector<std::string>& phones, const core::PcmSound& recording);
 
-    /// Scores the recording against each pronunciation (the recording decoded once) and keeps
-    /// the best-scored; of equal scores, the earlier.
+    /// Scores the recording against the pronunciation it fits best: each is aligned (the
+    /// recording decoded once) and scored without the rivals, and of equal scores the earlier
+    /// is taken; the rivals are sought for that one only.
     PhoneScoring ScoreBest(const std::vector<std::vector<std::string>>& pronunciations,
                            const core::PcmSound& recording);
 

@@ -166,7 +166,7 @@ TEST(PhoneScorer, OtherPronunciationsThatLeaveNoSoundOut) {
 }
 
 // A word is scored as the pronunciation that was said: "dog" offered after "cat" is chosen.
-TEST(PhoneScorer, TheBestScoredPronunciationIsKept) {
+TEST(PhoneScorer, ThePronunciationSaidIsKept) {
     core::PcmSound sound;
     ASSERT_TRUE(sound::Voice::SynthesizeToMemory("dog", 5, sound));
     const std::vector<std::string> cat{"K", "AE", "T"};
