@@ -521,17 +521,20 @@ SoundFigures Measure(const std::vector<RightWrong>& words, const std::vector<Mis
 
 /// Each phone's gaps in the right renditions of the tuning voices: their middle and their
 /// spread above it (a phone heard too seldom takes those of all phones). Printed as the table
-/// that core keeps.
+/// that core keeps; so are the rivals never put in a phone's place there (unheard).
 std::vector<core::PhoneGapNorm> LearnPhoneGaps(const std::vector<RightWrong>& words,
-                                               const std::vector<MistakeCase>& mistakes) {
+                                               const std::vector<MistakeCase>& mistakes,
+                                               std::vector<core::RivalPair>& unheard) {
     core::SoundCalibration raw;
     raw.phoneGaps.clear();
     std::map<std::string, std::vector<double>> gaps, rivalGaps;
+    std::map<std::pair<std::string, std::string>, int> placed;
     const auto add = [&](const Scored& s) {
         if (s.heldOut || !s.scored) {
             return;
         }
         for (const core::SoundResult& sound : s.With(raw).sounds) {
+            placed[{sound.phone, sound.rival}] += 1;
             gaps[sound.phone].push_back(std::max(0.0, sound.gap));
             gaps[""].push_back(std::max(0.0, sound.gap));
             rivalGaps[sound.phone].push_back(std::max(0.0, sound.rivalGap));
@@ -570,6 +573,21 @@ std::vector<core::PhoneGapNorm> LearnPhoneGaps(const std::vector<RightWrong>& wo
                     static_cast<int>(phone.size()), phone.data(), n.middle, n.spread, n.rivalMiddle,
                     n.rivalSpread, v.size());
     }
+    std::printf("rivals never put in the place of a phone said right at least 20 times:\n   ");
+    for (const std::string_view phone : core::ModelPhones()) {
+        const std::string name(phone);
+        if (gaps[name].size() < 20) {
+            continue;
+        }
+        for (const std::string_view rival : core::RivalPhones(phone, true)) {
+            if (placed[{name, std::string(rival)}] == 0) {
+                unheard.push_back({phone, rival});
+                std::printf(" {\"%s\", \"%.*s\"},", name.c_str(), static_cast<int>(rival.size()),
+                            rival.data());
+            }
+        }
+    }
+    std::printf("\n");
     return table;
 }
 
@@ -864,7 +882,9 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
 
     core::SoundCalibration chosen = scorer.calibration;
     if (tune) {
-        const std::vector<core::PhoneGapNorm> learned = LearnPhoneGaps(rightWrong, mistakes);
+        chosen.unheardRivals.clear();
+        const std::vector<core::PhoneGapNorm> learned =
+            LearnPhoneGaps(rightWrong, mistakes, chosen.unheardRivals);
         chosen.phoneGaps = learned;
         // Coordinate search: each constant in turn over its candidates, the others kept, until
         // a pass changes nothing.

@@ -208,6 +208,9 @@ void RivalVerdict(const PhoneSegment& segment, std::size_t i, const SaidInstead&
         }
     }
     const bool other = placed == nullptr || (placed->phone != sound.phone && !variant);
+    if (placed != nullptr && other) {
+        sound.rival = placed->phone;
+    }
     if (!other && after == nullptr) {
         return;
     }
@@ -230,7 +233,14 @@ void RivalVerdict(const PhoneSegment& segment, std::size_t i, const SaidInstead&
                      (last - first + 1);
     const PhoneGapNorm norm = NormOf(calibration.phoneGaps, sound.phone);
     const double gap = (std::max(0.0, sound.rivalGap) - norm.rivalMiddle) / norm.rivalSpread;
-    const double cap = Falloff(gap, calibration.rivalFreeGap, calibration.rivalGapScale);
+    double cap = Falloff(gap, calibration.rivalFreeGap, calibration.rivalGapScale);
+    if (placed != nullptr && other &&
+        std::any_of(calibration.unheardRivals.begin(), calibration.unheardRivals.end(),
+                    [&](const RivalPair& p) {
+                        return p.phone == sound.phone && p.rival == placed->phone;
+                    })) {
+        cap = std::min(cap, calibration.unheardRivalCeiling);
+    }
     if (cap >= sound.score) {
         return;
     }
@@ -282,6 +292,17 @@ const std::vector<PhoneGapNorm>& LearnedPhoneGaps() {
         {"ZH", 0.02, 1.57, 0.00, 0.32},
     };
     return gaps;
+}
+
+const std::vector<RivalPair>& LearnedUnheardRivals() {
+    // Phone and rival, as "pronunciation_bench --tune" prints them: θ said as s, ð as d, z or
+    // θ, l as r, n as ŋ, ʊ as uː, a final voiced consonant as its voiceless partner or the
+    // reverse.
+    static const std::vector<RivalPair> rivals = {
+        {"B", "P"},   {"CH", "SH"}, {"DH", "D"}, {"DH", "Z"}, {"DH", "TH"}, {"G", "K"},
+        {"JH", "CH"}, {"L", "R"},   {"N", "NG"}, {"P", "B"},  {"TH", "S"},  {"UH", "UW"},
+    };
+    return rivals;
 }
 
 int SoundResult::Rounded() const {

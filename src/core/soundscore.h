@@ -47,6 +47,9 @@ struct SoundResult {
     /// The log-likelihood per frame that the rival said in its place (or the final consonant
     /// left out, or a vowel after it) fits above the phone; 0 when the phone itself was said.
     double rivalGap = 0;
+    /// The rival that the rivals' alignment put in its place (empty where it put the phone
+    /// itself, a British variant of it, or nothing).
+    std::string rival;
 
     int Rounded() const;
 };
@@ -79,6 +82,16 @@ struct PhoneGapNorm {
 
 /// The gaps of the model's phones said right, as the benchmark's tuning voices give them.
 const std::vector<PhoneGapNorm>& LearnedPhoneGaps();
+
+/// A phone and a rival of it.
+struct RivalPair {
+    std::string_view phone;
+    std::string_view rival;
+};
+
+/// The rivals that the rivals' alignment never put in a phone's place when the phone was said
+/// right, over the benchmark's tuning voices (phones said right at least 20 times there).
+const std::vector<RivalPair>& LearnedUnheardRivals();
 
 /// The constants that turn decodings into scores, in one place so that the benchmark can
 /// measure them (the values are those "pronunciation_bench --tune" found on its tuning voices). A
@@ -113,6 +126,12 @@ struct SoundCalibration {
     /// apart.
     double rivalFreeGap = -0.3;
     double rivalGapScale = 1.5;
+    /// A rival that right renditions never have in a phone's place (unheardRivals) was said
+    /// where the rivals' alignment puts it, however little better it fits: the model tells
+    /// the two apart by which it takes, more than by how much better. The sound then keeps at
+    /// most unheardRivalCeiling.
+    std::vector<RivalPair> unheardRivals = LearnedUnheardRivals();
+    double unheardRivalCeiling = 40;
     /// The share of a sound's frames the loop must give one other phone to name it heard.
     double heardShare = 0.7;
     /// A vowel the loop hears after a final consonant counts from this many frames on.

@@ -357,6 +357,7 @@ TEST(SoundScore, TheRivalsTellWhatWasSaidInstead) {
     // or on the constants the benchmark last tuned.
     core::SoundCalibration plain;
     plain.phoneGaps.clear();
+    plain.unheardRivals.clear();
     plain.rivalFreeGap = -0.5;
     plain.rivalGapScale = 2.5;
     for (const auto& c : cases) {
@@ -368,6 +369,36 @@ TEST(SoundScore, TheRivalsTellWhatWasSaidInstead) {
         EXPECT_EQ(worst.fault, c.fault) << c.name;
         EXPECT_EQ(worst.heardAs, c.heardAs) << c.name;
         EXPECT_EQ(s.verdict == core::Verdict::VeryGood, c.grade == SoundGrade::Good) << c.name;
+    }
+}
+
+TEST(SoundScore, ARivalNeverHeardForTheRightSoundIsWrongWhereverItIsPlaced) {
+    const Phones think{"TH", "IH", "NG", "K"};
+    const auto aligned = ThinkSaidRight();
+    core::SoundCalibration c;
+    c.phoneGaps.clear();
+    c.unheardRivals = {{"TH", "S"}};
+    // Each rival fits the θ's frames no better than θ itself.
+    const struct {
+        const char* rival;
+        SoundGrade grade;
+        const char* heardAs;
+    } cases[] = {
+        {"S", SoundGrade::Wrong, "S"},
+        {"F", SoundGrade::Good, ""},
+    };
+    for (const auto& k : cases) {
+        const auto rivals = Segments({{"SIL", 10, -5},
+                                      {k.rival, 10, -8.5},
+                                      {"IH", 12, -7},
+                                      {"NG", 8, -7},
+                                      {"K", 6, -8},
+                                      {"SIL", 10, -5}});
+        const core::SoundScores s = core::ScoreSounds(think, aligned, aligned, rivals, c);
+        ASSERT_EQ(s.sounds.size(), think.size()) << k.rival;
+        EXPECT_EQ(s.sounds[0].grade, k.grade) << k.rival;
+        EXPECT_EQ(s.sounds[0].heardAs, k.heardAs) << k.rival;
+        EXPECT_EQ(s.sounds[0].rival, k.rival) << k.rival;
     }
 }
 
