@@ -580,7 +580,7 @@ std::vector<core::PhoneGapNorm> LearnPhoneGaps(const std::vector<RightWrong>& wo
             continue;
         }
         for (const std::string_view rival : core::RivalPhones(phone, true)) {
-            if (placed[{name, std::string(rival)}] == 0) {
+            if (placed.count({name, std::string(rival)}) == 0) {
                 unheard.push_back({phone, rival});
                 std::printf(" {\"%s\", \"%.*s\"},", name.c_str(), static_cast<int>(rival.size()),
                             rival.data());

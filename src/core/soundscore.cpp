@@ -135,6 +135,12 @@ bool IsVariant(const std::string& expected, const std::string& said) {
     return std::find(variants.begin(), variants.end(), said) != variants.end();
 }
 
+bool IsUnheard(const std::vector<RivalPair>& unheard, std::string_view phone,
+               std::string_view rival) {
+    return std::any_of(unheard.begin(), unheard.end(),
+                       [&](const RivalPair& p) { return p.phone == phone && p.rival == rival; });
+}
+
 SaidInstead SaidInPlace(const std::vector<std::string>& expected,
                         const std::vector<PhoneSegment>& rivals) {
     SaidInstead said;
@@ -234,11 +240,7 @@ void RivalVerdict(const PhoneSegment& segment, std::size_t i, const SaidInstead&
     const PhoneGapNorm norm = NormOf(calibration.phoneGaps, sound.phone);
     const double gap = (std::max(0.0, sound.rivalGap) - norm.rivalMiddle) / norm.rivalSpread;
     double cap = Falloff(gap, calibration.rivalFreeGap, calibration.rivalGapScale);
-    if (placed != nullptr && other &&
-        std::any_of(calibration.unheardRivals.begin(), calibration.unheardRivals.end(),
-                    [&](const RivalPair& p) {
-                        return p.phone == sound.phone && p.rival == placed->phone;
-                    })) {
+    if (!sound.rival.empty() && IsUnheard(calibration.unheardRivals, sound.phone, sound.rival)) {
         cap = std::min(cap, calibration.unheardRivalCeiling);
     }
     if (cap >= sound.score) {

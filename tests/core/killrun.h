@@ -84,7 +84,9 @@ inline Run RunAndSignal(const std::string& program, const std::vector<std::strin
                 if (run.output.empty()) {
                     run.firstOutput = std::chrono::duration_cast<std::chrono::microseconds>(
                         Clock::now() - started);
-                    signalAt = atFirstOutput ? Clock::now() : signalAt;
+                    if (atFirstOutput) {
+                        signalAt = Clock::now();
+                    }
                 }
                 run.output.append(buffer, static_cast<std::size_t>(got));
             } else if (got == 0 || errno != EINTR) {
