@@ -18,10 +18,10 @@
 // after the final consonant, iː→ɪ, æ→e, ʃ→s; a mistake that few of the 200 words allow is made in
 // more words of the bank), and the lesson symbols said alone, each scored as itself and as the
 // symbols it is often taken for. The voices are split: the constants are measured on the tuning
-// voices only, and the held-out voices are reported on their own. "--sounds" runs this part alone;
-// "--tune" also searches the constants on the tuning voices. The decodings are kept in the
-// cache folder, so that a run after the first only scores; LJT_BENCH_CASES=file writes the
-// cases and their keys in the decodings' file.
+// voices only, and the held-out voices are reported on their own (the right words also voice by
+// voice). "--sounds" runs this part alone; "--tune" also searches the constants on the tuning
+// voices. The decodings are kept in the cache folder, so that a run after the first only scores;
+// LJT_BENCH_CASES=file writes the cases and their keys in the decodings' file.
 #include "core/pcmwave.h"
 #include "core/phoneset.h"
 #include "core/pronunciationscore.h"
@@ -1048,6 +1048,18 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
                 "sounds)\n",
                 t.rights, h.rights, t.pairs, h.pairs, t.mistakes, h.mistakes, t.sounds, h.sounds);
     std::printf("lesson symbols without a stand-in (silent):%s\n", unsaid.c_str());
+    // Which voices the right words fail on: a voice far from the model's shows here first.
+    std::map<std::string, std::pair<int, int>> byVoice;
+    for (const RightWrong& rw : rightWrong) {
+        auto& [close, all] = byVoice[rw.voice];
+        close += rw.right.With(chosen).score >= core::CloseScore ? 1 : 0;
+        ++all;
+    }
+    std::printf("right word at least \"接近\", by voice:");
+    for (const auto& [voice, counts] : byVoice) {
+        std::printf(" %s %d/%d;", voice.c_str(), counts.first, counts.second);
+    }
+    std::printf("\n");
     std::printf("held-out changed sound flagged, by mistake:");
     for (std::size_t k = 0; k < std::size(Mistakes); ++k) {
         std::printf(" %s %d/%d (%d words);", Mistakes[k].name, perMistake[k], perMistakeCount[k],
