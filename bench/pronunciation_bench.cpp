@@ -20,8 +20,11 @@
 // symbols it is often taken for. The voices are split: the constants are measured on the tuning
 // voices only, and the held-out voices are reported on their own (the right words also voice by
 // voice). "--sounds" runs this part alone; "--tune" also searches the constants on the tuning
-// voices. The decodings are kept in the cache folder, so that a run after the first only scores;
-// LJT_BENCH_CASES=file writes the cases and their keys in the decodings' file.
+// voices; "--adapt" then adapts the model to each voice as the program adapts it to a learner
+// (from the voice's words of the even places that score at least "接近") and measures the words
+// of the odd places, and the mistakes made in them, as installed and adapted. The decodings are
+// kept in the cache folder, so that a run after the first only scores; LJT_BENCH_CASES=file writes
+// the cases and their keys in the decodings' file.
 #include "core/pcmwave.h"
 #include "core/phoneset.h"
 #include "core/pronunciationscore.h"
@@ -35,6 +38,7 @@
 #include <sstream>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -390,7 +394,8 @@ struct Scored {
     std::vector<core::PhoneSegment> aligned, loop, rivals;
     bool heldOut = false;
     bool scored = false;
-    std::string key; ///< its line in the file of decodings
+    std::string key;  ///< its line in the file of decodings
+    std::string path; ///< the recording
     /// The same recording scored as the word's other pronunciations.
     std::vector<Scored> others;
 
@@ -422,6 +427,7 @@ struct MistakeCase {
     Scored right, wrong;
     int changed = -1;
     int mistake = 0;
+    std::string voice, word;
 };
 
 /// A lesson symbol said alone, scored as itself, or as a symbol it is often taken for.
@@ -673,7 +679,7 @@ long PrivateKb() {
 }
 
 int SoundBench(const std::vector<std::string>& words, const std::vector<std::string>& more,
-               const fs::path& cache, bool tune) {
+               const fs::path& cache, bool tune, bool adapt) {
     for (std::size_t w = 0; w < 2; ++w) {
         if (!MakeVoiceFile(SoundVoices.front(), words[w],
                            SpeakerFile(cache, SoundVoices.front().name, words[w]))) {
@@ -722,18 +728,20 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
     const fs::path decodingsPath = cache / DecodingsFile;
     std::map<std::string, Decodings> decodings = ReadDecodings(decodingsPath);
     std::ofstream decodingsOut(decodingsPath, std::ios::app);
-    const auto score = [&](const std::vector<std::string>& phones, const std::string& path,
-                           bool heldOut) {
+    const auto scoreWith = [&](sound::PhoneScorer& by, const std::string& prefix,
+                               const std::vector<std::string>& phones, const std::string& path,
+                               bool heldOut) {
         Scored s;
         s.phones = phones;
         s.heldOut = heldOut;
-        std::string key = fs::path(path).filename().string();
+        s.path = path;
+        std::string key = prefix + fs::path(path).filename().string();
         for (const std::string& phone : phones) {
             key += ' ' + phone;
         }
         auto known = decodings.find(key);
         if (known == decodings.end()) {
-            const sound::PhoneScoring result = scorer.Score(phones, Read(path));
+            const sound::PhoneScoring result = by.Score(phones, Read(path));
             Decodings d{result.aligned, result.loop, result.rivals,
                         static_cast<bool>(result.status)};
             WriteDecodings(decodingsOut, key, d);
@@ -746,6 +754,8 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
         s.key = key;
         return s;
     };
+    const auto score = [&](const std::vector<std::string>& phones, const std::string& path,
+                           bool heldOut) { return scoreWith(scorer, "", phones, path, heldOut); };
 
     // Scored as each of the word's pronunciations, as the program scores a word.
     const auto scoreAll = [&](const std::vector<std::vector<std::string>>& pronunciations,
@@ -818,6 +828,8 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
                 m.wrong = score(phones, mistaken, voice.heldOut);
                 m.changed = changed;
                 m.mistake = static_cast<int>(k);
+                m.voice = voice.name;
+                m.word = word;
                 mistakes.push_back(std::move(m));
             }
         }
@@ -1066,6 +1078,109 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
                     applied[k]);
     }
     std::printf("\n");
+    if (!adapt) {
+        return 0;
+    }
+
+    // Adapted to each voice, as the program adapts to a learner: of the voice's right words,
+    // those of the even places that the model as installed finds at least "接近" (the ones the
+    // program keeps) teach the model the voice; the words of the odd places, and the mistakes
+    // made in them, are then scored with the adapted model and without.
+    std::printf("\nadapting the model to each voice ...\n");
+    std::fflush(stdout);
+    std::set<std::string> scoredAfter;
+    for (std::size_t w = 1; w < words.size(); w += 2) {
+        scoredAfter.insert(words[w]);
+    }
+    for (std::size_t w = words.size() + 1; w < mistakeWords.size(); w += 2) {
+        scoredAfter.insert(mistakeWords[w]);
+    }
+    std::vector<RightWrong> rightBefore, rightAfter;
+    std::vector<MistakeCase> mistakesBefore, mistakesAfter;
+    std::map<std::string, std::array<int, 4>> adaptedVoices; // samples, words, before, after
+    for (const SoundVoice& voice : SoundVoices) {
+        std::vector<sound::VoiceSample> samples;
+        for (const RightWrong& rw : rightWrong) {
+            if (rw.voice != voice.name || scoredAfter.count(rw.word) > 0 ||
+                samples.size() >= sound::MostVoiceSamples) {
+                continue;
+            }
+            const core::SoundScores r = rw.right.With(chosen);
+            if (r.score >= core::CloseScore && !r.wordMissed) {
+                std::vector<std::string> phones;
+                for (const core::SoundResult& sound : r.sounds) {
+                    phones.push_back(sound.phone);
+                }
+                samples.push_back({phones, Read(rw.right.path)});
+            }
+        }
+        const fs::path file = cache / ("adapted-" + voice.name + ".txt");
+        const auto started = Clock::now();
+        if (const core::Status adapted = scorer.Adapt(samples, file.string()); !adapted) {
+            std::fprintf(stderr, "the model cannot be adapted to %s: %s\n", voice.name.c_str(),
+                         adapted.file.c_str());
+            return 1;
+        }
+        const double took = Ms(Clock::now() - started);
+        sound::PhoneScorer adaptedScorer;
+        adaptedScorer.UseAdaptation(file.string());
+        // The decodings of an adaptation are known by its file's text.
+        std::string adaptationText;
+        (void)core::ReadFileBytes(file.string(), adaptationText);
+        const std::string prefix =
+            "adapted-" + std::to_string(std::hash<std::string>{}(adaptationText)) + ":";
+        const auto again = [&](const Scored& s) {
+            Scored a = scoreWith(adaptedScorer, prefix, s.phones, s.path, s.heldOut);
+            for (const Scored& other : s.others) {
+                a.others.push_back(
+                    scoreWith(adaptedScorer, prefix, other.phones, other.path, other.heldOut));
+            }
+            return a;
+        };
+        auto& [sampleCount, wordCount, closeBefore, closeAfter] = adaptedVoices[voice.name];
+        sampleCount = static_cast<int>(samples.size());
+        for (const RightWrong& rw : rightWrong) {
+            if (rw.voice == voice.name && scoredAfter.count(rw.word) > 0) {
+                rightBefore.push_back(rw);
+                rightAfter.push_back({again(rw.right), again(rw.other), rw.word, rw.voice});
+                ++wordCount;
+                closeBefore += rw.right.With(chosen).score >= core::CloseScore ? 1 : 0;
+                closeAfter += rightAfter.back().right.With(chosen).score >= core::CloseScore;
+            }
+        }
+        for (const MistakeCase& m : mistakes) {
+            if (m.voice == voice.name && scoredAfter.count(m.word) > 0) {
+                mistakesBefore.push_back(m);
+                MistakeCase a = m;
+                a.right = again(m.right);
+                a.wrong = again(m.wrong);
+                mistakesAfter.push_back(std::move(a));
+            }
+        }
+        std::printf("  %s: adapted on %zu recordings in %.1f s\n", voice.name.c_str(),
+                    samples.size(), took / 1000.0);
+        std::fflush(stdout);
+    }
+    const SoundFigures bt = Measure(rightBefore, mistakesBefore, {}, chosen, false);
+    const SoundFigures bh = Measure(rightBefore, mistakesBefore, {}, chosen, true);
+    const SoundFigures at = Measure(rightAfter, mistakesAfter, {}, chosen, false);
+    const SoundFigures ah = Measure(rightAfter, mistakesAfter, {}, chosen, true);
+    std::printf("\nAdapted to the voice (the words of the odd places; tuning / held-out voices):\n"
+                "| Measure | As installed | Adapted | Goal |\n|---|---|---|---|\n");
+    for (const auto& row : rows) {
+        if (row.figure == &SoundFigures::lessonRight || row.figure == &SoundFigures::lessonRival) {
+            continue;
+        }
+        std::printf("| %s | %.1f %% / %.1f %% | %.1f %% / %.1f %% | %s |\n", row.name,
+                    bt.*row.figure, bh.*row.figure, at.*row.figure, ah.*row.figure, row.goal);
+    }
+    std::printf("(%d + %d right renditions, %d + %d mistaken renditions)\n", at.rights, ah.rights,
+                at.mistakes, ah.mistakes);
+    std::printf("right word at least \"接近\", by voice, as installed -> adapted (samples):");
+    for (const auto& [voice, n] : adaptedVoices) {
+        std::printf(" %s %d -> %d of %d (%d);", voice.c_str(), n[2], n[3], n[1], n[0]);
+    }
+    std::printf("\n");
     return 0;
 }
 
@@ -1074,6 +1189,7 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
 int main(int argc, char** argv) {
     bool soundsOnly = false;
     bool tune = false;
+    bool adapt = false;
     std::vector<char*> rest{argv[0]};
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -1081,6 +1197,8 @@ int main(int argc, char** argv) {
             soundsOnly = true;
         } else if (a == "--tune") {
             tune = true;
+        } else if (a == "--adapt") {
+            adapt = true;
         } else {
             rest.push_back(argv[i]);
         }
@@ -1101,8 +1219,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    if (soundsOnly || tune) {
-        return SoundBench(words, more, cache, tune);
+    if (soundsOnly || tune || adapt) {
+        return SoundBench(words, more, cache, tune, adapt);
     }
 
     // (a) Time to score a 2-second recording against its model.
@@ -1267,5 +1385,5 @@ int main(int argc, char** argv) {
                 slower.Mean(), slower.above, slower.count);
     std::printf("  alignment cost of the stretched: mean %.3f, highest %.3f\n", stretchCost.Mean(),
                 stretchCost.max);
-    return SoundBench(words, more, cache, false);
+    return SoundBench(words, more, cache, false, false);
 }

@@ -123,6 +123,10 @@ void ComparisonView::SetModelFile(const QString& file, core::VoicePart part,
     comparer_->SetModelFile(file, part, fallbackText, fallbackSpeed);
 }
 
+void ComparisonView::SetVoiceFolder(const std::string& folder) {
+    comparer_->SetVoiceFolder(folder);
+}
+
 void ComparisonView::SetExpectedWord(const std::string& word) {
     comparer_->SetExpectedWord(word);
 }

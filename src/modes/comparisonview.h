@@ -36,6 +36,8 @@ public:
     void SetExpectedSymbol(int k);
     /// ... or with this text said by the speech engine at speed.
     void SetModelSpeech(const std::string& text, int speed);
+    /// The learner's voice folder (see VoiceComparer::SetVoiceFolder).
+    void SetVoiceFolder(const std::string& folder);
     /// Compares the recording just saved in waveFile with the model; the strip shows the
     /// result when it is ready. False when there is nothing to compare with.
     bool CompareRecording(const QString& waveFile);

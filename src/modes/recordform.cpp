@@ -7,6 +7,7 @@
 #include "core/recordingcycle.h"
 #include "core/studyperiod.h"
 #include "core/studystate.h"
+#include "core/voicesamples.h"
 #include "host/errortext.h"
 #include "host/messageservice.h"
 #include "host/modehost.h"
@@ -378,6 +379,7 @@ void TRecordForm1::ShowWord(const core::ReciteResult& recite) {
         host_.SpeakText(Q(recite.word));
     }
     // The learner repeats what was heard: the sound file, or the speech made into samples.
+    Comparison->SetVoiceFolder(core::LearnerVoiceFolder(state_.DataHome(), state_.LearnerName));
     Comparison->SetExpectedWord(recite.word);
     comparedWord_ = recite.word;
     if (said.how == sound::Pronounced::Played) {

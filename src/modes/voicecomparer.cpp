@@ -1,10 +1,14 @@
 #include "voicecomparer.h"
 
 #include "core/phoneset.h"
+#include "core/textfile.h"
 #include "sound/engine.h"
 #include "sound/uiworker.h"
 
 #include <QFile>
+
+#include <algorithm>
+#include <cmath>
 
 #include <exception>
 
@@ -75,6 +79,7 @@ void VoiceComparer::SetExpectedWord(const std::string& word) {
         // The model opens when the first word is shown, as the model sound is analysed then:
         // the recording that follows does not wait for it. A failure is reported with it.
         (void)scorer_->Open();
+        expectingWord_ = !word.empty();
         pronunciations_ = word.empty() ? std::vector<std::vector<std::string>>{}
                                        : scorer_->DictionaryPronunciations(word);
         if (pronunciations_.empty() && !word.empty()) {
@@ -92,6 +97,72 @@ void VoiceComparer::SetPhoneModel(const sound::PhoneModelFiles& files) {
     });
 }
 
+void VoiceComparer::SetVoiceFolder(const std::string& folder) {
+    worker_->Post([this, folder](const core::CancelToken&) {
+        if (voice_ != nullptr ? voice_->Folder() == folder : folder.empty()) {
+            return;
+        }
+        voice_ = folder.empty() ? nullptr : std::make_unique<core::VoiceSamples>(folder);
+        if (!scorer_) {
+            scorer_ = std::make_unique<sound::LazyScorer>();
+        }
+        const std::string adaptation = voice_ != nullptr ? voice_->AdaptationPath() : std::string();
+        scorer_->UseAdaptation(core::FileExists(adaptation) ? adaptation : std::string());
+    });
+}
+
+bool VoiceComparer::KeepSample(const core::PcmSound& sound, const sound::PhoneScoring& scoring) {
+    if (voice_ == nullptr || !expectingWord_ || !scoring.status ||
+        scoring.scores.score < core::CloseScore || scoring.scores.wordMissed) {
+        return false;
+    }
+    std::vector<std::string> phones;
+    for (const core::SoundResult& s : scoring.scores.sounds) {
+        phones.push_back(s.phone);
+    }
+    // Kept at the decoder's rate, one channel: a third of a recording's size.
+    constexpr int KeptRate = 16000;
+    core::PcmSound kept;
+    kept.rate = KeptRate;
+    const std::size_t most = static_cast<std::size_t>(KeptRate * sound::MaxScoredSeconds);
+    for (const float v : core::MonoAtRate(sound, KeptRate)) {
+        if (kept.samples.size() == most) {
+            break;
+        }
+        kept.samples.push_back(static_cast<std::int16_t>(
+            std::lround(std::clamp(std::isfinite(v) ? v : 0.0f, -1.0f, 1.0f) * 32767.0f)));
+    }
+    // A sample that cannot be kept (a full disk) only teaches the model nothing.
+    return voice_->Add(phones, kept) && !adaptationFailed_ && voice_->AdaptationDue();
+}
+
+void VoiceComparer::AdaptToVoice(const core::CancelToken& token) {
+    if (voice_ == nullptr || !scorer_ || adaptationFailed_ || !voice_->AdaptationDue()) {
+        return;
+    }
+    std::vector<sound::VoiceSample> samples;
+    long last = 0;
+    for (const core::VoiceSampleFile& file : voice_->Samples()) {
+        sound::VoiceSample sample;
+        sample.phones = file.phones;
+        if (core::ReadPcmWave(file.path, sample.recording)) {
+            samples.push_back(std::move(sample));
+            last = file.number;
+        }
+    }
+    const core::Status adapted =
+        scorer_->Adapt(samples, voice_->AdaptationPath(), [&token] { return token.Cancelled(); });
+    if (token.Cancelled()) {
+        return;
+    }
+    // A failure leaves the model as it was; the learner's scores go on without adaptation.
+    if (!adapted || !voice_->MarkAdapted(last)) {
+        adaptationFailed_ = true;
+        return;
+    }
+    scorer_->UseAdaptation(voice_->AdaptationPath());
+}
+
 void VoiceComparer::SetExpectedSymbol(int k) {
     hasModel_ = true;
     worker_->Post([this, k](const core::CancelToken&) {
@@ -99,6 +170,7 @@ void VoiceComparer::SetExpectedSymbol(int k) {
             scorer_ = std::make_unique<sound::LazyScorer>();
         }
         (void)scorer_->Open();
+        expectingWord_ = false;
         pronunciations_.assign(1, core::LessonSymbolPhones(k));
     });
 }
@@ -143,6 +215,7 @@ bool VoiceComparer::CompareFile(const QString& waveFile) {
                 !token.Cancelled()) {
                 try {
                     result.sounds = scorer_->Score(pronunciations_, sound);
+                    result.adaptationDue = KeepSample(sound, result.sounds);
                 } catch (const std::exception&) {
                     result.sounds.status =
                         core::Status::Sound(core::Failure::SoundNoSpeech, {}, 0, "out of memory");
@@ -153,6 +226,9 @@ bool VoiceComparer::CompareFile(const QString& waveFile) {
         },
         [this](const Result& result) {
             waiting_ = false;
+            if (result.adaptationDue) {
+                worker_->Post([this](const core::CancelToken& token) { AdaptToVoice(token); });
+            }
             if (result.scored) {
                 emit SoundsScored(result.sounds);
             }

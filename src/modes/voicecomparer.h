@@ -3,6 +3,7 @@
 #include "core/pcmwave.h"
 #include "core/pronunciationscore.h"
 #include "core/voiceanalysis.h"
+#include "core/voicesamples.h"
 #include "sound/lazyscorer.h"
 
 #include <QObject>
@@ -52,6 +53,11 @@ public:
     void SetExpectedSymbol(int k);
     /// Where the acoustic model is read from (the installed one unless set).
     void SetPhoneModel(const sound::PhoneModelFiles& files);
+    /// The learner's voice folder (see core::VoiceSamples; empty: none): the recordings of
+    /// words that score at least "接近" are kept there, the model is adapted to the learner's
+    /// voice from them (on the worker, after a result is delivered) and scores with that
+    /// adaptation from then on.
+    void SetVoiceFolder(const std::string& folder);
     bool HasModel() const { return hasModel_; }
 
     /// Compares the recording in the wave file with the model. The file is read here, at once,
@@ -76,7 +82,14 @@ private:
         core::VoiceComparison comparison;
         sound::PhoneScoring sounds;
         bool scored = false;
+        bool adaptationDue = false; ///< the learner's voice is to be learned again
     };
+
+    /// On the worker: keeps a recording scored right as a sample of the learner's voice; true
+    /// when the model is due to be adapted again.
+    bool KeepSample(const core::PcmSound& sound, const sound::PhoneScoring& scoring);
+    /// On the worker: adapts the model to the learner's voice samples.
+    void AdaptToVoice(const core::CancelToken& token);
 
     Synthesizer synthesize_;
     // Interface thread only.
@@ -91,6 +104,12 @@ private:
     std::vector<std::vector<std::string>> pronunciations_;
     /// Opened at the first recording scored, on the worker, and kept for the next ones.
     std::unique_ptr<sound::LazyScorer> scorer_;
+    /// The learner's voice samples; none without a voice folder.
+    std::unique_ptr<core::VoiceSamples> voice_;
+    /// The expected sounds are a word's (a lesson's symbol said alone teaches the model little).
+    bool expectingWord_ = false;
+    /// An adaptation failed (the trainer is missing, say): not tried again with this comparer.
+    bool adaptationFailed_ = false;
 
     std::unique_ptr<sound::UiWorker> worker_; ///< last: stopped before the model goes
 };

@@ -4,6 +4,7 @@
 
 #include "core/phonetic.h"
 #include "core/studystate.h"
+#include "core/voicesamples.h"
 #include "host/errortext.h"
 #include "host/htmlview.h"
 #include "host/messageservice.h"
@@ -232,7 +233,9 @@ void TyinbiaoForm1::ShowSymbol(int k) {
     PlaceComparison();
     Comparison->SetModelFile(Q(core::LessonSoundPath(state_.AppDir, k)),
                              core::VoicePart::FirstUtterance);
-    // The learner's recording is scored on the symbol's own sound, where the lesson has one.
+    // The learner's recording is scored on the symbol's own sound, where the lesson has one,
+    // with the model adapted to the learner's voice where it has been.
+    Comparison->SetVoiceFolder(core::LearnerVoiceFolder(state_.DataHome(), state_.LearnerName));
     Comparison->SetExpectedSymbol(QFile::exists(Q(core::LessonSoundPath(state_.AppDir, k))) ? k
                                                                                             : 0);
     try {

@@ -73,4 +73,16 @@ core::Status LazyScorer::Open() {
     return Ready() ? functions_->open(*scorer_) : failure_;
 }
 
+core::Status LazyScorer::Adapt(const std::vector<VoiceSample>& samples,
+                               const std::string& adaptationFile,
+                               const std::function<bool()>& stop) {
+    return Ready() ? functions_->adapt(*scorer_, samples, adaptationFile, stop) : failure_;
+}
+
+void LazyScorer::UseAdaptation(const std::string& adaptationFile) {
+    if (Ready()) {
+        functions_->useAdaptation(*scorer_, adaptationFile);
+    }
+}
+
 } // namespace sound

@@ -3,6 +3,7 @@
 #include "core/status.h"
 #include "sound/phonescorer.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,11 @@ public:
                        const core::PcmSound& recording);
     /// As PhoneScorer::Open.
     core::Status Open();
+    /// As PhoneScorer::Adapt.
+    core::Status Adapt(const std::vector<VoiceSample>& samples, const std::string& adaptationFile,
+                       const std::function<bool()>& stop = {});
+    /// As PhoneScorer::UseAdaptation.
+    void UseAdaptation(const std::string& adaptationFile);
 
 private:
     /// Opens the module and makes the scorer once; false when either failed.

@@ -14,6 +14,8 @@ endforeach()
 add_library(phonescorer STATIC
     ${CMAKE_CURRENT_LIST_DIR}/phonescorer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/phonescorer.h
+    ${CMAKE_CURRENT_LIST_DIR}/voiceadaptation.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/voiceadaptation.h
 )
 target_include_directories(phonescorer PUBLIC ${CMAKE_CURRENT_LIST_DIR}/..)
 target_include_directories(phonescorer SYSTEM PRIVATE ${_pocketsphinx_includes})

@@ -8,6 +8,8 @@
 // PocketSphinx is reached only from this file.
 #include "phonescorer.h"
 
+#include "voiceadaptation.h"
+
 #include "core/phoneset.h"
 #include "core/textfile.h"
 #include "core/voiceanalysis.h"
@@ -18,9 +20,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace sound {
 
@@ -92,6 +97,65 @@ std::string RivalRow(const std::vector<std::string>& phones) {
         }
     }
     return row;
+}
+
+/// A recording as the decoder takes it: its samples, and whether it may hold speech at all.
+struct Prepared {
+    std::vector<int16> samples;
+    bool speech = false;
+};
+
+/// The recording (at most its first MaxScoredSeconds) at the decoder's rate, one channel, with
+/// a room's noise floor and padding (see below).
+Prepared Prepare(const core::PcmSound& recording) {
+    core::PcmSound head = recording;
+    const std::size_t limit = static_cast<std::size_t>(std::max(0, head.rate)) *
+                              static_cast<std::size_t>(MaxScoredSeconds);
+    if (head.channels > 0 && head.Frames() > limit) {
+        head.samples.resize(limit * static_cast<std::size_t>(head.channels));
+    }
+    const std::vector<float> mono = core::MonoAtRate(head, DecodeRate);
+    // Every recording gets the noise floor of a quiet room, 50 dB below its loudest sample: the
+    // model learned speech recorded through microphones, and the digital silence of a clean file
+    // (the speech engine's, or one edited to silence between sounds) gave frames it never saw,
+    // in which closures and pauses scored as nothing it knew. A microphone's own floor is
+    // mostly above this already. A word that starts or ends right at the edge of the file
+    // leaves the decoder no silence to enter and leave by (and its feature normalisation
+    // nothing to settle on): a quarter of a second of the same floor goes before and after.
+    float peak = 0;
+    for (const float sample : mono) {
+        peak = std::isfinite(sample) ? std::max(peak, std::min(1.0f, std::abs(sample))) : peak;
+    }
+    const double floorLevel =
+        std::max(MinimumFloor, peak * 32767.0 * std::pow(10.0, -FloorBelowPeakDb / 20.0));
+    Prepared prepared;
+    std::vector<int16>& samples = prepared.samples;
+    samples.reserve(mono.size() + 2 * PaddingSamples);
+    std::uint32_t noise = 12345;
+    const auto withFloor = [&noise, floorLevel](double sample) {
+        // The sum of four uniform draws (standard deviation floorLevel), near enough to room
+        // noise; the same on every run, so that a recording always scores the same.
+        double sum = 0;
+        for (int i = 0; i < 4; ++i) {
+            noise = noise * 1664525u + 1013904223u;
+            sum += static_cast<double>(noise >> 8) / 16777216.0 - 0.5;
+        }
+        const double v = sample + sum * std::sqrt(3.0) * floorLevel;
+        return static_cast<int16>(std::lround(std::clamp(v, -32768.0, 32767.0)));
+    };
+    samples.insert(samples.end(), PaddingSamples, 0);
+    for (const float sample : mono) {
+        const float v = std::isfinite(sample) ? std::clamp(sample, -1.0f, 1.0f) : 0.0f;
+        samples.push_back(static_cast<int16>(std::lround(v * 32767.0f)));
+    }
+    samples.insert(samples.end(), PaddingSamples, 0);
+    for (int16& sample : samples) {
+        sample = withFloor(sample);
+    }
+    // A recording shorter than a few frames holds no sound the decoder could place.
+    prepared.speech =
+        peak >= SilencePeak && mono.size() >= static_cast<std::size_t>(DecodeRate / 20);
+    return prepared;
 }
 
 bool Readable(const std::string& path) {
@@ -388,7 +452,19 @@ core::Status PhoneScorer::Open() {
     if (decoder->config == nullptr) {
         return fail(files_.acousticModel);
     }
-    decoder->ps = ps_init(decoder->config);
+    // The learner's adaptation, where there is one; a file the decoder refuses after all leaves
+    // the model as installed rather than no model.
+    if (!adaptation_.empty() &&
+        AdaptationFileValid(adaptation_, ModelStreamWidths(files_.acousticModel))) {
+        cmd_ln_set_str_r(decoder->config, "-mllr", adaptation_.c_str());
+        decoder->ps = ps_init(decoder->config);
+        if (decoder->ps == nullptr) {
+            cmd_ln_set_str_r(decoder->config, "-mllr", nullptr);
+        }
+    }
+    if (decoder->ps == nullptr) {
+        decoder->ps = ps_init(decoder->config);
+    }
     if (decoder->ps == nullptr) {
         return fail(files_.acousticModel);
     }
@@ -484,52 +560,9 @@ PhoneScoring PhoneScorer::ScoreBest(const std::vector<std::vector<std::string>>&
         result.status = opened;
         return result;
     }
-    core::PcmSound head = recording;
-    const std::size_t limit = static_cast<std::size_t>(std::max(0, head.rate)) *
-                              static_cast<std::size_t>(MaxScoredSeconds);
-    if (head.channels > 0 && head.Frames() > limit) {
-        head.samples.resize(limit * static_cast<std::size_t>(head.channels));
-    }
-    const std::vector<float> mono = core::MonoAtRate(head, DecodeRate);
-    // Every recording gets the noise floor of a quiet room, 50 dB below its loudest sample: the
-    // model learned speech recorded through microphones, and the digital silence of a clean file
-    // (the speech engine's, or one edited to silence between sounds) gave frames it never saw,
-    // in which closures and pauses scored as nothing it knew. A microphone's own floor is
-    // mostly above this already. A word that starts or ends right at the edge of the file
-    // leaves the decoder no silence to enter and leave by (and its feature normalisation
-    // nothing to settle on): a quarter of a second of the same floor goes before and after.
-    float peak = 0;
-    for (const float sample : mono) {
-        peak = std::isfinite(sample) ? std::max(peak, std::min(1.0f, std::abs(sample))) : peak;
-    }
-    const double floorLevel =
-        std::max(MinimumFloor, peak * 32767.0 * std::pow(10.0, -FloorBelowPeakDb / 20.0));
-    std::vector<int16> samples;
-    samples.reserve(mono.size() + 2 * PaddingSamples);
-    std::uint32_t noise = 12345;
-    const auto withFloor = [&noise, floorLevel](double sample) {
-        // The sum of four uniform draws (standard deviation floorLevel), near enough to room
-        // noise; the same on every run, so that a recording always scores the same.
-        double sum = 0;
-        for (int i = 0; i < 4; ++i) {
-            noise = noise * 1664525u + 1013904223u;
-            sum += static_cast<double>(noise >> 8) / 16777216.0 - 0.5;
-        }
-        const double v = sample + sum * std::sqrt(3.0) * floorLevel;
-        return static_cast<int16>(std::lround(std::clamp(v, -32768.0, 32767.0)));
-    };
-    samples.insert(samples.end(), PaddingSamples, 0);
-    for (const float sample : mono) {
-        const float v = std::isfinite(sample) ? std::clamp(sample, -1.0f, 1.0f) : 0.0f;
-        samples.push_back(static_cast<int16>(std::lround(v * 32767.0f)));
-    }
-    samples.insert(samples.end(), PaddingSamples, 0);
-    for (int16& sample : samples) {
-        sample = withFloor(sample);
-    }
-    // A recording shorter than a few frames holds no sound the decoder could place.
-    if (peak < SilencePeak || mono.size() < static_cast<std::size_t>(DecodeRate / 20) ||
-        phones.empty()) {
+    const Prepared prepared = Prepare(recording);
+    const std::vector<int16>& samples = prepared.samples;
+    if (!prepared.speech || phones.empty()) {
         result.status = core::Status::Sound(core::Failure::SoundNoSpeech, {});
         return result;
     }
@@ -558,6 +591,149 @@ PhoneScoring PhoneScorer::ScoreBest(const std::vector<std::vector<std::string>>&
         }
     }
     return result;
+}
+
+void PhoneScorer::UseAdaptation(const std::string& adaptationFile) {
+    if (adaptationFile == adaptation_) {
+        return;
+    }
+    adaptation_ = adaptationFile;
+    decoder_.reset();
+    tried_ = false;
+}
+
+core::Status PhoneScorer::Adapt(const std::vector<VoiceSample>& samples,
+                                const std::string& adaptationFile,
+                                const std::function<bool()>& stop) {
+    if (const core::Status opened = Open(); !opened) {
+        return opened;
+    }
+    const auto fail = [](const std::string& what) {
+        return core::Status::Sound(core::Failure::PronunciationModel, what);
+    };
+    const std::string bw = files_.trainerFolder + "/bw";
+    const std::string solve = files_.trainerFolder + "/mllr_solve";
+    for (const std::string& program : {bw, solve, files_.modelConverter}) {
+        if (access(program.c_str(), X_OK) != 0) {
+            return fail(program);
+        }
+    }
+    ScratchFolder scratch;
+    if (scratch.Path().empty()) {
+        return core::Status::Sound(core::Failure::PronunciationModel, "/tmp");
+    }
+    const std::string folder = scratch.Path() + "/";
+    // Each sample's cepstra, made as the scorer makes them; its sounds as a word of its own in
+    // a dictionary of the samples, so that each is aligned with what was said in it.
+    std::ofstream list(folder + "samples.list");
+    std::ofstream transcript(folder + "samples.transcription");
+    std::ofstream dictionary(folder + "samples.dict");
+    int written = 0;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (stop && stop()) {
+            return core::Status::Ok();
+        }
+        const VoiceSample& sample = samples[i];
+        const bool known =
+            !sample.phones.empty() &&
+            std::all_of(sample.phones.begin(), sample.phones.end(), [](const std::string& phone) {
+                return core::IsModelPhone(phone) && phone != core::SilencePhone;
+            });
+        const Prepared prepared = Prepare(sample.recording);
+        Decoder::Cepstra cepstra;
+        if (!known || !prepared.speech || !decoder_->MakeCepstra(prepared.samples, cepstra) ||
+            cepstra.count <= 0) {
+            continue;
+        }
+        static_assert(sizeof(mfcc_t) == sizeof(float), "the decoder's cepstra are floats");
+        const std::string name = "s" + std::to_string(i);
+        if (!WriteFeatureFile(
+                folder + name + ".mfc", &cepstra.frames[0][0],
+                static_cast<std::size_t>(cepstra.count),
+                static_cast<std::size_t>(fe_get_output_size(ps_get_fe(decoder_->ps))))) {
+            return fail(folder);
+        }
+        list << name << '\n';
+        transcript << "<s> " << name << " </s> (" << name << ")\n";
+        dictionary << name;
+        for (const std::string& phone : sample.phones) {
+            dictionary << ' ' << phone;
+        }
+        dictionary << '\n';
+        ++written;
+    }
+    list.close();
+    transcript.close();
+    dictionary.close();
+    if (!list || !transcript || !dictionary) {
+        return fail(folder);
+    }
+    if (written == 0) {
+        return core::Status::Sound(core::Failure::SoundNoSpeech, {});
+    }
+    // The trainer reads the model's definition as text and its mixture weights unpacked; the
+    // rest of the model as installed.
+    const std::string& model = files_.acousticModel;
+    if (!RunTool(files_.modelConverter, {"-text", model + "/mdef", folder + "mdef.txt"}, 60)) {
+        return fail(model + "/mdef");
+    }
+    const std::string trainerModel = folder + "model";
+    std::error_code error;
+    std::filesystem::create_directory(trainerModel, error);
+    for (const char* part : {"means", "variances", "transition_matrices", "noisedict"}) {
+        std::filesystem::create_symlink(model + "/" + part, trainerModel + "/" + part, error);
+        if (error) {
+            return fail(trainerModel);
+        }
+    }
+    if (!WriteMixtureWeights(model + "/sendump", trainerModel + "/mixture_weights")) {
+        return fail(model + "/sendump");
+    }
+    // The model's own features (feat.params: phonetically tied mixtures over three streams of
+    // thirteen); one transform for all sounds, as fits the few seconds of speech a learner
+    // gives.
+    const int seconds = 60 + 2 * written;
+    if (!RunTool(bw, {"-hmmdir",   trainerModel,
+                      "-moddeffn", folder + "mdef.txt",
+                      "-ts2cbfn",  ".ptm.",
+                      "-feat",     "1s_c_d_dd",
+                      "-svspec",   "0-12/13-25/26-38",
+                      "-cmn",      "current",
+                      "-agc",      "none",
+                      "-dictfn",   folder + "samples.dict",
+                      "-fdictfn",  model + "/noisedict",
+                      "-ctlfn",    folder + "samples.list",
+                      "-lsnfn",    folder + "samples.transcription",
+                      "-cepdir",   scratch.Path(),
+                      "-accumdir", scratch.Path()},
+                 seconds, stop)) {
+        return stop && stop() ? core::Status::Ok() : fail(bw);
+    }
+    const std::string solved = folder + "adaptation";
+    if (!RunTool(solve,
+                 {"-meanfn", model + "/means", "-varfn", model + "/variances", "-outmllrfn", solved,
+                  "-accumdir", scratch.Path()},
+                 seconds, stop) ||
+        !AdaptationFileValid(solved, ModelStreamWidths(model))) {
+        return stop && stop() ? core::Status::Ok() : fail(solve);
+    }
+    // Copied beside the file and renamed over it: a learner's file is whole or as it was.
+    const std::string fresh = adaptationFile + ".new";
+    std::filesystem::copy_file(solved, fresh, std::filesystem::copy_options::overwrite_existing,
+                               error);
+    if (!error) {
+        std::filesystem::rename(fresh, adaptationFile, error);
+    }
+    if (error) {
+        std::filesystem::remove(fresh, error);
+        return core::Status::Sound(core::Failure::SoundSave, adaptationFile);
+    }
+    if (adaptationFile == adaptation_) {
+        // In use: the model opens again with it at the next score.
+        decoder_.reset();
+        tried_ = false;
+    }
+    return core::Status::Ok();
 }
 
 } // namespace sound

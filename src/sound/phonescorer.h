@@ -3,6 +3,7 @@
 #include "core/soundscore.h"
 #include "core/status.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,17 @@ namespace sound {
 struct PhoneModelFiles {
     std::string acousticModel = "/usr/share/pocketsphinx/model/en-us/en-us";
     std::string dictionary = "/usr/share/pocketsphinx/model/en-us/cmudict-en-us.dict";
+    /// The programs that adapt the model to a speaker: SphinxTrain's bw and mllr_solve are in
+    /// trainerFolder; modelConverter writes the model's definition as the trainer reads it.
+    std::string trainerFolder = "/usr/lib/sphinxtrain";
+    std::string modelConverter = "/usr/bin/pocketsphinx_mdef_convert";
+};
+
+/// A recording of a word said right and the sounds said in it, from which the model learns a
+/// speaker's voice.
+struct VoiceSample {
+    std::vector<std::string> phones;
+    core::PcmSound recording;
 };
 
 /// A recording scored sound by sound, or why it could not be.
@@ -59,6 +71,21 @@ public:
     /// Opens the model if it is not open yet: ok, or PronunciationModel naming what failed.
     core::Status Open();
 
+    /// Learns how the speaker of samples differs from the model's speakers (a linear transform
+    /// of the model's means, estimated by SphinxTrain from the samples' alignments with their
+    /// sounds) and writes it to adaptationFile (replaced whole, never left half written).
+    /// Takes about a second for 50 samples. Ok, or PronunciationModel naming the program or
+    /// file that failed, SoundNoSpeech when no sample holds speech.
+    /// stop is asked while the trainer runs; when it turns true the trainer is ended, nothing
+    /// is written and the status is ok (the caller that stopped it knows).
+    core::Status Adapt(const std::vector<VoiceSample>& samples, const std::string& adaptationFile,
+                       const std::function<bool()>& stop = {});
+
+    /// Scores from now on with the model adapted by adaptationFile (as Adapt writes it); empty,
+    /// with the model as installed. A missing or damaged file leaves the model as installed.
+    /// The model is opened again at the next score (about 0.2 s).
+    void UseAdaptation(const std::string& adaptationFile);
+
     /// The constants of the score (the benchmark measures others).
     core::SoundCalibration calibration;
 
@@ -68,6 +95,7 @@ private:
     std::unique_ptr<Decoder> decoder_;
     core::Status openFailure_;
     bool tried_ = false;
+    std::string adaptation_;
     std::string dictionaryText_;
     bool dictionaryRead_ = false;
 };
@@ -75,5 +103,9 @@ private:
 /// Longer recordings are scored on their first MaxScoredSeconds only, which bounds the time
 /// and memory of any file.
 inline constexpr double MaxScoredSeconds = 12.0;
+
+/// The most recordings a speaker's adaptation is learned from (the latest; about a hundred
+/// words' worth of speech, beyond which one transform for all sounds gains nothing).
+inline constexpr std::size_t MostVoiceSamples = 100;
 
 } // namespace sound

@@ -14,6 +14,13 @@ const ScorerFunctions& LinkedScorerFunctions() {
         [](PhoneScorer& scorer, const std::vector<std::vector<std::string>>& pronunciations,
            const core::PcmSound& recording) { return scorer.ScoreBest(pronunciations, recording); },
         [](PhoneScorer& scorer) { return scorer.Open(); },
+        [](PhoneScorer& scorer, const std::vector<VoiceSample>& samples,
+           const std::string& adaptationFile, const std::function<bool()>& stop) {
+            return scorer.Adapt(samples, adaptationFile, stop);
+        },
+        [](PhoneScorer& scorer, const std::string& adaptationFile) {
+            scorer.UseAdaptation(adaptationFile);
+        },
     };
     return functions;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "sound/phonescorer.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ struct ScorerFunctions {
                           const std::vector<std::vector<std::string>>& pronunciations,
                           const core::PcmSound& recording);
     core::Status (*open)(PhoneScorer& scorer);
+    core::Status (*adapt)(PhoneScorer& scorer, const std::vector<VoiceSample>& samples,
+                          const std::string& adaptationFile, const std::function<bool()>& stop);
+    void (*useAdaptation)(PhoneScorer& scorer, const std::string& adaptationFile);
 };
 
 /// The functions of the scorer compiled into the calling file's program or module.

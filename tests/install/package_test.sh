@@ -40,9 +40,9 @@ for entry in "${names[@]}"; do
 done
 depends_on() { [[ "$depended" == *" $1 "* ]]; }
 # The packages the program cannot run without besides the libraries (plugins, data, typefaces,
-# Qt's own translations).
+# Qt's own translations, the programs that adapt the acoustic model to a learner's voice).
 for needed in qt6-qpa-plugins gstreamer1.0-plugins-good espeak-ng-data fonts-noto-cjk \
-              qt6-translations-l10n pocketsphinx-en-us; do
+              qt6-translations-l10n pocketsphinx-en-us sphinxtrain pocketsphinx; do
     depends_on "$needed" || fail "Depends lacks $needed"
 done
 

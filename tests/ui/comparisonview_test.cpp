@@ -6,6 +6,7 @@
 #include "shellfixture.h"
 
 #include "core/soundhint.h"
+#include "core/voicesamples.h"
 #include "core/waveheader.h"
 #include "modes/comparisonview.h"
 #include "modes/recordform.h"
@@ -286,6 +287,32 @@ TEST_F(RecordComparisonTest, ADamagedSoundFileGivesWayToTheSpeech) {
     ASSERT_TRUE(WaitForResult(w->Comparison));
     EXPECT_TRUE(w->Comparison->Shown().modelSpeech) << "the speech stands in for the file";
     EXPECT_NE(w->Comparison->VerdictText(), QStringLiteral("无法比较"));
+}
+
+// A word said right is kept as a sample of the learner's voice, silence is not; once enough
+// are kept the model is adapted to the voice off the interface thread.
+TEST_F(RecordComparisonTest, WordsSaidRightTeachTheModelTheLearnersVoice) {
+    const std::string voice = core::LearnerVoiceFolder(state_.AppDir, "Bob");
+    ASSERT_TRUE(QDir().mkpath(appDir_ + "Bob"));
+    {
+        core::VoiceSamples before(voice);
+        for (int i = 0; i < 29; ++i) {
+            ASSERT_TRUE(before.Add({"G", "UH", "D"}, good_));
+        }
+    }
+    TRecordForm1* w = Window();
+    RecordNextWord(&good_);
+    ASSERT_TRUE(WaitForResult(w->Comparison));
+    ASSERT_EQ(core::VoiceSamples(voice).Samples().size(), 30u);
+    EXPECT_EQ(core::VoiceSamples(voice).Samples().back().phones,
+              (std::vector<std::string>{"G", "UH", "D"}));
+    const QString adaptation = QString::fromStdString(core::VoiceSamples(voice).AdaptationPath());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(adaptation); }, 30000));
+    RecordNextWord(nullptr, true);
+    ASSERT_TRUE(WaitForResult(w->Comparison));
+    EXPECT_EQ(core::VoiceSamples(voice).Samples().size(), 30u) << "silence is not kept";
+    EXPECT_FALSE(core::VoiceSamples(voice).AdaptationDue()) << "adapted on all 30";
+    EXPECT_TRUE(messages_.Messages().isEmpty()) << messages_.Texts().join('|').toStdString();
 }
 
 TEST_F(LessonComparisonTest, ALessonRecordingIsScoredOnTheSymbolsSound) {
