@@ -6,6 +6,8 @@
 #include "sound/voiceadaptation.h"
 
 #include <chrono>
+#include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -99,6 +101,28 @@ TEST(VoiceAdaptation, MixtureWeightsUnpackedOrRefused) {
             sum += w;
         }
         EXPECT_NEAR(sum, 1.0, 0.1) << "senone " << senone;
+    }
+
+    // A model of its own: three senones, two densities, one stream, written density by
+    // density (0, 10, 20 for the first), each a negative log in 1.0001 steps shifted by 10.
+    const std::string tiny = Text(LJT_TEST_DATA "sendump-tiny");
+    const std::string tinyOut = scratch.Path() + "/tiny-weights";
+    ASSERT_TRUE(sound::WriteMixtureWeights(LJT_TEST_DATA "sendump-tiny", tinyOut));
+    const std::string unpacked = Text(tinyOut);
+    const std::size_t at = unpacked.find("endhdr\n") + 7;
+    std::uint32_t tinyNumbers[5] = {};
+    std::memcpy(tinyNumbers, unpacked.data() + at, sizeof tinyNumbers);
+    EXPECT_EQ(std::vector<std::uint32_t>(tinyNumbers + 1, tinyNumbers + 5),
+              (std::vector<std::uint32_t>{3, 1, 2, 6}));
+    std::vector<float> tinyWeights(6);
+    ASSERT_EQ(unpacked.size(), at + sizeof tinyNumbers + sizeof(float) * 6);
+    std::memcpy(tinyWeights.data(), unpacked.data() + at + sizeof tinyNumbers, sizeof(float) * 6);
+    // Senone by senone: (s0 d0, s0 d1), (s1 d0, s1 d1), (s2 d0, s2 d1).
+    const int logs[6] = {0, 30, 10, 40, 20, 50};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_NEAR(tinyWeights[static_cast<std::size_t>(i)], std::pow(1.0001, -(logs[i] << 10)),
+                    1e-6)
+            << i;
     }
 
     const std::string sendump = Text(Installed.acousticModel + "/sendump");
