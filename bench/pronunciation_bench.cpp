@@ -21,8 +21,10 @@
 // voices only, and the held-out voices are reported on their own (the right words also voice by
 // voice). "--sounds" runs this part alone; "--tune" also searches the constants on the tuning
 // voices; "--adapt" then adapts the model to each voice as the program adapts it to a learner
-// (from the voice's words of the even places that score at least "接近") and measures the words
-// of the odd places, and the mistakes made in them, as installed and adapted. The decodings are
+// (from the voice's words of the even places that the program keeps) and measures the words of
+// the odd places, and the mistakes made in them, as installed and adapted; then once more with
+// the kept mistaken renditions of the even places among the samples (a learner who makes the
+// mistakes), to show whether the model learns them. The decodings are
 // kept in the cache folder, so that a run after the first only scores; LJT_BENCH_CASES=file writes
 // the cases and their keys in the decodings' file.
 #include "core/pcmwave.h"
@@ -45,6 +47,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <random>
 #include <set>
 #include <string>
@@ -1098,51 +1101,66 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
     std::vector<RightWrong> rightBefore, rightAfter;
     std::vector<MistakeCase> mistakesBefore, mistakesAfter;
     std::map<std::string, std::array<int, 4>> adaptedVoices; // samples, words, before, after
+    // A recording the program keeps to learn the voice from.
+    const auto keep = [&](const Scored& s, std::vector<sound::VoiceSample>& samples) {
+        const core::SoundScores r = s.With(chosen);
+        if (samples.size() < sound::MostVoiceSamples && core::KeptAsVoiceSample(r)) {
+            std::vector<std::string> phones;
+            for (const core::SoundResult& sound : r.sounds) {
+                phones.push_back(sound.phone);
+            }
+            samples.push_back({phones, Read(s.path)});
+        }
+    };
+    // The model adapted to samples: the rescoring of a case with it (the decodings of an
+    // adaptation are known by its file's bytes).
+    struct Adapted {
+        std::unique_ptr<sound::PhoneScorer> scorer = std::make_unique<sound::PhoneScorer>();
+        std::string prefix;
+        double ms = 0;
+    };
+    const auto adaptTo = [&](const std::string& name,
+                             const std::vector<sound::VoiceSample>& samples, Adapted& adapted) {
+        const fs::path file = cache / ("adapted-" + name + ".means");
+        const auto started = Clock::now();
+        if (const core::Status status = scorer.Adapt(samples, file.string()); !status) {
+            std::fprintf(stderr, "the model cannot be adapted to %s: %s\n", name.c_str(),
+                         status.file.c_str());
+            return false;
+        }
+        adapted.ms = Ms(Clock::now() - started);
+        adapted.scorer->UseAdaptation(file.string());
+        std::string bytes;
+        (void)core::ReadFileBytes(file.string(), bytes);
+        adapted.prefix = "adapted-" + std::to_string(std::hash<std::string>{}(bytes)) + ":";
+        return true;
+    };
+    const auto again = [&](Adapted& adapted, const Scored& s) {
+        Scored a = scoreWith(*adapted.scorer, adapted.prefix, s.phones, s.path, s.heldOut);
+        for (const Scored& other : s.others) {
+            a.others.push_back(scoreWith(*adapted.scorer, adapted.prefix, other.phones, other.path,
+                                         other.heldOut));
+        }
+        return a;
+    };
     for (const SoundVoice& voice : SoundVoices) {
         std::vector<sound::VoiceSample> samples;
         for (const RightWrong& rw : rightWrong) {
-            if (rw.voice != voice.name || scoredAfter.count(rw.word) > 0 ||
-                samples.size() >= sound::MostVoiceSamples) {
-                continue;
-            }
-            const core::SoundScores r = rw.right.With(chosen);
-            if (r.score >= core::CloseScore && !r.wordMissed) {
-                std::vector<std::string> phones;
-                for (const core::SoundResult& sound : r.sounds) {
-                    phones.push_back(sound.phone);
-                }
-                samples.push_back({phones, Read(rw.right.path)});
+            if (rw.voice == voice.name && scoredAfter.count(rw.word) == 0) {
+                keep(rw.right, samples);
             }
         }
-        const fs::path file = cache / ("adapted-" + voice.name + ".txt");
-        const auto started = Clock::now();
-        if (const core::Status adapted = scorer.Adapt(samples, file.string()); !adapted) {
-            std::fprintf(stderr, "the model cannot be adapted to %s: %s\n", voice.name.c_str(),
-                         adapted.file.c_str());
+        Adapted adapted;
+        if (!adaptTo(voice.name, samples, adapted)) {
             return 1;
         }
-        const double took = Ms(Clock::now() - started);
-        sound::PhoneScorer adaptedScorer;
-        adaptedScorer.UseAdaptation(file.string());
-        // The decodings of an adaptation are known by its file's text.
-        std::string adaptationText;
-        (void)core::ReadFileBytes(file.string(), adaptationText);
-        const std::string prefix =
-            "adapted-" + std::to_string(std::hash<std::string>{}(adaptationText)) + ":";
-        const auto again = [&](const Scored& s) {
-            Scored a = scoreWith(adaptedScorer, prefix, s.phones, s.path, s.heldOut);
-            for (const Scored& other : s.others) {
-                a.others.push_back(
-                    scoreWith(adaptedScorer, prefix, other.phones, other.path, other.heldOut));
-            }
-            return a;
-        };
         auto& [sampleCount, wordCount, closeBefore, closeAfter] = adaptedVoices[voice.name];
         sampleCount = static_cast<int>(samples.size());
         for (const RightWrong& rw : rightWrong) {
             if (rw.voice == voice.name && scoredAfter.count(rw.word) > 0) {
                 rightBefore.push_back(rw);
-                rightAfter.push_back({again(rw.right), again(rw.other), rw.word, rw.voice});
+                rightAfter.push_back(
+                    {again(adapted, rw.right), again(adapted, rw.other), rw.word, rw.voice});
                 ++wordCount;
                 closeBefore += rw.right.With(chosen).score >= core::CloseScore ? 1 : 0;
                 closeAfter += rightAfter.back().right.With(chosen).score >= core::CloseScore;
@@ -1152,14 +1170,46 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
             if (m.voice == voice.name && scoredAfter.count(m.word) > 0) {
                 mistakesBefore.push_back(m);
                 MistakeCase a = m;
-                a.right = again(m.right);
-                a.wrong = again(m.wrong);
+                a.right = again(adapted, m.right);
+                a.wrong = again(adapted, m.wrong);
                 mistakesAfter.push_back(std::move(a));
             }
         }
         std::printf("  %s: adapted on %zu recordings in %.1f s\n", voice.name.c_str(),
-                    samples.size(), took / 1000.0);
+                    samples.size(), adapted.ms / 1000.0);
         std::fflush(stdout);
+    }
+    // A learner who makes the typical mistakes: the mistaken renditions of the even places
+    // that the program keeps (those whose changed sound it missed) teach the model too, first,
+    // then the right words. The mistakes of the odd places show whether the model learned
+    // them as the learner's way of saying the sounds.
+    std::vector<MistakeCase> mistakesLearned;
+    std::map<std::string, int> mistakesKept;
+    for (const SoundVoice& voice : MistakeVoices) {
+        std::vector<sound::VoiceSample> samples;
+        for (const MistakeCase& m : mistakes) {
+            if (m.voice == voice.name && scoredAfter.count(m.word) == 0) {
+                keep(m.wrong, samples);
+            }
+        }
+        mistakesKept[voice.name] = static_cast<int>(samples.size());
+        for (const RightWrong& rw : rightWrong) {
+            if (rw.voice == voice.name && scoredAfter.count(rw.word) == 0) {
+                keep(rw.right, samples);
+            }
+        }
+        Adapted adapted;
+        if (!adaptTo(voice.name + "-with-mistakes", samples, adapted)) {
+            return 1;
+        }
+        for (const MistakeCase& m : mistakes) {
+            if (m.voice == voice.name && scoredAfter.count(m.word) > 0) {
+                MistakeCase a = m;
+                a.right = again(adapted, m.right);
+                a.wrong = again(adapted, m.wrong);
+                mistakesLearned.push_back(std::move(a));
+            }
+        }
     }
     const SoundFigures bt = Measure(rightBefore, mistakesBefore, {}, chosen, false);
     const SoundFigures bh = Measure(rightBefore, mistakesBefore, {}, chosen, true);
@@ -1181,6 +1231,15 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
         std::printf(" %s %d -> %d of %d (%d);", voice.c_str(), n[2], n[3], n[1], n[0]);
     }
     std::printf("\n");
+    const SoundFigures lt = Measure({}, mistakesLearned, {}, chosen, false);
+    const SoundFigures lh = Measure({}, mistakesLearned, {}, chosen, true);
+    std::printf("adapted also on the learner's own mistakes (kept:");
+    for (const auto& [voice, n] : mistakesKept) {
+        std::printf(" %s %d;", voice.c_str(), n);
+    }
+    std::printf(" tuning / held-out): changed sound flagged %.1f %% / %.1f %%, mistaken below "
+                "right %.1f %% / %.1f %%\n",
+                lt.flagged, lh.flagged, lt.mistakeBelow, lh.mistakeBelow);
     return 0;
 }
 

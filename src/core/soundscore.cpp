@@ -462,6 +462,12 @@ SoundScores ScoreSounds(const std::vector<std::string>& expected,
     return result;
 }
 
+bool KeptAsVoiceSample(const SoundScores& scores) {
+    return !scores.wordMissed && !scores.sounds.empty() && scores.score >= CloseScore &&
+           std::none_of(scores.sounds.begin(), scores.sounds.end(),
+                        [](const SoundResult& s) { return s.grade == SoundGrade::Wrong; });
+}
+
 SoundScores WithModelComparison(SoundScores sounds, double comparisonScore) {
     if (comparisonScore >= ModelMatchScore && comparisonScore > sounds.score) {
         sounds.score = std::min(comparisonScore, 100.0);

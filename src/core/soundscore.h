@@ -167,6 +167,11 @@ SoundScores ScoreSounds(const std::vector<std::string>& expected,
                         const std::vector<PhoneSegment>& rivals = {},
                         const SoundCalibration& calibration = {});
 
+/// True when a recording scored so teaches the model the learner's voice: the word was heard
+/// as a whole, at least "接近", and no sound of it was said wrong. A sound said wrong is left
+/// out, so that the model does not learn a mistake as the learner's way of saying the sound.
+bool KeptAsVoiceSample(const SoundScores& scores);
+
 /// A recording that the comparison with the model's recording scores at least this high
 /// matches the model frame by frame: the model's own pronunciation.
 inline constexpr double ModelMatchScore = 95.0;

@@ -16,8 +16,16 @@ namespace {
 
 constexpr std::string_view IndexName = "samples.txt";
 
+// Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on operator+ with a temporary.
+std::string Joined(std::string_view a, std::string_view b, std::string_view c = {}) {
+    std::string joined;
+    joined.reserve(a.size() + b.size() + c.size());
+    joined.append(a).append(b).append(c);
+    return joined;
+}
+
 std::string SampleFileName(long number) {
-    return std::to_string(number) + ".wav";
+    return Joined(std::to_string(number), ".wav");
 }
 
 /// A phone of the index: capital letters only, as the model names them.
@@ -31,7 +39,7 @@ bool PhoneName(const std::string& text) {
 std::string LearnerVoiceFolder(const std::string& dataHome, const std::string& learner) {
     return learner.empty() || !CheckLearnerName(learner)
                ? std::string()
-               : LearnerFolderPath(dataHome, learner) + std::string(VoiceFolderName) + "/";
+               : Joined(LearnerFolderPath(dataHome, learner), VoiceFolderName, "/");
 }
 
 std::string EncodePcmWave(const PcmSound& sound) {
@@ -53,7 +61,7 @@ VoiceSamples::VoiceSamples(std::string folder, VoiceAdaptationPlan plan)
 }
 
 std::string VoiceSamples::AdaptationPath() const {
-    return folder_ + std::string(VoiceAdaptationName);
+    return Joined(folder_, VoiceAdaptationName);
 }
 
 void VoiceSamples::Load() const {
@@ -64,7 +72,7 @@ void VoiceSamples::Load() const {
     adapted_ = 0;
     samples_.clear();
     std::string text;
-    if (!ReadFileBytes(folder_ + std::string(IndexName), text)) {
+    if (!ReadFileBytes(Joined(folder_, IndexName), text)) {
         return;
     }
     std::istringstream lines(text);
@@ -91,7 +99,7 @@ void VoiceSamples::Load() const {
         }
         VoiceSampleFile sample;
         sample.number = number;
-        sample.path = folder_ + SampleFileName(number);
+        sample.path = Joined(folder_, SampleFileName(number));
         std::string phone;
         bool good = true;
         while (words >> phone) {
@@ -105,7 +113,7 @@ void VoiceSamples::Load() const {
 }
 
 Status VoiceSamples::Save() const {
-    std::string text = "adapted " + std::to_string(adapted_) + "\n";
+    std::string text = Joined("adapted ", std::to_string(adapted_), "\n");
     for (const VoiceSampleFile& sample : samples_) {
         text += std::to_string(sample.number);
         for (const std::string& phone : sample.phones) {
@@ -114,7 +122,7 @@ Status VoiceSamples::Save() const {
         text += '\n';
     }
     // A scratch index, rewritten at every recording kept: the samples are no study record.
-    return WriteFileAtomic(folder_ + std::string(IndexName), text, false);
+    return WriteFileAtomic(Joined(folder_, IndexName), text, false);
 }
 
 Status VoiceSamples::Add(const std::vector<std::string>& phones, const PcmSound& recording) {
@@ -127,7 +135,7 @@ Status VoiceSamples::Add(const std::vector<std::string>& phones, const PcmSound&
         return Status::File(Failure::CreateFolder, folder_, errno);
     }
     const long number = samples_.empty() ? adapted_ + 1 : samples_.back().number + 1;
-    VoiceSampleFile sample{number, phones, folder_ + SampleFileName(number)};
+    VoiceSampleFile sample{number, phones, Joined(folder_, SampleFileName(number))};
     if (Status written = WriteFileAtomic(sample.path, EncodePcmWave(recording), false); !written) {
         return written;
     }

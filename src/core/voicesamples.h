@@ -11,8 +11,8 @@ namespace core {
 /// The folder in the learner folder that holds the learner's voice samples and the model's
 /// adaptation to that voice.
 inline constexpr std::string_view VoiceFolderName = "voice";
-/// The adaptation of the acoustic model to the learner's voice, in the voice folder.
-inline constexpr std::string_view VoiceAdaptationName = "adaptation.txt";
+/// The acoustic model's means adapted to the learner's voice, in the voice folder.
+inline constexpr std::string_view VoiceAdaptationName = "adapted.means";
 
 /// The learner's voice folder: the learner folder + "voice/"; empty without a learner.
 std::string LearnerVoiceFolder(const std::string& dataHome, const std::string& learner);

@@ -113,7 +113,7 @@ void VoiceComparer::SetVoiceFolder(const std::string& folder) {
 
 bool VoiceComparer::KeepSample(const core::PcmSound& sound, const sound::PhoneScoring& scoring) {
     if (voice_ == nullptr || !expectingWord_ || !scoring.status ||
-        scoring.scores.score < core::CloseScore || scoring.scores.wordMissed) {
+        !core::KeptAsVoiceSample(scoring.scores)) {
         return false;
     }
     std::vector<std::string> phones;

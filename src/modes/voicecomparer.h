@@ -54,8 +54,8 @@ public:
     /// Where the acoustic model is read from (the installed one unless set).
     void SetPhoneModel(const sound::PhoneModelFiles& files);
     /// The learner's voice folder (see core::VoiceSamples; empty: none): the recordings of
-    /// words that score at least "接近" are kept there, the model is adapted to the learner's
-    /// voice from them (on the worker, after a result is delivered) and scores with that
+    /// words said right (core::KeptAsVoiceSample) are kept there, the model is adapted to the
+    /// learner's voice from them (on the worker, after a result is delivered) and scores with that
     /// adaptation from then on.
     void SetVoiceFolder(const std::string& folder);
     bool HasModel() const { return hasModel_; }

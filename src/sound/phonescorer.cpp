@@ -452,14 +452,14 @@ core::Status PhoneScorer::Open() {
     if (decoder->config == nullptr) {
         return fail(files_.acousticModel);
     }
-    // The learner's adaptation, where there is one; a file the decoder refuses after all leaves
-    // the model as installed rather than no model.
-    if (!adaptation_.empty() &&
-        AdaptationFileValid(adaptation_, ModelStreamWidths(files_.acousticModel))) {
-        cmd_ln_set_str_r(decoder->config, "-mllr", adaptation_.c_str());
+    // The learner's adaptation, where there is one: the model's means moved towards the
+    // learner's voice. A file the decoder refuses after all leaves the model as installed
+    // rather than no model.
+    if (!adaptation_.empty() && AdaptedMeansValid(adaptation_, files_.acousticModel + "/means")) {
+        cmd_ln_set_str_r(decoder->config, "-mean", adaptation_.c_str());
         decoder->ps = ps_init(decoder->config);
         if (decoder->ps == nullptr) {
-            cmd_ln_set_str_r(decoder->config, "-mllr", nullptr);
+            cmd_ln_set_str_r(decoder->config, "-mean", nullptr);
         }
     }
     if (decoder->ps == nullptr) {
@@ -612,8 +612,8 @@ core::Status PhoneScorer::Adapt(const std::vector<VoiceSample>& samples,
         return core::Status::Sound(core::Failure::PronunciationModel, what);
     };
     const std::string bw = files_.trainerFolder + "/bw";
-    const std::string solve = files_.trainerFolder + "/mllr_solve";
-    for (const std::string& program : {bw, solve, files_.modelConverter}) {
+    const std::string adapt = files_.trainerFolder + "/map_adapt";
+    for (const std::string& program : {bw, adapt, files_.modelConverter}) {
         if (access(program.c_str(), X_OK) != 0) {
             return fail(program);
         }
@@ -646,7 +646,8 @@ core::Status PhoneScorer::Adapt(const std::vector<VoiceSample>& samples,
             continue;
         }
         static_assert(sizeof(mfcc_t) == sizeof(float), "the decoder's cepstra are floats");
-        const std::string name = "s" + std::to_string(i);
+        // Appended: `"s" + std::to_string(i)` draws a false -Wrestrict from GCC 12 at -O3.
+        const std::string name = std::string("s").append(std::to_string(i));
         if (!WriteFeatureFile(
                 folder + name + ".mfc", &cepstra.frames[0][0],
                 static_cast<std::size_t>(cepstra.count),
@@ -689,9 +690,11 @@ core::Status PhoneScorer::Adapt(const std::vector<VoiceSample>& samples,
     if (!WriteMixtureWeights(model + "/sendump", trainerModel + "/mixture_weights")) {
         return fail(model + "/sendump");
     }
-    // The model's own features (feat.params: phonetically tied mixtures over three streams of
-    // thirteen); one transform for all sounds, as fits the few seconds of speech a learner
-    // gives.
+    // The trainer counts, with the model's own features (feat.params: phonetically tied
+    // mixtures over three streams of thirteen), how each of the model's Gaussians fits the
+    // samples; each mean then moves towards what the learner's voice gives it, by as much as
+    // the samples hold of it (Bayesian interpolation with the model's mean: a sound the learner
+    // has not said keeps its own).
     const int seconds = 60 + 2 * written;
     if (!RunTool(bw, {"-hmmdir",   trainerModel,
                       "-moddeffn", folder + "mdef.txt",
@@ -709,13 +712,15 @@ core::Status PhoneScorer::Adapt(const std::vector<VoiceSample>& samples,
                  seconds, stop)) {
         return stop && stop() ? core::Status::Ok() : fail(bw);
     }
-    const std::string solved = folder + "adaptation";
-    if (!RunTool(solve,
-                 {"-meanfn", model + "/means", "-varfn", model + "/variances", "-outmllrfn", solved,
-                  "-accumdir", scratch.Path()},
+    const std::string solved = folder + "means";
+    if (!RunTool(adapt,
+                 {"-moddeffn", folder + "mdef.txt", "-ts2cbfn", ".ptm.", "-meanfn",
+                  model + "/means", "-varfn", model + "/variances", "-mixwfn",
+                  trainerModel + "/mixture_weights", "-tmatfn", model + "/transition_matrices",
+                  "-accumdir", scratch.Path(), "-mapmeanfn", solved},
                  seconds, stop) ||
-        !AdaptationFileValid(solved, ModelStreamWidths(model))) {
-        return stop && stop() ? core::Status::Ok() : fail(solve);
+        !AdaptedMeansValid(solved, model + "/means")) {
+        return stop && stop() ? core::Status::Ok() : fail(adapt);
     }
     // Copied beside the file and renamed over it: a learner's file is whole or as it was.
     const std::string fresh = adaptationFile + ".new";

@@ -247,88 +247,76 @@ ScratchFolder::~ScratchFolder() {
     }
 }
 
-std::vector<int> ModelStreamWidths(const std::string& folder) {
-    std::ifstream file(folder + "/feat.params");
-    std::string key;
-    std::string value;
-    while (file >> key >> value) {
-        if (key != "-svspec") {
-            continue;
-        }
-        // Ranges of feature components, "first-last" or one component, joined by "/" between
-        // streams and "," inside one.
-        std::vector<int> widths;
-        std::istringstream streams(value);
-        std::string stream;
-        while (std::getline(streams, stream, '/')) {
-            int width = 0;
-            std::istringstream ranges(stream);
-            std::string range;
-            while (std::getline(ranges, range, ',')) {
-                const std::size_t dash = range.find('-');
-                const int first = std::atoi(range.substr(0, dash).c_str());
-                const int last =
-                    dash == std::string::npos ? first : std::atoi(range.substr(dash + 1).c_str());
-                if (last < first || first < 0) {
-                    return {};
-                }
-                width += last - first + 1;
-            }
-            widths.push_back(width);
-        }
-        return widths;
-    }
-    return {};
-}
-
-bool AdaptationFileValid(const std::string& path, const std::vector<int>& streamWidths) {
-    std::ifstream file(path);
-    constexpr std::size_t MostBytes = 1 << 20;
-    std::string text;
-    text.resize(MostBytes + 1);
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(file.gcount()));
-    if (text.empty() || text.size() > MostBytes || streamWidths.empty()) {
+bool AdaptedMeansValid(const std::string& path, const std::string& modelMeans) {
+    std::ifstream model(modelMeans, std::ios::binary);
+    std::ifstream adapted(path, std::ios::binary);
+    const std::string installed(std::istreambuf_iterator<char>(model), {});
+    // Read no further than the installed file's size, and one byte more to see a longer one.
+    std::string bytes(installed.size() + 1, '\0');
+    adapted.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(adapted.gcount()));
+    if (installed.empty() || bytes.size() != installed.size()) {
         return false;
     }
-    std::istringstream in(text);
-    const auto number = [&in](double low, double high, double& value) {
-        std::string token;
-        if (!(in >> token)) {
+    // The header's text, the byte order's mark, the counts of Gaussians, streams and densities,
+    // each stream's width and the count of means, then the means (and a checksum).
+    const std::size_t text = installed.find("endhdr\n");
+    if (text == std::string::npos) {
+        return false;
+    }
+    std::size_t at = text + 7;
+    const auto number = [&installed, &at](std::uint32_t& value) {
+        if (installed.size() - at < 4) {
             return false;
         }
-        char* end = nullptr;
-        value = std::strtod(token.c_str(), &end);
-        return *end == '\0' && std::isfinite(value) && value >= low && value <= high;
+        std::memcpy(&value, installed.data() + at, 4);
+        at += 4;
+        return true;
     };
-    double classes = 0, streams = 0;
-    if (!number(1, 1, classes) || !number(0, 64, streams) ||
-        streams != static_cast<double>(streamWidths.size())) {
-        return false;
+    std::uint32_t mark = 0, gaussians = 0, streams = 0, densities = 0, count = 0;
+    if (!number(mark) || mark != 0x11223344u || !number(gaussians) || !number(streams) ||
+        !number(densities) || streams > 64) {
+        return false; // a model this program does not know: no adaptation for it
     }
-    // The trainer's transforms of a speaker stay near the identity (a bias of a few units);
-    // far beyond these bounds the file was made by something else.
-    constexpr double Bound = 1000;
-    for (const int width : streamWidths) {
-        double read = 0;
-        if (!number(0, 4096, read) || read != width) {
+    for (std::uint32_t s = 0; s < streams; ++s) {
+        std::uint32_t width = 0;
+        if (!number(width)) {
             return false;
         }
-        // The matrix and the bias, then the variances' scales.
-        double v = 0;
-        for (int i = 0; i < width * width + width; ++i) {
-            if (!number(-Bound, Bound, v)) {
-                return false;
-            }
-        }
-        for (int i = 0; i < width; ++i) {
-            if (!number(1e-6, Bound, v)) {
-                return false;
-            }
+    }
+    if (!number(count) || count > (installed.size() - at) / 4 ||
+        bytes.compare(0, at, installed, 0, at) != 0) {
+        return false;
+    }
+    // The checksum, where the header announces one, follows the means; the decoder ends the
+    // whole program on a file whose checksum does not hold.
+    const bool summed = installed.substr(0, text).find("chksum0 yes") != std::string::npos;
+    if (installed.size() != at + 4 * static_cast<std::size_t>(count) + (summed ? 4 : 0)) {
+        return false;
+    }
+    constexpr float Bound = 1e4f; // the model's means stay near a hundred
+    for (std::uint32_t i = 0; i < count; ++i) {
+        float mean = 0;
+        std::memcpy(&mean, bytes.data() + at + 4 * static_cast<std::size_t>(i), 4);
+        if (!std::isfinite(mean) || std::abs(mean) > Bound) {
+            return false;
         }
     }
-    std::string rest;
-    return !(in >> rest);
+    if (summed) {
+        // Every 32-bit word after the byte order's mark, each added to the sum turned left by
+        // 20 bits.
+        std::uint32_t sum = 0;
+        const std::size_t end = bytes.size() - 4;
+        for (std::size_t i = text + 7 + 4; i < end; i += 4) {
+            std::uint32_t word = 0;
+            std::memcpy(&word, bytes.data() + i, 4);
+            sum = ((sum << 20) | (sum >> 12)) + word;
+        }
+        std::uint32_t stored = 0;
+        std::memcpy(&stored, bytes.data() + end, 4);
+        return sum == stored;
+    }
+    return true;
 }
 
 } // namespace sound

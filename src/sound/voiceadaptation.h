@@ -5,8 +5,8 @@
 #include <vector>
 
 // The files and programs of adapting the acoustic model to one speaker (see
-// PhoneScorer::Adapt): Debian's SphinxTrain estimates the adaptation from the speaker's
-// recordings; these write what it reads and run it.
+// PhoneScorer::Adapt): Debian's SphinxTrain estimates the speaker's means from the speaker's
+// recordings; these write what it reads, run it and check what it wrote.
 
 namespace sound {
 
@@ -38,14 +38,9 @@ private:
     std::string path_;
 };
 
-/// The widths of the feature streams of the model in folder, from its feat.params ("-svspec
-/// 0-12/13-25/26-38" gives 13, 13, 13); empty when it names none or cannot be read.
-std::vector<int> ModelStreamWidths(const std::string& folder);
-
-/// True when path holds an adaptation as the trainer writes it for a model whose feature
-/// streams have these widths: one class of transforms, one per stream, every number finite and
-/// within reason. A damaged file, or one made for another model, is never handed to the
-/// decoder (which reads past its tables on a file of the wrong shape).
-bool AdaptationFileValid(const std::string& path, const std::vector<int>& streamWidths);
+/// True when path holds means of Gaussians for the model whose means are in modelMeans: the
+/// same header, the same counts and the same size, every mean finite and within reason. A
+/// damaged file, or one made for another model, is never handed to the decoder.
+bool AdaptedMeansValid(const std::string& path, const std::string& modelMeans);
 
 } // namespace sound

@@ -574,3 +574,38 @@ TEST(SoundHint, TheDescriptionNamesEverySoundAndTheHint) {
 }
 
 } // namespace
+
+namespace {
+
+// Only a word said right teaches the model the learner's voice: a sound said wrong would teach
+// it the mistake.
+TEST(SoundScores, KeptAsVoiceSampleOnlyWhenEverySoundWasRight) {
+    const auto scores = [](double score, std::vector<SoundGrade> grades, bool missed) {
+        core::SoundScores s;
+        s.score = score;
+        s.wordMissed = missed;
+        for (const SoundGrade grade : grades) {
+            core::SoundResult sound;
+            sound.grade = grade;
+            s.sounds.push_back(sound);
+        }
+        return s;
+    };
+    const struct {
+        const char* what;
+        core::SoundScores scores;
+        bool kept;
+    } rows[] = {
+        {"said right", scores(90, {SoundGrade::Good, SoundGrade::Close}, false), true},
+        {"at the edge of close", scores(core::CloseScore, {SoundGrade::Close}, false), true},
+        {"one sound wrong", scores(70, {SoundGrade::Good, SoundGrade::Wrong}, false), false},
+        {"below close", scores(core::CloseScore - 1, {SoundGrade::Close}, false), false},
+        {"another word", scores(90, {SoundGrade::Good}, true), false},
+        {"no sounds", scores(90, {}, false), false},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(core::KeptAsVoiceSample(row.scores), row.kept) << row.what;
+    }
+}
+
+} // namespace

@@ -50,7 +50,7 @@ TEST(VoiceSamples, KeptWrittenAndReadBack) {
     ASSERT_TRUE(core::ReadPcmWave(read[0].path, back));
     EXPECT_EQ(back.samples, tone.samples);
     EXPECT_EQ(back.rate, 16000);
-    EXPECT_EQ(again.AdaptationPath(), folder + "adaptation.txt");
+    EXPECT_EQ(again.AdaptationPath(), folder + "adapted.means");
 
     // A learner without a name has no voice folder; one with a name has it in the learner's.
     EXPECT_EQ(core::LearnerVoiceFolder(dir.AppDir(), ""), "");

@@ -1,6 +1,6 @@
 // Adapting the acoustic model to a speaker: the trainer's files as written here, the programs
 // run and stopped, and the whole path from a voice's recordings to scores with the adapted
-// model; a missing program or a damaged file leaves scoring as it was.
+// means; a missing program or a damaged file leaves scoring as it was.
 #include "sound/phonescorer.h"
 #include "sound/voice.h"
 #include "sound/voiceadaptation.h"
@@ -24,41 +24,60 @@ std::string Text(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-/// One class, one stream of width 2: the matrix rows, the bias and the variance scales.
-constexpr const char* SmallAdaptation = "1\n1\n2\n1.0 0.0\n0.0 1.0\n0.5 -0.5\n1.0 1.0\n";
+std::string InstalledMeans() {
+    return Installed.acousticModel + "/means";
+}
 
-TEST(VoiceAdaptation, AdaptationFilesAreCheckedBeforeUse) {
+/// The installed means with the float at index i of the means replaced by value, and their
+/// checksum made to hold again (summed) or left as it was.
+std::string MeansWith(std::size_t i, float value, bool summed = true) {
+    std::string bytes = Text(InstalledMeans());
+    const std::size_t mark = bytes.find("endhdr\n") + 7;
+    const std::size_t data = mark + 4 + 12 + 12 + 4;
+    std::memcpy(bytes.data() + data + 4 * i, &value, 4);
+    if (summed) {
+        std::uint32_t sum = 0;
+        for (std::size_t at = mark + 4; at + 4 < bytes.size(); at += 4) {
+            std::uint32_t word = 0;
+            std::memcpy(&word, bytes.data() + at, 4);
+            sum = ((sum << 20) | (sum >> 12)) + word;
+        }
+        std::memcpy(bytes.data() + bytes.size() - 4, &sum, 4);
+    }
+    return bytes;
+}
+
+TEST(VoiceAdaptation, AdaptedMeansAreCheckedBeforeUse) {
     sound::ScratchFolder scratch;
     ASSERT_FALSE(scratch.Path().empty());
+    const std::string installed = Text(InstalledMeans());
+    std::string otherCounts = installed;
+    otherCounts[otherCounts.find("endhdr\n") + 7 + 4] ^= 1; // another count of Gaussians
     const struct {
-        const char* text;
+        const char* what;
+        std::string bytes;
         bool valid;
     } rows[] = {
-        {SmallAdaptation, true},
-        {"1\n1\n2\n1 0\n0 1\n0 0\n1 1\n", true},
-        {"2\n1\n2\n1 0\n0 1\n0 0\n1 1\n", false},    // two classes
-        {"1\n1\n2\n1 0\n0 1\n0 0\n1\n", false},      // cut short
-        {"1\n1\n2\n1 0\n0 1\n0 0\n1 1\n7\n", false}, // more after it
-        {"1\n1\n2\n1 nan\n0 1\n0 0\n1 1\n", false},  // not a number
-        {"1\n1\n2\n1 0\n0 1\n0 0\n1 inf\n", false},  // not finite
-        {"1\n1\n2\n1 0\n0 1\n0 1e9\n1 1\n", false},  // far beyond a speaker's
-        {"1\n1\n2\n1 0\n0 1\n0 0\n1 0\n", false},    // no variance
-        {"1\n0\n", false},                           // no stream
-        {"", false},
-        {"<html>", false},
+        {"the installed means", installed, true},
+        {"a mean moved", MeansWith(7, 12.5f), true},
+        {"a mean moved, the checksum not", MeansWith(7, 12.5f, false), false},
+        {"the last mean moved", MeansWith(42 * 3 * 128 * 13 - 1, -3.0f), true},
+        {"not a number", MeansWith(3, std::nanf("")), false},
+        {"infinite", MeansWith(0, INFINITY), false},
+        {"far beyond any voice", MeansWith(5, 1e9f), false},
+        {"another model's counts", otherCounts, false},
+        {"cut short", installed.substr(0, installed.size() - 1), false},
+        {"longer", installed + "x", false},
+        {"empty", "", false},
+        {"text", "s3\nendhdr\n", false},
     };
-    const std::string path = scratch.Path() + "/a.txt";
+    const std::string path = scratch.Path() + "/adapted.means";
     for (const auto& row : rows) {
-        std::ofstream(path, std::ios::trunc) << row.text;
-        EXPECT_EQ(sound::AdaptationFileValid(path, {2}), row.valid) << row.text;
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << row.bytes;
+        EXPECT_EQ(sound::AdaptedMeansValid(path, InstalledMeans()), row.valid) << row.what;
     }
-    std::ofstream(path, std::ios::trunc) << SmallAdaptation;
-    EXPECT_FALSE(sound::AdaptationFileValid(path, {2, 2})) << "another model's streams";
-    EXPECT_FALSE(sound::AdaptationFileValid(path, {3})) << "another model's widths";
-    EXPECT_FALSE(sound::AdaptationFileValid(path, {})) << "a model without streams named";
-    EXPECT_FALSE(sound::AdaptationFileValid(scratch.Path() + "/none.txt", {2}));
-    EXPECT_EQ(sound::ModelStreamWidths(Installed.acousticModel), (std::vector<int>{13, 13, 13}));
-    EXPECT_TRUE(sound::ModelStreamWidths(scratch.Path()).empty());
+    EXPECT_FALSE(sound::AdaptedMeansValid(scratch.Path() + "/none", InstalledMeans()));
+    EXPECT_FALSE(sound::AdaptedMeansValid(InstalledMeans(), scratch.Path() + "/none"));
 }
 
 TEST(VoiceAdaptation, ProgramsRunAreWaitedForOrStopped) {
@@ -165,11 +184,11 @@ protected:
 // From a voice's recordings to an adaptation file, which the decoder then uses: the fit of the
 // same recording changes, and it is still scored as the word said.
 TEST_F(AdaptedScorer, LearnedFromRecordingsAndUsed) {
-    const std::string file = scratch_.Path() + "/adaptation.txt";
+    const std::string file = scratch_.Path() + "/adapted.means";
     sound::PhoneScorer scorer;
     ASSERT_TRUE(scorer.Adapt(Samples(), file)) << "the trainer runs";
-    ASSERT_TRUE(
-        sound::AdaptationFileValid(file, sound::ModelStreamWidths(Installed.acousticModel)));
+    ASSERT_TRUE(sound::AdaptedMeansValid(file, InstalledMeans()));
+    EXPECT_NE(Text(file), Text(InstalledMeans())) << "the means moved";
     EXPECT_FALSE(fs::exists(file + ".new"));
 
     const core::PcmSound word = Said("cat");
@@ -187,7 +206,7 @@ TEST_F(AdaptedScorer, LearnedFromRecordingsAndUsed) {
 // Whatever fails, scoring goes on as installed: a missing program is named, recordings without
 // speech teach nothing, and a damaged adaptation (or one of another model) is not used.
 TEST_F(AdaptedScorer, FailuresLeaveTheModelAsInstalled) {
-    const std::string file = scratch_.Path() + "/adaptation.txt";
+    const std::string file = scratch_.Path() + "/adapted.means";
     const std::vector<sound::VoiceSample> samples = Samples();
     sound::PhoneModelFiles noTrainer;
     noTrainer.trainerFolder = "/nonexistent";
@@ -218,19 +237,21 @@ TEST_F(AdaptedScorer, FailuresLeaveTheModelAsInstalled) {
     const core::PcmSound word = Said("cat");
     const std::vector<std::string> cat{"K", "AE", "T"};
     const double installed = AlignedFit(sound::PhoneScorer().Score(cat, word));
-    for (const char* text : {"garbage\n", SmallAdaptation}) {
-        std::ofstream(file, std::ios::trunc) << text;
+    // Damaged: text, or a mean changed without its checksum (on which the decoder once ended
+    // the whole program).
+    for (const std::string& bytes : {std::string("garbage\n"), MeansWith(11, 2.0f, false)}) {
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
         sound::PhoneScorer scorer;
         scorer.UseAdaptation(file);
         const sound::PhoneScoring scored = scorer.Score(cat, word);
-        ASSERT_TRUE(scored.status.ok) << text;
-        EXPECT_EQ(AlignedFit(scored), installed) << text;
+        ASSERT_TRUE(scored.status.ok) << bytes.size();
+        EXPECT_EQ(AlignedFit(scored), installed) << bytes.size();
     }
 }
 
 // Stopped while the trainer runs (the window closes), nothing is written.
 TEST_F(AdaptedScorer, StoppedAdaptationWritesNothing) {
-    const std::string file = scratch_.Path() + "/adaptation.txt";
+    const std::string file = scratch_.Path() + "/adapted.means";
     sound::PhoneScorer scorer;
     int asked = 0;
     EXPECT_TRUE(scorer.Adapt(Samples(), file, [&asked] { return ++asked > 3; }));
