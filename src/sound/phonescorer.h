@@ -75,10 +75,10 @@ public:
     /// fit the samples aligned with their sounds, and moves each Gaussian's mean towards the
     /// speaker's by as much as the samples show of it (maximum a posteriori). The means are
     /// written to adaptationFile (replaced whole, never left half written; about 0.8 MB).
-    /// Takes about a second for 50 samples. Ok, or PronunciationModel naming the program or
-    /// file that failed, SoundNoSpeech when no sample holds speech.
-    /// stop is asked while the trainer runs; when it turns true the trainer is ended, nothing
-    /// is written and the status is ok (the caller that stopped it knows).
+    /// Takes two to three seconds for 100 samples. Ok, or PronunciationModel naming the program
+    /// or file that failed, SoundNoSpeech when no sample holds speech. stop is asked while the
+    /// trainer runs; when it turns true the trainer is ended, nothing is written and the status is
+    /// ok (the caller that stopped it knows).
     core::Status Adapt(const std::vector<VoiceSample>& samples, const std::string& adaptationFile,
                        const std::function<bool()>& stop = {});
 
