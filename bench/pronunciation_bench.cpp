@@ -24,9 +24,9 @@
 // (from the voice's words of the even places that the program keeps) and measures the words of
 // the odd places, and the mistakes made in them, as installed and adapted; then once more with
 // the kept mistaken renditions of the even places among the samples (a learner who makes the
-// mistakes), to show whether the model learns them. The decodings are
-// kept in the cache folder, so that a run after the first only scores; LJT_BENCH_CASES=file writes
-// the cases and their keys in the decodings' file.
+// mistakes), to show whether the model learns them (LJT_BENCH_SAMPLES=n: from n samples at
+// most). The decodings are kept in the cache folder, so that a run after the first only scores;
+// LJT_BENCH_CASES=file writes the cases and their keys in the decodings' file.
 #include "core/pcmwave.h"
 #include "core/phoneset.h"
 #include "core/pronunciationscore.h"
@@ -1101,10 +1101,15 @@ int SoundBench(const std::vector<std::string>& words, const std::vector<std::str
     std::vector<RightWrong> rightBefore, rightAfter;
     std::vector<MistakeCase> mistakesBefore, mistakesAfter;
     std::map<std::string, std::array<int, 4>> adaptedVoices; // samples, words, before, after
-    // A recording the program keeps to learn the voice from.
+    // A recording the program keeps to learn the voice from; LJT_BENCH_SAMPLES=n learns from
+    // the first n only (30: the program's first adaptation).
+    std::size_t mostSamples = sound::MostVoiceSamples;
+    if (const char* n = std::getenv("LJT_BENCH_SAMPLES"); n != nullptr && std::atoi(n) > 0) {
+        mostSamples = std::min(mostSamples, static_cast<std::size_t>(std::atoi(n)));
+    }
     const auto keep = [&](const Scored& s, std::vector<sound::VoiceSample>& samples) {
         const core::SoundScores r = s.With(chosen);
-        if (samples.size() < sound::MostVoiceSamples && core::KeptAsVoiceSample(r)) {
+        if (samples.size() < mostSamples && core::KeptAsVoiceSample(r)) {
             std::vector<std::string> phones;
             for (const core::SoundResult& sound : r.sounds) {
                 phones.push_back(sound.phone);

@@ -315,6 +315,28 @@ TEST_F(RecordComparisonTest, WordsSaidRightTeachTheModelTheLearnersVoice) {
     EXPECT_TRUE(messages_.Messages().isEmpty()) << messages_.Texts().join('|').toStdString();
 }
 
+// Closing the window while the voice is being learned stops the trainer: nothing half written.
+TEST_F(RecordComparisonTest, ClosingWhileTheVoiceIsLearnedIsSafe) {
+    const std::string voice = core::LearnerVoiceFolder(state_.AppDir, "Bob");
+    ASSERT_TRUE(QDir().mkpath(appDir_ + "Bob"));
+    {
+        core::VoiceSamples before(voice);
+        for (int i = 0; i < 29; ++i) {
+            ASSERT_TRUE(before.Add({"G", "UH", "D"}, good_));
+        }
+    }
+    QPointer<TRecordForm1> w = Window();
+    RecordNextWord(&good_);
+    ASSERT_TRUE(WaitForResult(w->Comparison));
+    w->Formclose1->click(); // the adaptation was just handed to the worker
+    Settle();
+    EXPECT_TRUE(w.isNull());
+    const std::string adapted = core::VoiceSamples(voice).AdaptationPath();
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(adapted + ".new")));
+    EXPECT_EQ(core::VoiceSamples(voice).Samples().size(), 30u);
+    EXPECT_TRUE(messages_.Messages().isEmpty()) << messages_.Texts().join('|').toStdString();
+}
+
 TEST_F(LessonComparisonTest, ALessonRecordingIsScoredOnTheSymbolsSound) {
     TyinbiaoForm1* w = Window();
     w->SymbolButton(1)->click();
