@@ -666,9 +666,14 @@ int main(int argc, char** argv) {
     RegisterModeWindows(window);
     QObject::connect(&window, &TWordmemory::FormClosed, &app, &QCoreApplication::quit);
     // Every state the lists go through is printed before a save can write it, and what a
-    // save wrote once it has: the checker finds the lists on disk among them.
-    QObject::connect(&window, &TWordmemory::ListsSaved,
-                     [&state] { Say("saved " + soak::ListDigest(state)); });
+    // save wrote once it has: the checker finds the lists on disk among them. Before the lists
+    // are loaded a save has nothing to write (the signal says so too), and the empty lists in
+    // memory are not what the disk holds.
+    QObject::connect(&window, &TWordmemory::ListsSaved, [&state] {
+        if (state.ListLoaded(1)) {
+            Say("saved " + soak::ListDigest(state));
+        }
+    });
     state.OnListsChanged = [autosave = state.OnListsChanged, &state] {
         autosave();
         Say("lists " + soak::ListDigest(state));
