@@ -620,7 +620,7 @@ core::Status PhoneScorer::Adapt(const std::vector<VoiceSample>& samples,
     }
     ScratchFolder scratch;
     if (scratch.Path().empty()) {
-        return core::Status::Sound(core::Failure::PronunciationModel, "/tmp");
+        return fail("/tmp");
     }
     const std::string folder = scratch.Path() + "/";
     // Each sample's cepstra, made as the scorer makes them; its sounds as a word of its own in

@@ -107,6 +107,16 @@ protected:
         }
         ASSERT_TRUE(w->Timer3->isActive()) << "the playback runs";
     }
+    /// Bob's voice folder, holding n samples of "good" kept before.
+    std::string KeepVoiceSamples(int n) {
+        const std::string voice = core::LearnerVoiceFolder(state_.AppDir, "Bob");
+        EXPECT_TRUE(QDir().mkpath(appDir_ + "Bob"));
+        core::VoiceSamples before(voice);
+        for (int i = 0; i < n; ++i) {
+            EXPECT_TRUE(before.Add({"G", "UH", "D"}, good_));
+        }
+        return voice;
+    }
     core::PcmSound good_;
 };
 
@@ -292,14 +302,7 @@ TEST_F(RecordComparisonTest, ADamagedSoundFileGivesWayToTheSpeech) {
 // A word said right is kept as a sample of the learner's voice, silence is not; once enough
 // are kept the model is adapted to the voice off the interface thread.
 TEST_F(RecordComparisonTest, WordsSaidRightTeachTheModelTheLearnersVoice) {
-    const std::string voice = core::LearnerVoiceFolder(state_.AppDir, "Bob");
-    ASSERT_TRUE(QDir().mkpath(appDir_ + "Bob"));
-    {
-        core::VoiceSamples before(voice);
-        for (int i = 0; i < 29; ++i) {
-            ASSERT_TRUE(before.Add({"G", "UH", "D"}, good_));
-        }
-    }
+    const std::string voice = KeepVoiceSamples(29);
     TRecordForm1* w = Window();
     RecordNextWord(&good_);
     ASSERT_TRUE(WaitForResult(w->Comparison));
@@ -317,14 +320,7 @@ TEST_F(RecordComparisonTest, WordsSaidRightTeachTheModelTheLearnersVoice) {
 
 // Closing the window while the voice is being learned stops the trainer: nothing half written.
 TEST_F(RecordComparisonTest, ClosingWhileTheVoiceIsLearnedIsSafe) {
-    const std::string voice = core::LearnerVoiceFolder(state_.AppDir, "Bob");
-    ASSERT_TRUE(QDir().mkpath(appDir_ + "Bob"));
-    {
-        core::VoiceSamples before(voice);
-        for (int i = 0; i < 29; ++i) {
-            ASSERT_TRUE(before.Add({"G", "UH", "D"}, good_));
-        }
-    }
+    const std::string voice = KeepVoiceSamples(29);
     QPointer<TRecordForm1> w = Window();
     RecordNextWord(&good_);
     ASSERT_TRUE(WaitForResult(w->Comparison));
